@@ -1,0 +1,195 @@
+#include "app/profile.h"
+
+#include <cerrno>
+#include <climits>
+#include <vector>
+
+#include "app/file_io.h"
+
+namespace profile {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+std::string_view Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// One line of an INI file, split into its parts.
+struct Line {
+  enum Kind { kOther, kSection, kEntry } kind = kOther;
+  std::string_view name;   // section or key name, trimmed
+  std::string_view value;  // entry value, trimmed, quotes not yet removed
+};
+
+Line Parse(std::string_view raw) {
+  const std::string_view text = Trim(raw);
+  Line line;
+  if (text.empty() || text.front() == ';') return line;
+  if (text.front() == '[') {
+    const std::size_t close = text.find(']');
+    line.kind = Line::kSection;
+    line.name = Trim(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+    return line;
+  }
+  const std::size_t equals = text.find('=');
+  line.kind = Line::kEntry;
+  line.name = Trim(text.substr(0, equals));
+  if (equals != std::string_view::npos) line.value = Trim(text.substr(equals + 1));
+  return line;
+}
+
+// Splits text into lines; each piece keeps its line ending so that rewrites preserve it.
+std::vector<std::string_view> SplitKeepingEndings(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::size_t length = end == std::string_view::npos ? text.size() : end + 1;
+    lines.push_back(text.substr(0, length));
+    text.remove_prefix(length);
+  }
+  return lines;
+}
+
+std::string_view WithoutByteOrderMark(std::string_view text) {
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+  return text;
+}
+
+std::string StripLineBreaks(std::string_view value) {
+  std::string clean(value);
+  for (char& c : clean)
+    if (c == '\n' || c == '\r') c = ' ';
+  return clean;
+}
+
+}  // namespace
+
+std::optional<std::string> FindInText(std::string_view text, std::string_view section,
+                                      std::string_view key) {
+  bool inSection = false;
+  for (std::string_view raw : SplitKeepingEndings(WithoutByteOrderMark(text))) {
+    const Line line = Parse(raw);
+    if (line.kind == Line::kSection) {
+      inSection = SameName(line.name, section);
+    } else if (inSection && line.kind == Line::kEntry && SameName(line.name, key)) {
+      return std::string(Unquote(line.value));
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> Find(const std::filesystem::path& file, std::string_view section,
+                                std::string_view key) {
+  const std::optional<std::string> text = file_io::ReadFile(file);
+  if (!text) return std::nullopt;
+  return FindInText(*text, section, key);
+}
+
+std::string TruncateUtf8(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return std::string(text);
+  std::size_t cut = maxBytes;
+  // Step back over continuation bytes so that the cut lands on a character boundary.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return std::string(text.substr(0, cut));
+}
+
+std::string GetString(const std::filesystem::path& file, std::string_view section,
+                      std::string_view key, std::string_view defaultValue, std::size_t maxBytes) {
+  const std::optional<std::string> value = Find(file, section, key);
+  return TruncateUtf8(value ? std::string_view(*value) : defaultValue, maxBytes);
+}
+
+int LeadingNumber(std::string_view text) {
+  long long number = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    number = number * 10 + (c - '0');
+    if (number > INT_MAX) return INT_MAX;
+  }
+  return static_cast<int>(number);
+}
+
+int GetInt(const std::filesystem::path& file, std::string_view section, std::string_view key,
+           int defaultValue) {
+  const std::optional<std::string> value = Find(file, section, key);
+  if (!value || value->empty()) return defaultValue;
+  return LeadingNumber(*value);
+}
+
+bool WriteString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                 std::string_view value) {
+  std::string text;
+  if (const std::optional<std::string> old = file_io::ReadFile(file)) {
+    text = *old;
+  } else if (errno != ENOENT) {
+    return false;
+  }
+  const std::vector<std::string_view> lines = SplitKeepingEndings(text);
+  const std::string newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+  const std::string entry = std::string(key) + "=" + StripLineBreaks(value);
+
+  // Find the key in its section, or the place after the section's last entry.
+  std::size_t replaceAt = lines.size();
+  std::size_t insertAt = lines.size();
+  bool sectionFound = false;
+  bool inSection = false;
+  for (std::size_t i = 0; i < lines.size() && replaceAt == lines.size(); ++i) {
+    const Line line = Parse(i == 0 ? WithoutByteOrderMark(lines[i]) : lines[i]);
+    if (line.kind == Line::kSection) {
+      if (inSection) break;
+      inSection = SameName(line.name, section);
+      if (inSection) {
+        sectionFound = true;
+        insertAt = i + 1;
+      }
+    } else if (inSection && line.kind == Line::kEntry) {
+      if (SameName(line.name, key)) replaceAt = i;
+      insertAt = i + 1;
+    }
+  }
+
+  std::string result;
+  result.reserve(text.size() + entry.size() + section.size() + 8);
+  auto appendLine = [&](std::string_view line) {
+    result += line;
+    if (result.empty() || result.back() != '\n') result += newline;
+  };
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i == replaceAt) {
+      const std::string_view raw = lines[i];
+      const bool crlf = raw.size() >= 2 && raw.substr(raw.size() - 2) == "\r\n";
+      result += entry + (crlf ? "\r\n" : "\n");
+      continue;
+    }
+    if (i == insertAt && replaceAt == lines.size() && sectionFound) appendLine(entry);
+    appendLine(lines[i]);
+  }
+  if (replaceAt == lines.size()) {
+    if (!sectionFound) appendLine("[" + std::string(section) + "]");
+    if (!sectionFound || insertAt == lines.size()) appendLine(entry);
+  }
+  return file_io::ReplaceFileAtomically(file, result);
+}
+
+}  // namespace profile

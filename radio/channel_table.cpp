@@ -1,0 +1,251 @@
+#include "radio/channel_table.h"
+
+#include <stdexcept>
+
+#include "app/app_files.h"
+#include "radio/document.h"
+
+namespace rec = image::channel;
+
+// ---------------------------------------------------------------- record access and queries
+
+std::span<std::uint8_t, image::kChannelRecordSize> CTavroPgmDoc::ChannelRecord(int channel) {
+  if (channel < 1 || channel > image::kChannelCount) throw std::out_of_range("channel number");
+  return Image().subspan(image::ChannelOffset(channel)).first<image::kChannelRecordSize>();
+}
+
+std::span<const std::uint8_t, image::kChannelRecordSize> CTavroPgmDoc::ChannelRecord(int channel) const {
+  if (channel < 1 || channel > image::kChannelCount) throw std::out_of_range("channel number");
+  return Image().subspan(image::ChannelOffset(channel)).first<image::kChannelRecordSize>();
+}
+
+std::span<std::uint8_t, 4> CTavroPgmDoc::FrequencyField(int channel, bool receive) {
+  return ChannelRecord(channel).subspan(receive ? rec::kReceiveFrequency : rec::kTransmitFrequency).first<4>();
+}
+std::span<const std::uint8_t, 4> CTavroPgmDoc::FrequencyField(int channel, bool receive) const {
+  return ChannelRecord(channel).subspan(receive ? rec::kReceiveFrequency : rec::kTransmitFrequency).first<4>();
+}
+std::span<std::uint8_t, 2> CTavroPgmDoc::ToneField(int channel, bool receive) {
+  return ChannelRecord(channel).subspan(receive ? rec::kReceiveTone : rec::kTransmitTone).first<2>();
+}
+std::span<const std::uint8_t, 2> CTavroPgmDoc::ToneField(int channel, bool receive) const {
+  return ChannelRecord(channel).subspan(receive ? rec::kReceiveTone : rec::kTransmitTone).first<2>();
+}
+
+bool CTavroPgmDoc::IsChannelUsed(int channel) const {
+  return FrequencyField(channel, true)[3] <= image::kLastFrequencyByte;
+}
+
+bool CTavroPgmDoc::HasTransmitFrequency(int channel) const {
+  return FrequencyField(channel, false)[3] <= image::kLastFrequencyByte;
+}
+
+bool CTavroPgmDoc::IsSimplex(int channel) const {
+  const auto receive = FrequencyField(channel, true);
+  const auto transmit = FrequencyField(channel, false);
+  return std::equal(receive.begin(), receive.end(), transmit.begin());
+}
+
+bool CTavroPgmDoc::SameTones(int channel) const {
+  const auto receive = ToneField(channel, true);
+  const auto transmit = ToneField(channel, false);
+  return std::equal(receive.begin(), receive.end(), transmit.begin());
+}
+
+bool CTavroPgmDoc::IsHighPowerPermitted() const {
+  return (At(image::kPowerPermit) & image::kHighPowerPermitted) != 0;
+}
+
+bool CTavroPgmDoc::CountScanChannels() {
+  int members = 0;
+  for (int channel = 1; channel <= image::kChannelCount; ++channel)
+    if (IsChannelUsed(channel) && (ChannelRecord(channel)[rec::kSwitches] & rec::kScanMember)) ++members;
+  if (members >= 2) return true;
+  std::uint8_t& scan = At(image::kScanAndPttId);
+  if ((scan & image::scan_and_ptt_id::kScanType) != image::scan_and_ptt_id::kScanType) {
+    scan |= image::scan_and_ptt_id::kScanType;
+    modified_ = true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------- edits
+
+void CTavroPgmDoc::EraseChannel(int channel) {
+  const auto record = ChannelRecord(channel);
+  auto fill = [&](std::size_t from, std::size_t count) {
+    std::fill_n(record.begin() + static_cast<std::ptrdiff_t>(from), count, image::kEmpty);
+  };
+  fill(rec::kReceiveFrequency, rec::kFrequencySize);
+  fill(rec::kTransmitTone, rec::kToneSize);
+  fill(rec::kReceiveTone, rec::kToneSize);
+  fill(rec::kTransmitFrequency, rec::kFrequencySize);
+  record[rec::kSignalSet] = rec::kNoSelection;
+  record[rec::kSignalCode] = rec::kNoSelection;
+  record[rec::kSwitches] |= rec::kErasedSwitches;
+  record[rec::kBusyLockout] &= static_cast<std::uint8_t>(~rec::kBusyLockoutMask);
+}
+
+void CTavroPgmDoc::ClearTransmitFrequency(int channel) {
+  const auto field = FrequencyField(channel, false);
+  const auto tone = ToneField(channel, false);
+  std::fill(field.begin(), field.end(), image::kEmpty);
+  std::fill(tone.begin(), tone.end(), image::kEmpty);
+}
+
+namespace {
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+}  // namespace
+
+void CTavroPgmDoc::SetChannelFrequency(int channel, bool receive, std::string_view text, Prompter& prompter) {
+  const bool wasSimplex = IsSimplex(channel);
+  if (!EqualIgnoringCase(text, ChannelFrequencyText(channel, receive))) modified_ = true;
+  EncodeFrequency(text, channel, receive, prompter);
+  if (text.empty()) {
+    if (receive)
+      EraseChannel(channel);
+    else
+      ClearTransmitFrequency(channel);
+  } else if (receive && wasSimplex) {
+    EncodeFrequency(ChannelFrequencyText(channel, true), channel, false, prompter);
+  }
+}
+
+void CTavroPgmDoc::SetChannelTone(int channel, bool receive, std::string_view text) {
+  const bool tonesWereEqual = SameTones(channel);
+  if (!EqualIgnoringCase(text, ToneToText(channel, receive))) modified_ = true;
+  EncodeTone(text, channel, receive);
+  if (receive && tonesWereEqual && IsChannelUsed(channel) && HasTransmitFrequency(channel))
+    EncodeTone(text, channel, false);
+}
+
+// ---------------------------------------------------------------- the table as text
+
+namespace channel_table {
+namespace {
+
+std::string SelectorText(const AppFiles& files, std::uint8_t value, int count) {
+  return value < count ? std::to_string(value + 1) : files.GetText("IDS_NONE");
+}
+
+std::string SwitchText(const AppFiles& files, bool set, const char* setKey, const char* clearKey) {
+  return files.GetText(set ? setKey : clearKey);
+}
+
+// How an option column stores its choices: the switch bit and which index sets it.
+struct SwitchColumn {
+  int column;
+  std::uint8_t bit;
+  bool firstChoiceSetsBit;
+  const char* firstKey;
+  const char* secondKey;
+};
+constexpr SwitchColumn kSwitchColumns[] = {
+    {kOption, rec::kOptionNo, false, "IDS_YES", "IDS_NO"},
+    {kScan, rec::kScanMember, true, "IDS_YES", "IDS_NO"},
+    {kPower, rec::kHighPower, true, "IDS_HIGH", "IDS_LOW"},
+    {kOnOff, rec::kOptionOff, false, "IDS_ON1", "IDS_OFF1"},
+    {kBandwidth, rec::kWide, true, "IDS_WIDE", "IDS_NARROW"},
+};
+
+const SwitchColumn* FindSwitchColumn(int column) {
+  for (const SwitchColumn& entry : kSwitchColumns)
+    if (entry.column == column) return &entry;
+  return nullptr;
+}
+
+}  // namespace
+
+Row HeaderTexts(const AppFiles& files) {
+  Row row;
+  for (int column = 0; column < kColumnCount; ++column)
+    row[static_cast<std::size_t>(column)] = files.FaceText("IDS_COL" + std::to_string(column));
+  return row;
+}
+
+std::string CellText(const CTavroPgmDoc& doc, int channel, int column) {
+  const AppFiles& files = doc.Files();
+  const auto record = doc.ChannelRecord(channel);
+  const std::uint8_t switches = record[rec::kSwitches];
+  switch (column) {
+    case kNumber: return std::to_string(channel);
+    case kReceiveFrequency: return doc.ChannelFrequencyText(channel, true);
+    case kTransmitFrequency: return doc.ChannelFrequencyText(channel, false);
+    case kReceiveTone: return doc.ToneToText(channel, true);
+    case kTransmitTone: return doc.ToneToText(channel, false);
+    case kSignalSet: return SelectorText(files, record[rec::kSignalSet], rec::kSignalSetCount);
+    case kSignalCode: return SelectorText(files, record[rec::kSignalCode], rec::kSignalCodeCount);
+    case kBusyLockout: {
+      const int mode = record[rec::kBusyLockout] & rec::kBusyLockoutMask;
+      return files.OptionText("BUSYLOCKOUT", mode == 3 ? 0 : mode);
+    }
+    case kPower:
+      // Without the permit every channel is low power, whatever its own bit says.
+      return SwitchText(files, doc.IsHighPowerPermitted() && (switches & rec::kHighPower), "IDS_HIGH", "IDS_LOW");
+    default:
+      if (const SwitchColumn* entry = FindSwitchColumn(column)) {
+        const bool bitSet = (switches & entry->bit) != 0;
+        return SwitchText(files, bitSet == entry->firstChoiceSetsBit, entry->firstKey, entry->secondKey);
+      }
+      return {};
+  }
+}
+
+Row RowTexts(const CTavroPgmDoc& doc, int channel) {
+  Row row;
+  row[kNumber] = CellText(doc, channel, kNumber);
+  if (!doc.IsChannelUsed(channel)) return row;
+  for (int column = 1; column < kColumnCount; ++column) {
+    if (column == kTransmitTone && !doc.HasTransmitFrequency(channel)) continue;
+    row[static_cast<std::size_t>(column)] = CellText(doc, channel, column);
+  }
+  return row;
+}
+
+std::vector<std::string> Choices(const AppFiles& files, int column) {
+  auto numbered = [&](int count) {
+    std::vector<std::string> choices{files.GetText("IDS_NONE")};
+    for (int n = 1; n <= count; ++n) choices.push_back(std::to_string(n));
+    return choices;
+  };
+  if (column == kSignalSet) return numbered(rec::kSignalSetCount);
+  if (column == kSignalCode) return numbered(rec::kSignalCodeCount);
+  if (column == kBusyLockout) return files.OptionList("BUSYLOCKOUT");
+  if (const SwitchColumn* entry = FindSwitchColumn(column))
+    return {files.GetText(entry->firstKey), files.GetText(entry->secondKey)};
+  return {};
+}
+
+void StoreChoice(CTavroPgmDoc& doc, int channel, int column, int index) {
+  if (index < 0) return;
+  const auto record = doc.ChannelRecord(channel);
+  const std::uint8_t selector = index == 0 ? rec::kNoSelection : static_cast<std::uint8_t>(index - 1);
+  std::uint8_t* byte = nullptr;
+  std::uint8_t value = 0;
+  if (column == kSignalSet && index <= rec::kSignalSetCount) {
+    byte = &record[rec::kSignalSet];
+    value = selector;
+  } else if (column == kSignalCode && index <= rec::kSignalCodeCount) {
+    byte = &record[rec::kSignalCode];
+    value = selector;
+  } else if (column == kBusyLockout && index <= rec::kBusyLockoutMask) {
+    // Bits 0-1 hold the mode; an index beyond them has no stored form and is ignored.
+    byte = &record[rec::kBusyLockout];
+    value = static_cast<std::uint8_t>((*byte & ~rec::kBusyLockoutMask) | index);
+  } else if (const SwitchColumn* entry = FindSwitchColumn(column)) {
+    byte = &record[rec::kSwitches];
+    const bool setBit = (index == 0) == entry->firstChoiceSetsBit;
+    value = setBit ? static_cast<std::uint8_t>(*byte | entry->bit) : static_cast<std::uint8_t>(*byte & ~entry->bit);
+  }
+  if (byte == nullptr) return;
+  if (*byte != value) {
+    *byte = value;
+    doc.SetModifiedFlag();
+  }
+  if (column == kScan) doc.CountScanChannels();
+}
+
+}  // namespace channel_table

@@ -1,0 +1,9 @@
+#include "radio/prompt.h"
+
+#include "app/app_files.h"
+
+std::string PromptRequest::Text(const AppFiles& files) const { return files.GetText(textKey) + detail; }
+
+std::string PromptRequest::Caption(const AppFiles& files) const {
+  return captionKey.empty() ? std::string(kProgramTitle) : files.GetText(captionKey);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// How core code asks the user something. The caller supplies the Prompter: the
+// desktop program answers with a message box, the command line from its options,
+// tests from a script.
+
+#include <string>
+
+class AppFiles;
+
+enum class PromptIcon { None, Information, Exclamation, Error };
+enum class PromptButtons { Ok, OkCancel };
+enum class PromptAnswer { Ok, Cancel };
+
+struct PromptRequest {
+  std::string textKey;     // looked up in the language file
+  std::string detail;      // appended to the looked-up text as it stands
+  std::string captionKey;  // looked up too; empty means the program title
+  PromptIcon icon = PromptIcon::Exclamation;
+  PromptButtons buttons = PromptButtons::OkCancel;
+
+  std::string Text(const AppFiles& files) const;
+  std::string Caption(const AppFiles& files) const;
+};
+
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+  virtual PromptAnswer Ask(const PromptRequest& request) = 0;
+};

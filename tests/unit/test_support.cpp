@@ -1,0 +1,56 @@
+#include "tests/unit/test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace test {
+
+std::filesystem::path SourceDataDir() { return std::filesystem::path(CORVANE_SOURCE_DIR) / "data"; }
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "corvane-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path TempDir::Write(const std::string& name, const std::string& content) const {
+  const std::filesystem::path file = path_ / name;
+  std::ofstream(file, std::ios::binary) << content;
+  return file;
+}
+
+ProgramDir::ProgramDir() {
+  for (const char* name : {"setting.ini", "lang_en.lng", "lang_cn.lng"})
+    std::filesystem::copy_file(SourceDataDir() / name, Path() / name);
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+PromptAnswer ScriptedPrompter::Ask(const PromptRequest& request) {
+  asked_.push_back(request);
+  if (answers_.empty()) return PromptAnswer::Ok;
+  const PromptAnswer answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+std::vector<std::string> ScriptedPrompter::AskedKeys() const {
+  std::vector<std::string> keys;
+  for (const PromptRequest& request : asked_) keys.push_back(request.textKey);
+  return keys;
+}
+
+}  // namespace test
