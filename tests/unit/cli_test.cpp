@@ -1,0 +1,178 @@
+// corvane-cli run as a separate process, as scripts use it.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/profile.h"
+#include "radio/channel_table.h"
+#include "radio/document.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  Result Run(const std::vector<std::string>& args) {
+    std::string command = "CORVANE_HOME=" + Quote(home_.Path().string()) + " " + Quote(CORVANE_CLI_PATH);
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    command += " >" + Quote((scratch_ / "out").string()) + " 2>" + Quote((scratch_ / "err").string());
+    Result result;
+    const int raw = std::system(command.c_str());
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = test::ReadAll(scratch_ / "out");
+    result.err = test::ReadAll(scratch_ / "err");
+    return result;
+  }
+
+  static std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+
+  static std::string Joined(const channel_table::Row& row) {
+    std::string line;
+    for (std::size_t i = 0; i < row.size(); ++i) line += (i ? "\t" : "") + row[i];
+    return line;
+  }
+
+  test::ProgramDir home_;
+  test::TempDir scratch_;
+  AppFiles files_ = home_.Files();
+};
+
+TEST_F(CliTest, NewThenShowPrintsTheEmptyTableOfModelTwo) {
+  const std::string file = (scratch_ / "new.vxp").string();
+  const Result made = Run({"new", file});
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(std::filesystem::file_size(file), block::kSize);
+
+  const Result shown = Run({"show", file});
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.err, "");
+  const std::vector<std::string> lines = Lines(shown.out);
+  ASSERT_EQ(lines.size(), 17u);
+  EXPECT_EQ(lines[0], Joined(channel_table::HeaderTexts(files_)));
+  for (int channel = 1; channel <= 16; ++channel)
+    EXPECT_EQ(lines[static_cast<std::size_t>(channel)], std::to_string(channel) + std::string(12, '\t'));
+  EXPECT_EQ(shown.out.back(), '\n');
+
+  const Result info = Run({"info", file});
+  EXPECT_EQ(info.status, 0);
+  EXPECT_NE(info.out.find("2 (CV-407 UHF 400-470 MHz)"), std::string::npos) << info.out;
+  EXPECT_NE(info.out.find("400.000000 - 470.000000"), std::string::npos) << info.out;
+}
+
+TEST_F(CliTest, ShowPrintsTheCellsTheChannelPageShows) {
+  CTavroPgmDoc doc(files_);
+  test::ScriptedPrompter prompter;
+  bool suppress = true;
+  doc.OnNewDocument(prompter, suppress);
+  doc.SetChannelFrequency(1, true, "435.0125", prompter);
+  doc.SetChannelTone(1, true, "67.0");
+  doc.SetChannelFrequency(3, true, "446.00625", prompter);
+  doc.SetChannelFrequency(3, false, "", prompter);  // receive only
+  FileError error;
+  const std::string file = (scratch_ / "channels.vxp").string();
+  ASSERT_TRUE(doc.OnSaveDocument(file, error));
+
+  const Result shown = Run({"show", file});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  const std::vector<std::string> lines = Lines(shown.out);
+  ASSERT_EQ(lines.size(), 17u);
+  for (int channel = 1; channel <= 16; ++channel)
+    EXPECT_EQ(lines[static_cast<std::size_t>(channel)], Joined(channel_table::RowTexts(doc, channel)));
+  EXPECT_TRUE(lines[1].starts_with("1\t435.012500\t67.0\t")) << lines[1];
+  EXPECT_TRUE(lines[3].starts_with("3\t446.006250\t")) << lines[3];
+  // No transmit frequency: columns 4 and 5 are empty.
+  EXPECT_NE(lines[3].find("\t\t\t"), std::string::npos) << lines[3];
+
+  const Result info = Run({"info", file});
+  EXPECT_NE(info.out.find("2: 1, 3"), std::string::npos) << info.out;
+}
+
+TEST_F(CliTest, ShowOfAForeignFileWarnsAndExitsWithThree) {
+  const std::string file = scratch_.Write("foreign.vxp", std::string(1088, 'x'));
+  const Result shown = Run({"show", file});
+  EXPECT_EQ(shown.status, 3);
+  EXPECT_EQ(shown.err, files_.GetText("IDS_WARN_LOAD") + "\n");
+  const std::vector<std::string> lines = Lines(shown.out);
+  ASSERT_EQ(lines.size(), 17u);
+  EXPECT_EQ(lines[16], "16" + std::string(12, '\t'));
+}
+
+TEST_F(CliTest, FailuresGiveOneLineAndAStatus) {
+  const std::string existing = scratch_.Write("existing.vxp", "keep me");
+  const std::string missing = (scratch_ / "missing.vxp").string();
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string key;
+  };
+  const std::vector<Case> cases = {
+      {{"show", missing}, 1, "IDS_ERROR_OPENFILE"},
+      {{"info", scratch_.Path().string()}, 1, "IDS_ERROR_OPENFILE"},
+      {{"new", existing}, 1, "IDS_ERROR_FILEEXISTS"},
+      {{"new", (scratch_ / "no-such-dir" / "x.vxp").string()}, 1, "IDS_ERROR_SAVEFILE"},
+      {{}, 2, "IDS_CLI_BADARGS"},
+      {{"frobnicate", existing}, 2, "IDS_CLI_BADARGS"},
+      {{"show"}, 2, "IDS_CLI_BADARGS"},
+      {{"show", existing, existing}, 2, "IDS_CLI_BADARGS"},
+      {{"show", "--force", existing}, 2, "IDS_CLI_BADARGS"},
+  };
+  for (const Case& c : cases) {
+    const Result result = Run(c.args);
+    SCOPED_TRACE(c.key + " " + (c.args.empty() ? "" : c.args[0]));
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.out, "");
+    EXPECT_TRUE(result.err.starts_with(files_.GetText(c.key))) << result.err;
+    EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+  }
+  EXPECT_EQ(test::ReadAll(existing), "keep me");
+}
+
+TEST_F(CliTest, NewReplacesAFileOnlyWithForce) {
+  const std::string file = scratch_.Write("old.vxp", "old content");
+  EXPECT_EQ(Run({"new", "--force", file}).status, 0);
+  EXPECT_EQ(std::filesystem::file_size(file), block::kSize);
+}
+
+TEST_F(CliTest, HelpNamesEveryCommand) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"show", "--help"}}) {
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, 0);
+    for (const char* command : {"new", "show", "info", "--force"})
+      EXPECT_NE(result.out.find(command), std::string::npos) << command;
+  }
+}
+
+TEST_F(CliTest, TextsFollowTheConfiguredLanguage) {
+  ASSERT_TRUE(profile::WriteString(home_.Path() / "setting.ini", "setup", "language", "lang_cn"));
+  const std::string file = (scratch_ / "cn.vxp").string();
+  ASSERT_EQ(Run({"new", file}).status, 0);
+  const Result shown = Run({"show", file});
+  EXPECT_EQ(Lines(shown.out).at(0), Joined(channel_table::HeaderTexts(home_.Files("lang_cn"))));
+  EXPECT_NE(Lines(shown.out).at(0), Joined(channel_table::HeaderTexts(files_)));
+}
+
+TEST_F(CliTest, RefusesToRunWithoutSettings) {
+  std::filesystem::remove(home_.Path() / "setting.ini");
+  const Result result = Run({"show", "x.vxp"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "Can not find the file setting.ini!\n");
+}
+
+}  // namespace
