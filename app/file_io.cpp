@@ -53,7 +53,14 @@ bool WriteAll(int fd, std::string_view content) {
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view content) {
+bool ReplaceFileAtomically(const std::filesystem::path& link, std::string_view content) {
+  // A symbolic link stays a link: its target is what gets replaced.
+  std::error_code ignored;
+  std::filesystem::path path = link;
+  if (std::filesystem::is_symlink(link, ignored)) {
+    const std::filesystem::path target = std::filesystem::weakly_canonical(link, ignored);
+    if (!target.empty()) path = target;
+  }
   std::string pattern = path.string() + ".XXXXXX";
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) return false;

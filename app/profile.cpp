@@ -91,6 +91,7 @@ std::optional<std::string> FindInText(std::string_view text, std::string_view se
   for (std::string_view raw : SplitKeepingEndings(WithoutByteOrderMark(text))) {
     const Line line = Parse(raw);
     if (line.kind == Line::kSection) {
+      if (inSection) break;  // only the first section of that name counts
       inSection = SameName(line.name, section);
     } else if (inSection && line.kind == Line::kEntry && SameName(line.name, key)) {
       return std::string(Unquote(line.value));
@@ -178,8 +179,8 @@ bool WriteString(const std::filesystem::path& file, std::string_view section, st
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i == replaceAt) {
       const std::string_view raw = lines[i];
-      const bool crlf = raw.size() >= 2 && raw.substr(raw.size() - 2) == "\r\n";
-      result += entry + (crlf ? "\r\n" : "\n");
+      const bool crlf = raw.ends_with("\r\n");
+      result += entry + (crlf ? "\r\n" : raw.ends_with('\n') ? "\n" : newline);
       continue;
     }
     if (i == insertAt && replaceAt == lines.size() && sectionFound) appendLine(entry);

@@ -1,5 +1,6 @@
 // Feeds arbitrary text to the INI reader, and checks that a value written into
 // that text reads back while every other lookup still works.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   // The first bytes choose a section and key; the whole input is the file.
   const std::string section = NameFrom(input.substr(0, 4));
-  const std::string key = NameFrom(input.substr(4, 4));
+  const std::string key = NameFrom(input.substr(std::min<std::size_t>(4, size), 4));
   profile::FindInText(input, section, key);
   profile::FindInText(input, "setup", "language");
   profile::TruncateUtf8(input, size / 2);

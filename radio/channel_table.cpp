@@ -93,6 +93,26 @@ void CTavroPgmDoc::ClearTransmitFrequency(int channel) {
   std::fill(tone.begin(), tone.end(), image::kEmpty);
 }
 
+// Marks the document modified when a channel record changed during its lifetime, also
+// where the typed text equals the shown one (erasing an empty channel resets its switches;
+// a non-standard tone is re-encoded): otherwise closing could drop the change unasked.
+class CTavroPgmDoc::ModifiedIfChanged {
+ public:
+  ModifiedIfChanged(CTavroPgmDoc& doc, int channel) : doc_(doc), channel_(channel) {
+    const auto record = doc.ChannelRecord(channel);
+    std::copy(record.begin(), record.end(), before_.begin());
+  }
+  ~ModifiedIfChanged() {
+    const auto record = doc_.ChannelRecord(channel_);
+    if (!std::equal(record.begin(), record.end(), before_.begin())) doc_.modified_ = true;
+  }
+
+ private:
+  CTavroPgmDoc& doc_;
+  int channel_;
+  std::array<std::uint8_t, image::kChannelRecordSize> before_{};
+};
+
 namespace {
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
@@ -102,6 +122,7 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 
 void CTavroPgmDoc::SetChannelFrequency(int channel, bool receive, std::string_view text, Prompter& prompter) {
   const bool wasSimplex = IsSimplex(channel);
+  const ModifiedIfChanged guard(*this, channel);
   if (!EqualIgnoringCase(text, ChannelFrequencyText(channel, receive))) modified_ = true;
   EncodeFrequency(text, channel, receive, prompter);
   if (text.empty()) {
@@ -116,6 +137,7 @@ void CTavroPgmDoc::SetChannelFrequency(int channel, bool receive, std::string_vi
 
 void CTavroPgmDoc::SetChannelTone(int channel, bool receive, std::string_view text) {
   const bool tonesWereEqual = SameTones(channel);
+  const ModifiedIfChanged guard(*this, channel);
   if (!EqualIgnoringCase(text, ToneToText(channel, receive))) modified_ = true;
   EncodeTone(text, channel, receive);
   if (receive && tonesWereEqual && IsChannelUsed(channel) && HasTransmitFrequency(channel))

@@ -59,15 +59,13 @@ void CTavroPgmDoc::ResetVoiceId() {
 void CTavroPgmDoc::ApplyModel(int model) {
   const std::optional<std::string> id = files_.FindSetting("model", ModelKey("model", model));
   const std::optional<std::string> value = files_.FindSetting("model", ModelKey("value", model));
+  modelIndex_ = model;
+  // Without an entry the identifier and band data stay empty; the band falls back to the default.
   if (id && value) {
-    modelIndex_ = model;
     codec::HexToBytes(id->substr(0, std::min(id->size(), kModelKeyMaxBytes)),
                       Image().subspan(image::kModelId, image::kModelIdSize));
     codec::HexToBytes(value->substr(0, std::min(value->size(), kModelKeyMaxBytes)),
                       Image().subspan(image::kBandData, image::kBandDataSize));
-  } else {
-    // No such entry: the identifier and band data stay empty and the image belongs to no model.
-    modelIndex_ = kNoModel;
   }
   SetBandFromModel();
   WriteFactoryDefaults();

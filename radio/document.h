@@ -139,6 +139,7 @@ class CTavroPgmDoc {
   std::span<const std::uint8_t, image::kChannelRecordSize> ChannelRecord(int channel) const;
 
  private:
+  class ModifiedIfChanged;
   template <std::size_t Offset, std::size_t Size>
   std::span<std::uint8_t, Size> Part() {
     return std::span<std::uint8_t, block::kSize>(block_).subspan<Offset, Size>();
