@@ -97,11 +97,15 @@ void PrintRow(std::ostream& out, const channel_table::Row& row) {
   out << "\n";
 }
 
-// Opens a data file into doc; the status to end with, or nullopt to go on printing.
-std::optional<int> Open(const Context& context, CTavroPgmDoc& doc, const std::string& path, int& status) {
+// Parses "FILE" and opens it into doc as the desktop program opens a data file. Returns
+// the status to stop with when that failed; otherwise status says whether the header matched.
+std::optional<int> ParseAndOpen(const Context& context, const std::vector<std::string>& args,
+                                CTavroPgmDoc& doc, int& status) {
+  const std::optional<Arguments> parsed = Parse(context, args, {}, status);
+  if (!parsed) return status;
   CliPrompter prompter(context.files, context.err);
   FileError error;
-  switch (doc.OnOpenDocument(path, prompter, error)) {
+  switch (doc.OnOpenDocument(parsed->file, prompter, error)) {
     case CTavroPgmDoc::OpenOutcome::Opened: status = kExitOk; return std::nullopt;
     case CTavroPgmDoc::OpenOutcome::OpenedWithoutData: status = kExitNotADataFile; return std::nullopt;
     case CTavroPgmDoc::OpenOutcome::Failed: break;
@@ -133,10 +137,8 @@ int CommandNew(const Context& context, const std::vector<std::string>& args) {
 
 int CommandShow(const Context& context, const std::vector<std::string>& args) {
   int status = kExitOk;
-  const std::optional<Arguments> parsed = Parse(context, args, {}, status);
-  if (!parsed) return status;
   CTavroPgmDoc doc(context.files);
-  if (const std::optional<int> failed = Open(context, doc, parsed->file, status)) return *failed;
+  if (const std::optional<int> stop = ParseAndOpen(context, args, doc, status)) return *stop;
   PrintRow(context.out, channel_table::HeaderTexts(context.files));
   for (int channel = 1; channel <= image::kChannelCount; ++channel)
     PrintRow(context.out, channel_table::RowTexts(doc, channel));
@@ -155,10 +157,8 @@ std::string HexBytes(std::span<const std::uint8_t> bytes) {
 
 int CommandInfo(const Context& context, const std::vector<std::string>& args) {
   int status = kExitOk;
-  const std::optional<Arguments> parsed = Parse(context, args, {}, status);
-  if (!parsed) return status;
   CTavroPgmDoc doc(context.files);
-  if (const std::optional<int> failed = Open(context, doc, parsed->file, status)) return *failed;
+  if (const std::optional<int> stop = ParseAndOpen(context, args, doc, status)) return *stop;
 
   const AppFiles& files = context.files;
   std::string model = files.GetText("IDS_INFO_NOMODEL");

@@ -14,10 +14,6 @@
 
 namespace {
 
-constexpr std::size_t kModelKeyMaxBytes = 59;   // when a model is applied
-constexpr std::size_t kModelIdMaxBytes = 29;    // when a model is recognised
-constexpr std::size_t kModelValueMaxBytes = 31;
-
 std::string ModelKey(std::string_view name, int model) { return std::string(name) + std::to_string(model); }
 
 std::int32_t ToEdge(std::int64_t hz) {
@@ -62,9 +58,9 @@ void CTavroPgmDoc::ApplyModel(int model) {
   modelIndex_ = model;
   // Without an entry the identifier and band data stay empty; the band falls back to the default.
   if (id && value) {
-    codec::HexToBytes(id->substr(0, std::min(id->size(), kModelKeyMaxBytes)),
+    codec::HexToBytes(*id,
                       Image().subspan(image::kModelId, image::kModelIdSize));
-    codec::HexToBytes(value->substr(0, std::min(value->size(), kModelKeyMaxBytes)),
+    codec::HexToBytes(*value,
                       Image().subspan(image::kBandData, image::kBandDataSize));
   }
   SetBandFromModel();
@@ -118,12 +114,12 @@ void CTavroPgmDoc::IdentifyModel() {
     const std::optional<std::string> id = files_.FindSetting("model", ModelKey("model", model));
     if (!id) break;
     std::array<std::uint8_t, image::kModelIdSize> idBytes{};
-    codec::HexToBytes(id->substr(0, std::min(id->size(), kModelIdMaxBytes)), idBytes);
+    codec::HexToBytes(*id, idBytes);
     if (!std::equal(idBytes.begin(), idBytes.end(), image.begin() + image::kModelId)) continue;
     const std::optional<std::string> value = files_.FindSetting("model", ModelKey("value", model));
     if (!value) continue;
     std::array<std::uint8_t, image::kBandEdgesSize> edges{};
-    codec::HexToBytes(value->substr(0, std::min(value->size(), kModelValueMaxBytes)), edges);
+    codec::HexToBytes(*value, edges);
     // The last matching entry wins.
     if (std::equal(edges.begin(), edges.end(), image.begin() + image::kBandData)) modelIndex_ = model;
   }
@@ -305,16 +301,16 @@ std::string CTavroPgmDoc::TwoToneText(int entry, bool second) const {
   return entry::TwoToneText(static_cast<std::uint16_t>(At(at) | (At(at + 1) << 8)));
 }
 
-std::uint8_t& CTavroPgmDoc::CallFormatByte(int set, int decoder) {
-  return At(image::SignalSetOffset(set) + image::signal_set::kDecodeFormat[decoder != 0]);
+std::size_t CTavroPgmDoc::CallFormatOffset(int set, int decoder) {
+  return image::SignalSetOffset(set) + image::signal_set::kDecodeFormat[decoder != 0];
 }
 
 int CTavroPgmDoc::CallFormatToIndex(int set, int decoder) const {
-  return codec::CallFormatToIndex(At(image::SignalSetOffset(set) + image::signal_set::kDecodeFormat[decoder != 0]));
+  return codec::CallFormatToIndex(At(CallFormatOffset(set, decoder)));
 }
 
 void CTavroPgmDoc::IndexToCallFormat(int set, int decoder, int index) {
-  std::uint8_t& byte = CallFormatByte(set, decoder);
+  std::uint8_t& byte = At(CallFormatOffset(set, decoder));
   byte = codec::IndexToCallFormat(byte, index);
 }
 

@@ -149,7 +149,7 @@ class CTavroPgmDoc {
   std::span<std::uint8_t, 2> ToneField(int channel, bool receive);
   std::span<const std::uint8_t, 2> ToneField(int channel, bool receive) const;
   void WriteFactoryDefaults();
-  std::uint8_t& CallFormatByte(int set, int decoder);
+  static std::size_t CallFormatOffset(int set, int decoder);
 
   const AppFiles& files_;
   VoiceCatalogue* catalogue_;
