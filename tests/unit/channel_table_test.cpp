@@ -22,16 +22,6 @@ namespace {
 namespace rec = image::channel;
 namespace ct = channel_table;
 
-std::string Hex(std::span<const std::uint8_t> bytes) {
-  std::string text;
-  for (std::uint8_t byte : bytes) {
-    char digits[4];
-    std::snprintf(digits, sizeof digits, "%02X", byte);
-    if (!text.empty()) text += ' ';
-    text += digits;
-  }
-  return text;
-}
 
 using Image = std::vector<std::uint8_t>;
 
@@ -49,7 +39,7 @@ class ChannelFixture : public ::testing::Test {
   }
 
   std::span<std::uint8_t, image::kChannelRecordSize> Record(int channel) { return doc.ChannelRecord(channel); }
-  std::string RecordHex(int channel) { return Hex(Record(channel)); }
+  std::string RecordHex(int channel) { return test::HexText(Record(channel)); }
   Image Snapshot() const { return Image(doc.Image().begin(), doc.Image().end()); }
 
   void Put(int channel, std::size_t field, std::initializer_list<std::uint8_t> bytes) {
@@ -215,7 +205,7 @@ TEST_F(ChannelEdits, EraseLeavesTheEmptyRecordAndKeepsUnusedBits) {
       {0x3E, 0x03, 0x3E, 0x00},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(Hex(std::array<std::uint8_t, 2>{c.switches, c.busy}));
+    SCOPED_TRACE(test::HexText(std::array<std::uint8_t, 2>{c.switches, c.busy}));
     Populate(7);
     Populate(6);
     Populate(8);
@@ -226,7 +216,7 @@ TEST_F(ChannelEdits, EraseLeavesTheEmptyRecordAndKeepsUnusedBits) {
 
     const std::array<std::uint8_t, 16> expected = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                                    0xFF, 0xFF, 0xFF, 0xFF, c.erasedSwitches, c.erasedBusy, 0xFF, 0xFF};
-    EXPECT_EQ(RecordHex(7), Hex(expected));
+    EXPECT_EQ(RecordHex(7), test::HexText(expected));
     EXPECT_EQ(RecordHex(6) + "|" + RecordHex(8), neighbours);
     EXPECT_FALSE(doc.IsChannelUsed(7));
   }
@@ -353,7 +343,7 @@ TEST_F(ChannelEdits, ReceiveToneLeavesTransmitToneWithoutTransmitFrequency) {
   Put(3, rec::kTransmitTone, {0x70, 0x06});
   doc.SetChannelTone(3, true, "D023N");
   EXPECT_EQ(doc.ToneToText(3, true), "D023N");
-  EXPECT_EQ(Hex(Record(3).subspan(rec::kTransmitTone, 2)), "70 06");
+  EXPECT_EQ(test::HexText(Record(3).subspan(rec::kTransmitTone, 2)), "70 06");
 }
 
 TEST_F(ChannelEdits, TransmitToneNeverMovesReceiveTone) {
@@ -372,13 +362,13 @@ TEST_F(ChannelEdits, ToneEditMarksModifiedOnlyWhenTheTextDiffers) {
   EXPECT_EQ(doc.ToneToText(4, false), "D754I");
   doc.SetChannelTone(4, false, files.GetText("IDS_NONE"));
   EXPECT_TRUE(doc.IsModified());
-  EXPECT_EQ(Hex(Record(4).subspan(rec::kTransmitTone, 2)), "FF FF");
+  EXPECT_EQ(test::HexText(Record(4).subspan(rec::kTransmitTone, 2)), "FF FF");
 }
 
 TEST_F(ChannelEdits, EditsKeepBitsAndBytesTheyDoNotOwn) {
   auto head = doc.Image().first(image::ChannelOffset(1));
   for (std::size_t i = 0; i < head.size(); ++i) head[i] = static_cast<std::uint8_t>(0x30 + i);
-  const std::string headBefore = Hex(head);
+  const std::string headBefore = test::HexText(head);
   const Image before = Snapshot();
 
   for (int channel : {1, 16}) {
@@ -396,7 +386,7 @@ TEST_F(ChannelEdits, EditsKeepBitsAndBytesTheyDoNotOwn) {
     EXPECT_EQ(Record(channel)[rec::kSwitches] & 0xC1, 0x41);
     EXPECT_EQ(Record(channel)[rec::kBusyLockout] & 0xFC, 0xA8);
   }
-  EXPECT_EQ(Hex(head), headBefore);
+  EXPECT_EQ(test::HexText(head), headBefore);
   // Nothing outside the channel table moved, apart from the scan type that counting may force.
   const Image after = Snapshot();
   for (std::size_t at = image::ChannelOffset(image::kChannelCount + 1); at < image::kSize; ++at) {
@@ -599,7 +589,7 @@ TEST_F(ChannelTableChoices, StoredByte) {
     expected[c.field] = c.after;
 
     ct::StoreChoice(doc, 10, c.column, c.index);
-    EXPECT_EQ(RecordHex(10), Hex(expected));
+    EXPECT_EQ(RecordHex(10), test::HexText(expected));
   }
 }
 

@@ -18,17 +18,6 @@
 
 namespace {
 
-// "00 20 65 14": bytes as they are written down in the image layout.
-std::string Hex(std::span<const std::uint8_t> bytes) {
-  std::string text;
-  for (std::uint8_t byte : bytes) {
-    char digits[4];
-    std::snprintf(digits, sizeof digits, "%02X", byte);
-    if (!text.empty()) text += ' ';
-    text += digits;
-  }
-  return text;
-}
 
 // ---------------------------------------------------------------- frequency fields
 
@@ -52,7 +41,7 @@ TEST(CodecFrequency, FieldToText) {
       {{0xFF, 0xFF, 0xFF, 0xFF}, ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(Hex(c.field));
+    SCOPED_TRACE(test::HexText(c.field));
     EXPECT_EQ(codec::FrequencyToText(c.field), c.text);
   }
 }
@@ -89,13 +78,13 @@ TEST(CodecFrequency, MegahertzText) {
 TEST(CodecFrequency, PacksEightDigitsMostSignificantPairLast) {
   std::array<std::uint8_t, 4> field{0xAA, 0xAA, 0xAA, 0xAA};
   codec::PackHertzDigits("146520000.0", field);
-  EXPECT_EQ(Hex(field), "00 20 65 14");
+  EXPECT_EQ(test::HexText(field), "00 20 65 14");
   // The ninth digit (single hertz) is not stored.
   codec::PackHertzDigits("145003125", field);
-  EXPECT_EQ(Hex(field), "12 03 50 14");
+  EXPECT_EQ(test::HexText(field), "12 03 50 14");
   // Missing digits count as 0.
   codec::PackHertzDigits("1465", field);
-  EXPECT_EQ(Hex(field), "00 00 65 14");
+  EXPECT_EQ(test::HexText(field), "00 00 65 14");
 }
 
 TEST(CodecRaster, ValidSteps) {
@@ -166,7 +155,7 @@ TEST(CodecTone, FieldToText) {
       {0xFF, 0xFF, std::nullopt},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(Hex(std::array<std::uint8_t, 2>{c.lo, c.hi}));
+    SCOPED_TRACE(test::HexText(std::array<std::uint8_t, 2>{c.lo, c.hi}));
     const std::array<std::uint8_t, 2> field{c.lo, c.hi};
     EXPECT_EQ(codec::ToneToText(field), c.text);
   }
@@ -211,7 +200,7 @@ TEST(CodecTone, TextToField) {
     SCOPED_TRACE("\"" + c.text + "\"");
     std::array<std::uint8_t, 2> field{0x12, 0x34};  // an earlier tone is always replaced
     codec::EncodeTone(c.text, field);
-    EXPECT_EQ(Hex(field), c.stored);
+    EXPECT_EQ(test::HexText(field), c.stored);
   }
 }
 
@@ -260,33 +249,33 @@ TEST(CodecPassword, FromTextStopsAtFirstNonDigit) {
     SCOPED_TRACE("\"" + c.text + "\"");
     std::array<std::uint8_t, 3> destination = c.before;
     codec::PasswordFromText(c.text, destination);
-    EXPECT_EQ(Hex(destination), c.after);
+    EXPECT_EQ(test::HexText(destination), c.after);
     // The document's operation is the same conversion.
     destination = c.before;
     CTavroPgmDoc::PasswordFromText(c.text, destination);
-    EXPECT_EQ(Hex(destination), c.after);
+    EXPECT_EQ(test::HexText(destination), c.after);
   }
 }
 
 TEST(CodecHex, SettingsTextToBytes) {
   std::array<std::uint8_t, 8> bytes{};
   codec::HexToBytes("3730345520564300", bytes);
-  EXPECT_EQ(Hex(bytes), "37 30 34 55 20 56 43 00");
+  EXPECT_EQ(test::HexText(bytes), "37 30 34 55 20 56 43 00");
 
   // Upper- and lower-case digits give the same bytes.
   std::array<std::uint8_t, 4> upper{};
   std::array<std::uint8_t, 4> lower{};
   codec::HexToBytes("ABCDEF09", upper);
   codec::HexToBytes("abcdef09", lower);
-  EXPECT_EQ(Hex(upper), "AB CD EF 09");
-  EXPECT_EQ(Hex(lower), "AB CD EF 09");
+  EXPECT_EQ(test::HexText(upper), "AB CD EF 09");
+  EXPECT_EQ(test::HexText(lower), "AB CD EF 09");
 
   // Only as many bytes as asked for; a short text gives zero nibbles.
   std::array<std::uint8_t, 4> part{0xFF, 0xFF, 0xFF, 0xFF};
   codec::HexToBytes("0000004700000040FFFF", std::span(part).first<2>());
-  EXPECT_EQ(Hex(part), "00 00 FF FF");
+  EXPECT_EQ(test::HexText(part), "00 00 FF FF");
   codec::HexToBytes("123", part);
-  EXPECT_EQ(Hex(part), "12 30 00 00");
+  EXPECT_EQ(test::HexText(part), "12 30 00 00");
 }
 
 // ---------------------------------------------------------------- document wrappers
@@ -336,7 +325,7 @@ TEST_F(CodecDocument, OnRasterFrequencyIsStoredWithoutQuestion) {
     SCOPED_TRACE("\"" + c.text + "\"");
     Put(Field(3, true), {0x00, 0x00, 0x00, 0x44});
     doc.EncodeFrequency(c.text, 3, true, prompter);
-    EXPECT_EQ(Hex(Field(3, true)), c.stored);
+    EXPECT_EQ(test::HexText(Field(3, true)), c.stored);
     EXPECT_EQ(doc.ChannelFrequencyText(3, true), c.readBack);
   }
   EXPECT_TRUE(prompter.Asked().empty());
@@ -352,7 +341,7 @@ TEST_F(CodecDocument, EncodingWritesOnlyItsOwnField) {
       EXPECT_EQ(doc.Image()[at], before[at]) << "image byte " << at;
     }
   }
-  EXPECT_EQ(Hex(Field(16, false)), "00 20 65 14");
+  EXPECT_EQ(test::HexText(Field(16, false)), "00 20 65 14");
 }
 
 TEST_F(CodecDocument, OffRasterFrequencyAcceptedAsProposal) {
@@ -368,7 +357,7 @@ TEST_F(CodecDocument, OffRasterFrequencyAcceptedAsProposal) {
   EXPECT_EQ(asked.Text(files), files.GetText("IDS_CHANGEFREQ") + " 145.003125");
   EXPECT_EQ(asked.Caption(files), files.GetText("IDS_PROMPT"));
 
-  EXPECT_EQ(Hex(Field(2, true)), "12 03 50 14");
+  EXPECT_EQ(test::HexText(Field(2, true)), "12 03 50 14");
   EXPECT_EQ(doc.ChannelFrequencyText(2, true), "145.003125");
 }
 
@@ -378,9 +367,9 @@ TEST_F(CodecDocument, OffRasterFrequencyCancelledKeepsThatFieldsValue) {
   test::ScriptedPrompter cancel({PromptAnswer::Cancel, PromptAnswer::Cancel});
 
   doc.EncodeFrequency("440.0001", 4, false, cancel);
-  EXPECT_EQ(Hex(Field(4, false)), "00 20 65 44");
+  EXPECT_EQ(test::HexText(Field(4, false)), "00 20 65 44");
   doc.EncodeFrequency("440.0001", 4, true, cancel);
-  EXPECT_EQ(Hex(Field(4, true)), "50 12 50 43");
+  EXPECT_EQ(test::HexText(Field(4, true)), "50 12 50 43");
   EXPECT_EQ(cancel.AskedKeys(), (std::vector<std::string>{"IDS_CHANGEFREQ", "IDS_CHANGEFREQ"}));
 }
 
@@ -388,7 +377,7 @@ TEST_F(CodecDocument, OffRasterFrequencyCancelledOnEmptyFieldWritesNothing) {
   Put(Field(5, true), {0xFF, 0xFF, 0xFF, 0xFF});
   test::ScriptedPrompter cancel({PromptAnswer::Cancel});
   doc.EncodeFrequency("145.0031", 5, true, cancel);
-  EXPECT_EQ(Hex(Field(5, true)), "FF FF FF FF");
+  EXPECT_EQ(test::HexText(Field(5, true)), "FF FF FF FF");
   EXPECT_EQ(doc.ChannelFrequencyText(5, true), "");
 }
 
@@ -397,7 +386,7 @@ TEST_F(CodecDocument, StoredThreePointOneTwoFiveRasterSurvivesCancel) {
   Put(Field(6, true), {0x12, 0x03, 0x50, 0x14});
   test::ScriptedPrompter cancel({PromptAnswer::Cancel});
   doc.EncodeFrequency("145.0031", 6, true, cancel);
-  EXPECT_EQ(Hex(Field(6, true)), "12 03 50 14");
+  EXPECT_EQ(test::HexText(Field(6, true)), "12 03 50 14");
 }
 
 TEST_F(CodecDocument, BandCheckAgainstModelEdges) {
@@ -456,15 +445,15 @@ TEST_F(CodecDocument, ToneTextAndEncodingUseTheChannelsFields) {
   EXPECT_EQ(doc.ToneToText(9, true), files.GetText("IDS_NONE"));
   doc.EncodeTone("88.5", 9, true);
   doc.EncodeTone("d754i", 9, false);
-  EXPECT_EQ(Hex(Tone(9, true)), "85 08");
-  EXPECT_EQ(Hex(Tone(9, false)), "54 C7");
+  EXPECT_EQ(test::HexText(Tone(9, true)), "85 08");
+  EXPECT_EQ(test::HexText(Tone(9, false)), "54 C7");
   EXPECT_EQ(doc.ToneToText(9, true), "88.5");
   EXPECT_EQ(doc.ToneToText(9, false), "D754I");
 
   // The "none" text chosen from the list stores no tone.
   doc.EncodeTone(files.GetText("IDS_NONE"), 9, false);
-  EXPECT_EQ(Hex(Tone(9, false)), "FF FF");
-  EXPECT_EQ(Hex(Tone(9, true)), "85 08");
+  EXPECT_EQ(test::HexText(Tone(9, false)), "FF FF");
+  EXPECT_EQ(test::HexText(Tone(9, true)), "85 08");
 }
 
 TEST_F(CodecDocument, TwoToneEntries) {
@@ -507,7 +496,7 @@ TEST_F(CodecDocument, MessageTextRoundTrip) {
 
   doc.SetMessageText("Hello");
   EXPECT_EQ(doc.MessageText(), "Hello");
-  EXPECT_EQ(Hex(doc.Image().subspan(image::kMessage, 7)), "48 65 6C 6C 6F 00 FF");
+  EXPECT_EQ(test::HexText(doc.Image().subspan(image::kMessage, 7)), "48 65 6C 6C 6F 00 FF");
 }
 
 TEST_F(CodecDocument, MessageTextIsCutToSixtyCharacters) {
@@ -521,7 +510,7 @@ TEST_F(CodecDocument, EmptyMessageMarksOnlyTheFirstByte) {
   doc.SetMessageText("Hello");
   doc.SetMessageText("");
   EXPECT_EQ(doc.MessageText(), "");
-  EXPECT_EQ(Hex(doc.Image().subspan(image::kMessage, 6)), "FF 65 6C 6C 6F 00");
+  EXPECT_EQ(test::HexText(doc.Image().subspan(image::kMessage, 6)), "FF 65 6C 6C 6F 00");
 }
 
 TEST_F(CodecDocument, MessageWithoutTerminatorEndsInsideItsRegion) {

@@ -35,25 +35,7 @@ const std::string kSettings =
     "model2=3730345520564300\nvalue2=0000004700000040FFFFFFFFFFFFFFFF\nfdisp2=UHF 470\n"
     "model3=3235345520564300\nvalue3=0000005200000045FFFFFFFFFFFFFFFF\nfdisp3=UHF 520\n";
 
-Bytes Hex(const std::string& text) {
-  Bytes bytes;
-  for (std::size_t i = 0; i + 1 < text.size(); i += 2)
-    bytes.push_back(static_cast<std::uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
 
-template <typename A, typename B>
-std::string Differences(const A& expected, const B& actual) {
-  std::ostringstream out;
-  if (expected.size() != actual.size()) out << "size " << expected.size() << "/" << actual.size() << " ";
-  int shown = 0;
-  for (std::size_t i = 0; i < std::min(expected.size(), actual.size()) && shown < 12; ++i) {
-    if (expected[i] == actual[i]) continue;
-    out << std::hex << "0x" << i << ": " << int(expected[i]) << "/" << int(actual[i]) << " ";
-    ++shown;
-  }
-  return out.str();
-}
 
 Bytes FileBytes(const fs::path& path) {
   const std::string text = test::ReadAll(path);
@@ -78,29 +60,6 @@ Bytes DataFile(std::size_t size, const std::string& header = kFreshHeader) {
   return bytes;
 }
 
-// Makes every write of this process fail once a file would grow beyond `bytes`.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    active_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previous_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-  bool Active() const { return active_; }
-
- private:
-  rlimit saved_{};
-  void (*previous_)(int) = SIG_DFL;
-  bool active_ = false;
-};
 
 class DataFileTest : public testing::Test {
  protected:
@@ -144,7 +103,7 @@ TEST_F(DataFileTest, SaveThenOpenGivesBackEveryByte) {
 
   ASSERT_TRUE(doc_.OnSaveDocument(file, error));
   EXPECT_EQ(fs::file_size(file), 1088u);
-  EXPECT_EQ(Differences(saved, FileBytes(file)), "");
+  EXPECT_EQ(test::Differences(saved, FileBytes(file)), "");
   EXPECT_EQ(AsText(FileBytes(file)).substr(0, 48), kFreshHeader);
 
   CTavroPgmDoc other(files_);
@@ -152,12 +111,12 @@ TEST_F(DataFileTest, SaveThenOpenGivesBackEveryByte) {
   test::ScriptedPrompter prompter;
   EXPECT_EQ(other.OnOpenDocument(file, prompter, error), CTavroPgmDoc::OpenOutcome::Opened);
   EXPECT_TRUE(prompter.Asked().empty());
-  EXPECT_EQ(Differences(saved, BlockOf(other)), "");
+  EXPECT_EQ(test::Differences(saved, BlockOf(other)), "");
 
   // And again: what was opened saves to the same bytes.
   const fs::path copy = data_ / "copy.vxp";
   ASSERT_TRUE(other.OnSaveDocument(copy, error));
-  EXPECT_EQ(Differences(FileBytes(file), FileBytes(copy)), "");
+  EXPECT_EQ(test::Differences(FileBytes(file), FileBytes(copy)), "");
 }
 
 TEST_F(DataFileTest, ANewDocumentSavesItsBlockAsExactly1088Bytes) {
@@ -166,7 +125,7 @@ TEST_F(DataFileTest, ANewDocumentSavesItsBlockAsExactly1088Bytes) {
   ASSERT_TRUE(doc_.OnSaveDocument(file, error));
   const Bytes bytes = FileBytes(file);
   ASSERT_EQ(bytes.size(), 1088u);
-  EXPECT_EQ(Differences(BlockOf(doc_), bytes), "");
+  EXPECT_EQ(test::Differences(BlockOf(doc_), bytes), "");
   EXPECT_EQ(AsText(bytes).substr(0, 48), kFreshHeader);
   EXPECT_EQ(Bytes(bytes.begin() + 1072, bytes.end()), kDefaultVoiceId);
 }
@@ -188,7 +147,7 @@ TEST_F(DataFileTest, ShortFilesWithAValidHeaderFillWhatTheyHold) {
     Bytes image(image::kSize, 0xFF);
     const std::size_t imageBytes = std::min(size - block::kImage, image::kSize);
     std::copy_n(content.begin() + block::kImage, imageBytes, image.begin());
-    EXPECT_EQ(Differences(image, ImageOf(doc_)), "");
+    EXPECT_EQ(test::Differences(image, ImageOf(doc_)), "");
     // The identifier is the default one with the file's first identifier byte (or 0)
     // in byte 8.
     Bytes id = kDefaultVoiceId;
@@ -215,7 +174,7 @@ TEST_F(DataFileTest, ALongerFileLoadsItsFirst1088Bytes) {
   FileError error;
   EXPECT_EQ(doc_.OnOpenDocument(file, prompter, error), CTavroPgmDoc::OpenOutcome::Opened);
   EXPECT_TRUE(prompter.Asked().empty());
-  EXPECT_EQ(Differences(Bytes(content.begin(), content.begin() + 1088), BlockOf(doc_)), "");
+  EXPECT_EQ(test::Differences(Bytes(content.begin(), content.begin() + 1088), BlockOf(doc_)), "");
 }
 
 TEST_F(DataFileTest, AHeaderMismatchWarnsAndOpensWithoutData) {
@@ -258,7 +217,7 @@ TEST_F(DataFileTest, AHeaderMismatchWarnsAndOpensWithoutData) {
     EXPECT_EQ(asked.icon, PromptIcon::Error);
     EXPECT_EQ(asked.buttons, PromptButtons::Ok);
 
-    EXPECT_EQ(Differences(Bytes(image::kSize, 0xFF), ImageOf(doc_)), "");
+    EXPECT_EQ(test::Differences(Bytes(image::kSize, 0xFF), ImageOf(doc_)), "");
     EXPECT_EQ(VoiceIdOf(doc_), kDefaultVoiceId);
     if (c.content.size() >= 48) {
       EXPECT_EQ(HeaderOf(doc_), Bytes(c.content.begin(), c.content.begin() + 48));
@@ -282,17 +241,17 @@ TEST_F(DataFileTest, OnlyTheSignatureAtOffset28IsChecked) {
 
   EXPECT_EQ(doc_.OnOpenDocument(file, prompter, error), CTavroPgmDoc::OpenOutcome::Opened);
   EXPECT_TRUE(prompter.Asked().empty());
-  EXPECT_EQ(Differences(content, BlockOf(doc_)), "");
+  EXPECT_EQ(test::Differences(content, BlockOf(doc_)), "");
 
   // The header is written back as it was read.
   ASSERT_TRUE(doc_.OnSaveDocument(data_ / "resaved.vxp", error));
-  EXPECT_EQ(Differences(content, FileBytes(data_ / "resaved.vxp")), "");
+  EXPECT_EQ(test::Differences(content, FileBytes(data_ / "resaved.vxp")), "");
 }
 
 TEST_F(DataFileTest, OpeningIdentifiesTheModel) {
   Bytes content = DataFile(1088);
-  std::ranges::copy(Hex("3235345520564300"), content.begin() + block::kImage + image::kModelId);
-  std::ranges::copy(Hex("0000005200000045AAAAAAAAAAAAAAAA"), content.begin() + block::kImage + image::kBandData);
+  std::ranges::copy(test::BytesFromHex("3235345520564300"), content.begin() + block::kImage + image::kModelId);
+  std::ranges::copy(test::BytesFromHex("0000005200000045AAAAAAAAAAAAAAAA"), content.begin() + block::kImage + image::kBandData);
   const fs::path file = Put("uhf.vxp", content);
   test::ScriptedPrompter prompter;
   FileError error;
@@ -338,7 +297,7 @@ TEST_F(DataFileTest, AFileThatCannotBeReadLeavesTheDocumentAsItWas) {
       EXPECT_NE(error.systemError, 0);
     }
     EXPECT_TRUE(prompter.Asked().empty());
-    EXPECT_EQ(Differences(before, BlockOf(doc_)), "");
+    EXPECT_EQ(test::Differences(before, BlockOf(doc_)), "");
     EXPECT_EQ(doc_.PathName(), data_ / "current.vxp");
     EXPECT_TRUE(doc_.IsModified());
     EXPECT_EQ(doc_.ModelIndex(), 2);
@@ -368,7 +327,7 @@ TEST_F(DataFileTest, AFailedSaveKeepsTheDocumentModifiedAndTheOldFile) {
     FileError error;
     bool saved = true;
     {
-      FileSizeLimit limit(512);
+      test::FileSizeLimit limit(512);
       ASSERT_TRUE(limit.Active());
       saved = doc_.OnSaveDocument(existing, error);
     }
@@ -387,7 +346,7 @@ TEST_F(DataFileTest, SaveReplacesAnExistingFileAndLeavesNothingElse) {
   data_.Write("notes.txt", "unrelated");
   FileError error;
   ASSERT_TRUE(doc_.OnSaveDocument(existing, error));
-  EXPECT_EQ(Differences(BlockOf(doc_), FileBytes(existing)), "");
+  EXPECT_EQ(test::Differences(BlockOf(doc_), FileBytes(existing)), "");
   EXPECT_EQ(Listing(data_.Path()), (std::set<std::string>{"radio.vxp", "notes.txt"}));
   EXPECT_EQ(test::ReadAll(data_ / "notes.txt"), "unrelated");
 }
@@ -415,13 +374,13 @@ TEST_F(DataFileTest, OpenAndSaveSetThePathAndClearTheModifiedFlag) {
 
 TEST_F(DataFileTest, StoreIdentifiesTheModelAfresh) {
   ASSERT_EQ(doc_.ModelIndex(), 2);
-  std::ranges::copy(Hex("3130315620564300"), doc_.Image().begin() + image::kModelId);
-  std::ranges::copy(Hex("0000401700006013FFFFFFFFFFFFFFFF"), doc_.Image().begin() + image::kBandData);
+  std::ranges::copy(test::BytesFromHex("3130315620564300"), doc_.Image().begin() + image::kModelId);
+  std::ranges::copy(test::BytesFromHex("0000401700006013FFFFFFFFFFFFFFFF"), doc_.Image().begin() + image::kBandData);
   const Bytes before = BlockOf(doc_);
 
   const std::array<std::uint8_t, block::kSize> stored = doc_.Store();
 
-  EXPECT_EQ(Differences(before, stored), "");
+  EXPECT_EQ(test::Differences(before, stored), "");
   EXPECT_EQ(doc_.ModelIndex(), 0);
   EXPECT_EQ(doc_.BandLowerEdge(), 136000000);
   EXPECT_EQ(doc_.BandUpperEdge(), 174000000);

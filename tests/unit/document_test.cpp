@@ -21,27 +21,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Block = std::array<std::uint8_t, block::kSize>;
 
-// Hexadecimal text (either case) to bytes.
-Bytes Hex(const std::string& text) {
-  Bytes bytes;
-  for (std::size_t i = 0; i + 1 < text.size(); i += 2)
-    bytes.push_back(static_cast<std::uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
 
-// The differing bytes of two blocks, "offset: expected/actual", at most a dozen.
-template <typename A, typename B>
-std::string Differences(const A& expected, const B& actual) {
-  std::ostringstream out;
-  if (expected.size() != actual.size()) out << "size " << expected.size() << "/" << actual.size() << " ";
-  int shown = 0;
-  for (std::size_t i = 0; i < std::min(expected.size(), actual.size()) && shown < 12; ++i) {
-    if (expected[i] == actual[i]) continue;
-    out << std::hex << "0x" << i << ": " << int(expected[i]) << "/" << int(actual[i]) << " ";
-    ++shown;
-  }
-  return out.str();
-}
 
 const std::string kFreshHeader = "VX  Radio Program data v1.92.2000 Vantorellix   ";
 const Bytes kDefaultVoiceId = {0, 0, 0, 0, 0, 0, 0, 0, 0x02, 0x00, 0x01, 0x12, 0x23, 0x89, 0xAB, 0xCD};
@@ -78,8 +58,8 @@ const std::vector<ModelEntry> kFourModels = {
 // identifier, the band data and the factory defaults, other bits and bytes kept.
 Bytes AfterApplyModel(Bytes base, const std::string& id, const std::string& value) {
   using namespace image;
-  std::ranges::copy(Hex(id), base.begin() + kModelId);
-  std::ranges::copy(Hex(value), base.begin() + kBandData);
+  std::ranges::copy(test::BytesFromHex(id), base.begin() + kModelId);
+  std::ranges::copy(test::BytesFromHex(value), base.begin() + kBandData);
   auto clear = [&](std::size_t at, unsigned bits) { base[at] = static_cast<std::uint8_t>(base[at] & ~bits); };
   auto set = [&](std::size_t at, unsigned bits) { base[at] = static_cast<std::uint8_t>(base[at] | bits); };
   clear(kKeyAndVox, 0x03);
@@ -128,8 +108,8 @@ class DocumentTest : public testing::Test {
     doc_.OnNewDocument(quiet, suppress);
   }
   void PutModel(const std::string& id, const std::string& band) {
-    std::ranges::copy(Hex(id), doc_.Image().begin() + image::kModelId);
-    std::ranges::copy(Hex(band), doc_.Image().begin() + image::kBandData);
+    std::ranges::copy(test::BytesFromHex(id), doc_.Image().begin() + image::kModelId);
+    std::ranges::copy(test::BytesFromHex(band), doc_.Image().begin() + image::kBandData);
   }
   void FillImage(std::uint8_t value) { std::ranges::fill(doc_.Image(), value); }
 
@@ -149,7 +129,7 @@ TEST_F(DocumentTest, ANewDocumentHoldsTheFreshBlockOfModel2) {
   const Bytes image = AfterApplyModel(Bytes(image::kSize, 0xFF), kUhf470Id, kUhf470Value);
   std::ranges::copy(image, expected.begin() + block::kImage);
   std::ranges::copy(kDefaultVoiceId, expected.begin() + block::kVoiceId);
-  EXPECT_EQ(Differences(expected, doc_.Block()), "");
+  EXPECT_EQ(test::Differences(expected, doc_.Block()), "");
 
   // The table's resulting bytes on a reset image, spelled out.
   EXPECT_EQ(doc_.At(image::kKeyAndVox), 0xFC);
@@ -176,7 +156,7 @@ TEST_F(DocumentTest, DeleteContentsResetsTheBlockButNotTheValuesBesideIt) {
   doc_.DeleteContents();
 
   EXPECT_EQ(std::string(doc_.Header().begin(), doc_.Header().end()), kFreshHeader);
-  EXPECT_EQ(Differences(Bytes(image::kSize, 0xFF), ImageOf(doc_)), "");
+  EXPECT_EQ(test::Differences(Bytes(image::kSize, 0xFF), ImageOf(doc_)), "");
   EXPECT_EQ(Bytes(doc_.VoiceId().begin(), doc_.VoiceId().end()), kDefaultVoiceId);
   EXPECT_EQ(doc_.RadioVersion(), 0x13);
   EXPECT_EQ(doc_.ModelIndex(), 1);
@@ -191,7 +171,7 @@ TEST_F(DocumentTest, ApplyModelChangesOnlyTheNamedBitsAndBytes) {
     FillImage(fill);
     std::ranges::fill(doc_.VoiceId(), 0x77);
     doc_.ApplyModel(0);
-    EXPECT_EQ(Differences(AfterApplyModel(Bytes(image::kSize, fill), kVhfId, kVhfValue), ImageOf(doc_)), "");
+    EXPECT_EQ(test::Differences(AfterApplyModel(Bytes(image::kSize, fill), kVhfId, kVhfValue), ImageOf(doc_)), "");
     EXPECT_EQ(Bytes(doc_.VoiceId().begin(), doc_.VoiceId().end()), kDefaultVoiceId);
     EXPECT_EQ(doc_.ModelIndex(), 0);
   }
@@ -205,10 +185,10 @@ TEST_F(DocumentTest, ApplyModelReadsHexDigitsOfEitherCase) {
   const Bytes lower = ImageOf(doc_);
   doc_.DeleteContents();
   doc_.ApplyModel(1);
-  EXPECT_EQ(Differences(lower, ImageOf(doc_)), "");
-  EXPECT_EQ(Bytes(&doc_.At(image::kModelId), &doc_.At(image::kModelId) + 8), Hex("3730345520564A4B"));
+  EXPECT_EQ(test::Differences(lower, ImageOf(doc_)), "");
+  EXPECT_EQ(Bytes(&doc_.At(image::kModelId), &doc_.At(image::kModelId) + 8), test::BytesFromHex("3730345520564A4B"));
   EXPECT_EQ(Bytes(&doc_.At(image::kBandData), &doc_.At(image::kBandData) + 16),
-            Hex("0000004700000040ABCDEF0123456789"));
+            test::BytesFromHex("0000004700000040ABCDEF0123456789"));
 }
 
 TEST_F(DocumentTest, ApplyModelOfAMissingEntryStillWritesTheDefaultsAndTheDefaultBand) {
@@ -275,7 +255,7 @@ TEST_F(DocumentTest, IdentifyModelFindsTheLastMatchingEntry) {
     EXPECT_EQ(doc_.ModelIndex(), c.expectedModel);
     EXPECT_EQ(doc_.BandLowerEdge(), c.lower);
     EXPECT_EQ(doc_.BandUpperEdge(), c.upper);
-    EXPECT_EQ(Differences(before, ImageOf(doc_)), "") << "the image itself is left alone";
+    EXPECT_EQ(test::Differences(before, ImageOf(doc_)), "") << "the image itself is left alone";
   }
 }
 
@@ -350,7 +330,7 @@ TEST_F(DocumentVoiceTest, SelectVoicePackageSetsTheSpeechBitAndCopiesTheIdentifi
     EXPECT_EQ(catalogue_.selected, std::vector<std::size_t>{c.k});
     Bytes imageAfter = ImageOf(voiced_);
     imageAfter[image::kOptions] = c.optionsBefore;
-    EXPECT_EQ(Differences(imageBefore, imageAfter), "") << "only the speech bit changes";
+    EXPECT_EQ(test::Differences(imageBefore, imageAfter), "") << "only the speech bit changes";
   }
 }
 
@@ -365,7 +345,7 @@ TEST_F(DocumentVoiceTest, SelectVoicePackageOutOfRangeChangesNothing) {
   for (const std::size_t k : {std::size_t{3}, std::size_t{4}, std::size_t{1000}, SIZE_MAX}) {
     SCOPED_TRACE(k);
     EXPECT_FALSE(voiced_.SelectVoicePackage(k));
-    EXPECT_EQ(Differences(before, voiced_.Block()), "");
+    EXPECT_EQ(test::Differences(before, voiced_.Block()), "");
     EXPECT_TRUE(catalogue_.selected.empty());
   }
   // Without any catalogue there is nothing to choose.
@@ -414,7 +394,7 @@ TEST_F(DocumentNewTest, CancelOnTheClearWarningKeepsTheConfiguration) {
   EXPECT_EQ(asked.captionKey, "IDS_PROMPT");
   EXPECT_EQ(asked.icon, PromptIcon::Exclamation);
   EXPECT_EQ(asked.buttons, PromptButtons::OkCancel);
-  EXPECT_EQ(Differences(before, doc_.Block()), "");
+  EXPECT_EQ(test::Differences(before, doc_.Block()), "");
   EXPECT_EQ(doc_.PathName(), dir_ / "radio.vxp");
   EXPECT_TRUE(doc_.IsModified());
   EXPECT_EQ(doc_.ModelIndex(), 2);
@@ -431,7 +411,7 @@ TEST_F(DocumentNewTest, OkOnTheClearWarningGivesAFreshModel2Document) {
   EXPECT_EQ(doc_.OnNewDocument(prompter, suppress), CTavroPgmDoc::NewOutcome::Created);
 
   EXPECT_EQ(prompter.AskedKeys(), std::vector<std::string>{"IDS_WARN_CLEAR"});
-  EXPECT_EQ(Differences(Fresh(), doc_.Block()), "");
+  EXPECT_EQ(test::Differences(Fresh(), doc_.Block()), "");
   EXPECT_EQ(doc_.ModelIndex(), 2);
   EXPECT_EQ(doc_.BandLowerEdge(), 400000000);
   EXPECT_EQ(doc_.BandUpperEdge(), 470000000);
@@ -449,7 +429,7 @@ TEST_F(DocumentNewTest, TheSuppressFlagSkipsTheWarningOnce) {
   EXPECT_EQ(doc_.OnNewDocument(prompter, suppress), CTavroPgmDoc::NewOutcome::Created);
   EXPECT_TRUE(prompter.Asked().empty());
   EXPECT_FALSE(suppress);
-  EXPECT_EQ(Differences(Fresh(), doc_.Block()), "");
+  EXPECT_EQ(test::Differences(Fresh(), doc_.Block()), "");
   EXPECT_TRUE(doc_.PathName().empty());
   EXPECT_FALSE(doc_.IsModified());
 
@@ -458,7 +438,7 @@ TEST_F(DocumentNewTest, TheSuppressFlagSkipsTheWarningOnce) {
   const Block before = Snapshot();
   EXPECT_EQ(doc_.OnNewDocument(prompter, suppress), CTavroPgmDoc::NewOutcome::Kept);
   EXPECT_EQ(prompter.AskedKeys(), std::vector<std::string>{"IDS_WARN_CLEAR"});
-  EXPECT_EQ(Differences(before, doc_.Block()), "");
+  EXPECT_EQ(test::Differences(before, doc_.Block()), "");
 }
 
 // ------------------------------------------------------------------ radio version and a read
@@ -493,12 +473,12 @@ TEST_F(DocumentTest, ImageReadFromRadioReplacesTheImageAndRecognisesTheModel) {
 
     std::array<std::uint8_t, block::kImageSize> received{};
     for (std::size_t i = 0; i < received.size(); ++i) received[i] = static_cast<std::uint8_t>(i * 13 + 7);
-    std::ranges::copy(Hex(kUhf520Id), received.begin() + image::kModelId);
-    std::ranges::copy(Hex(kUhf520Value), received.begin() + image::kBandData);
+    std::ranges::copy(test::BytesFromHex(kUhf520Id), received.begin() + image::kModelId);
+    std::ranges::copy(test::BytesFromHex(kUhf520Value), received.begin() + image::kBandData);
 
     doc_.ImageReadFromRadio(received);
 
-    EXPECT_EQ(Differences(received, doc_.Image()), "");
+    EXPECT_EQ(test::Differences(received, doc_.Image()), "");
     EXPECT_EQ(doc_.ModelIndex(), 3);
     EXPECT_EQ(doc_.BandLowerEdge(), 450000000);
     EXPECT_EQ(doc_.BandUpperEdge(), 520000000);

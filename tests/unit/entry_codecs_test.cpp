@@ -17,16 +17,6 @@
 
 namespace {
 
-std::string Hex(std::span<const std::uint8_t> bytes) {
-  std::string text;
-  for (std::uint8_t byte : bytes) {
-    char digits[4];
-    std::snprintf(digits, sizeof digits, "%02X", byte);
-    if (!text.empty()) text += ' ';
-    text += digits;
-  }
-  return text;
-}
 
 // ---------------------------------------------------------------- two-tone values
 
@@ -106,7 +96,7 @@ TEST(EntryDtmf, CodeToText) {
       {stopped, "012"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(Hex(c.code));
+    SCOPED_TRACE(test::HexText(c.code));
     EXPECT_EQ(entry::DtmfText(c.code), c.text);
   }
 }
@@ -132,7 +122,7 @@ TEST(EntryDtmf, TextToCode) {
     std::array<std::uint8_t, 16> code;
     code.fill(0x05);  // whatever the array held before is replaced
     entry::DtmfFromText(c.text, code);
-    EXPECT_EQ(Hex(code), c.code);
+    EXPECT_EQ(test::HexText(code), c.code);
   }
 }
 

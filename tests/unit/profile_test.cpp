@@ -49,29 +49,6 @@ bool HasBareLineFeed(const std::string& text) {
 
 // Makes every write of this process fail once a file would grow beyond `bytes`
 // (the write then reports EFBIG instead of raising SIGXFSZ). Works for root too,
-// which file permissions do not stop.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    previous_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    active_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, previous_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-  bool Active() const { return active_; }
-
- private:
-  rlimit saved_{};
-  void (*previous_)(int) = SIG_DFL;
-  bool active_ = false;
-};
 
 // ------------------------------------------------------------------ reading
 
@@ -441,7 +418,7 @@ TEST_F(ProfileWrite, AFailedWriteLeavesTheOldFileIntact) {
   const fs::path file = Settings(kSettings);
   bool written = true;
   {
-    FileSizeLimit limit(16);
+    test::FileSizeLimit limit(16);
     ASSERT_TRUE(limit.Active());
     written = profile::WriteString(file, "setup", "com", "2");
   }
@@ -525,7 +502,7 @@ TEST(ProfileFileIo, AFailedReplacementLeavesTheOldFileAndNoTemporaryFile) {
   bool replaced = true;
   int error = 0;
   {
-    FileSizeLimit limit(50);
+    test::FileSizeLimit limit(50);
     ASSERT_TRUE(limit.Active());
     replaced = file_io::ReplaceFileAtomically(file, std::string(200, 'n'));
     error = errno;

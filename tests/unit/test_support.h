@@ -2,7 +2,13 @@
 // Shared fixtures: a throw-away program directory with its settings and language
 // files, and a prompter that answers from a script and records what was asked.
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <deque>
+#include <span>
+#include <sstream>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -40,6 +46,41 @@ class ProgramDir : public TempDir {
 };
 
 std::string ReadAll(const std::filesystem::path& path);
+
+// "00 20 65 14": bytes as they are written down in the image layout.
+std::string HexText(std::span<const std::uint8_t> bytes);
+// Hexadecimal text (either case, no separators) to bytes.
+std::vector<std::uint8_t> BytesFromHex(const std::string& text);
+
+// The differing bytes of two byte sequences, "offset: expected/actual", at most a dozen.
+template <typename A, typename B>
+std::string Differences(const A& expected, const B& actual) {
+  std::ostringstream out;
+  if (expected.size() != actual.size()) out << "size " << expected.size() << "/" << actual.size() << " ";
+  int shown = 0;
+  for (std::size_t i = 0; i < std::min(expected.size(), actual.size()) && shown < 12; ++i) {
+    if (expected[i] == actual[i]) continue;
+    out << std::hex << "0x" << i << ": " << int(expected[i]) << "/" << int(actual[i]) << " ";
+    ++shown;
+  }
+  return out.str();
+}
+
+// Makes every write of this process fail once a file would grow beyond `bytes`
+// (a write failure that also works as root, which ignores permissions).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  bool Active() const { return active_; }
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = nullptr;
+  bool active_ = false;
+};
 
 // Answers prompts from a queue (OK once it runs out) and records every request.
 class ScriptedPrompter : public Prompter {
