@@ -1,0 +1,64 @@
+#pragma once
+// The programming protocol: handshake, port search, identification, model check,
+// version query and the block transfer of both radio generations, with the voice
+// area of the second. RunTransfer runs on a worker thread and reports only through
+// TransferParams, whose shared fields are atomic.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+
+class CSerial;
+
+enum class TransferState : int {
+  Idle = 0,
+  NoLink = 1,
+  WrongType = 2,
+  ConfirmType = 3,
+  Reading = 4,
+  ReadFailed = 5,
+  ReadDone = 6,
+  WriteFailed = 7,
+  Writing = 8,
+  WriteDone = 9,
+  VoiceStart = 10,
+  SearchingPort = 11,
+  VoiceWriting = 12,
+};
+
+// True for the states that end a transfer.
+bool IsFinal(TransferState state);
+
+namespace radio_memory {
+inline constexpr std::size_t kSize = 32768;  // the transfer buffer: image, then voice data
+inline constexpr std::size_t kVoiceArea = 0x0400;
+inline constexpr std::size_t kVoiceId = 0x7FF0;
+inline constexpr std::size_t kVoiceBlockSize = 64;
+inline constexpr std::uint8_t kSecondGeneration = 0x20;  // radio versions from here on
+}  // namespace radio_memory
+
+struct TransferParams {
+  CSerial* port = nullptr;
+  std::filesystem::path settingsPath;
+  bool isRead = true;
+  std::atomic<TransferState> state{TransferState::Idle};
+  std::uint8_t* buffer = nullptr;   // radio_memory::kSize bytes
+  std::uint8_t* version = nullptr;  // the document's radio version
+  std::uint8_t* voiceId = nullptr;  // the document's 16-byte voice package identifier
+  std::atomic<int> progress{0};
+  std::atomic<bool> cancel{false};
+  bool overwriteVoice = false;
+  // False when no voice package is at hand: a write then sends the configuration only
+  // and leaves the radio's voice data alone.
+  bool voiceDataPresent = true;
+  std::atomic<int> foundPort{-1};
+};
+
+// The whole exchange; returns when a final state is set or on cancel.
+void RunTransfer(TransferParams& params);
+
+// Connects to the radio: opens the configured port (or reuses the open one), sends
+// the handshake and, when automatic search is on, tries ports 1 to 255. Returns false
+// (state NoLink) when no radio answered. Used by the transfer and the radio dialogs.
+bool ConnectRadio(TransferParams& params);

@@ -1,0 +1,189 @@
+#include "link/serial.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+#include "app/profile.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+speed_t SpeedCode(int baud) { return baud == CSerial::kFastBaud ? B38400 : B9600; }
+
+// Numeric order within one family: ttyUSB2 before ttyUSB10.
+std::vector<std::string> DevicesOfFamily(const std::string& prefix) {
+  std::vector<std::pair<long, std::string>> found;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with(prefix) || name.size() == prefix.size()) continue;
+    const std::string number = name.substr(prefix.size());
+    if (!std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
+    found.emplace_back(std::stol(number), entry.path().string());
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> paths;
+  for (auto& [number, path] : found) paths.push_back(std::move(path));
+  return paths;
+}
+
+// Milliseconds left until deadline, never negative.
+int RemainingMs(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return static_cast<int>(std::max<long long>(0, left));
+}
+
+}  // namespace
+
+void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+std::vector<std::string> SerialDevicesPresent() {
+  std::vector<std::string> devices;
+  for (const char* family : {"ttyUSB", "ttyACM", "ttyS"}) {
+    std::vector<std::string> more = DevicesOfFamily(family);
+    devices.insert(devices.end(), more.begin(), more.end());
+  }
+  return devices;
+}
+
+std::string DevicePathForPort(const std::filesystem::path& settingsPath, int port) {
+  if (port < 1 || port > 255) return {};
+  if (!settingsPath.empty()) {
+    const std::string mapped = profile::GetString(settingsPath, "ports", std::to_string(port), "", 4095);
+    if (!mapped.empty()) return mapped;
+  }
+  const std::vector<std::string> devices = SerialDevicesPresent();
+  return static_cast<std::size_t>(port) <= devices.size() ? devices[static_cast<std::size_t>(port - 1)] : std::string();
+}
+
+CSerial::CSerial(std::filesystem::path settingsPath) : settingsPath_(std::move(settingsPath)) {}
+
+CSerial::~CSerial() { Close(); }
+
+bool CSerial::Open(int port) {
+  Close();
+  const std::string path = DevicePathForPort(settingsPath_, port);
+  if (path.empty()) {
+    lastError_ = ENOENT;
+    return false;
+  }
+  return OpenDevice(path);
+}
+
+bool CSerial::OpenDevice(const std::string& path) {
+  Close();
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    lastError_ = errno;
+    return false;
+  }
+  // No sharing: a port another program holds is "in use".
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    lastError_ = errno == EWOULDBLOCK ? EBUSY : errno;
+    ::close(fd);
+    return false;
+  }
+  // Line settings; as with any serial driver, a call the device does not support is ignored.
+  termios settings{};
+  if (::tcgetattr(fd, &settings) == 0) {
+    ::cfmakeraw(&settings);
+    settings.c_cflag &= ~static_cast<tcflag_t>(PARENB | CSTOPB | CSIZE | CRTSCTS);
+    settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+    ::cfsetispeed(&settings, SpeedCode(kLinkBaud));
+    ::cfsetospeed(&settings, SpeedCode(kLinkBaud));
+    ::tcsetattr(fd, TCSANOW, &settings);
+  }
+  int lines = TIOCM_DTR;
+  ::ioctl(fd, TIOCMBIS, &lines);  // the programming cable draws on DTR and RTS
+  lines = TIOCM_RTS;
+  ::ioctl(fd, TIOCMBIS, &lines);
+  ::tcdrain(fd);
+  fd_ = fd;
+  baud_ = kLinkBaud;
+  devicePath_ = path;
+  lastError_ = 0;
+  return true;
+}
+
+void CSerial::Close() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  fd_ = -1;
+  devicePath_.clear();
+}
+
+void CSerial::SetBaudRate(int baud) {
+  if (fd_ < 0) return;
+  termios settings{};
+  if (::tcgetattr(fd_, &settings) != 0) return;
+  ::cfsetispeed(&settings, SpeedCode(baud));
+  ::cfsetospeed(&settings, SpeedCode(baud));
+  ::tcsetattr(fd_, TCSANOW, &settings);
+  baud_ = baud;
+}
+
+int CSerial::Write(const std::uint8_t* bytes, std::size_t count) {
+  if (fd_ < 0) return 0;
+  std::size_t written = 0;
+  while (written < count) {
+    const ssize_t put = ::write(fd_, bytes + written, count - written);
+    if (put > 0) {
+      written += static_cast<std::size_t>(put);
+      continue;
+    }
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && errno == EAGAIN) {
+      // The output queue is full: wait until it drains, as a blocking write would.
+      pollfd ready{fd_, POLLOUT, 0};
+      if (::poll(&ready, 1, kBlockWindowMs) > 0 && (ready.revents & POLLOUT)) continue;
+    }
+    break;
+  }
+  return static_cast<int>(written);
+}
+
+int CSerial::WriteByte(std::uint8_t byte) {
+  Pause(1);
+  return Write(&byte, 1);
+}
+
+int CSerial::ReadByte(int timeoutMs) {
+  std::uint8_t byte = 0;
+  return ReadBlockWithin(&byte, 1, timeoutMs) == 1 ? byte : -1;
+}
+
+int CSerial::ReadBlock(std::uint8_t* buffer, std::size_t count) {
+  return ReadBlockWithin(buffer, count, kBlockWindowMs);
+}
+
+int CSerial::ReadBlockWithin(std::uint8_t* buffer, std::size_t count, int windowMs) {
+  std::size_t received = 0;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(windowMs);
+  while (fd_ >= 0 && received < count) {
+    // A raw line reads 0 bytes when nothing is waiting.
+    const ssize_t got = ::read(fd_, buffer + received, count - received);
+    if (got > 0) {
+      received += static_cast<std::size_t>(got);
+      continue;
+    }
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && errno != EAGAIN) break;  // e.g. EIO: the device is gone
+    const int wait = RemainingMs(deadline);
+    if (wait == 0) break;
+    pollfd ready{fd_, POLLIN, 0};
+    if (::poll(&ready, 1, wait) > 0 && (ready.revents & (POLLHUP | POLLERR | POLLNVAL))) break;  // hung up
+  }
+  return static_cast<int>(received);
+}

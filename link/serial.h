@@ -1,0 +1,64 @@
+#pragma once
+// CSerial: the one serial port through which the program talks to a radio.
+//
+// Port numbers 1..255 name devices: an entry n in section "ports" of setting.ini
+// wins (e.g. "1=/dev/ttyUSB0", or a pseudo-terminal), otherwise n counts the serial
+// devices present: /dev/ttyUSB*, then /dev/ttyACM*, then /dev/ttyS*. The link is
+// 9600 baud, 8N1, no flow control, DTR and RTS raised. Reads wait with poll().
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// The serial devices present, in port-number order (port 1 first).
+std::vector<std::string> SerialDevicesPresent();
+// The device that port number n names; empty when there is none.
+std::string DevicePathForPort(const std::filesystem::path& settingsPath, int port);
+
+class CSerial {
+ public:
+  static constexpr int kLinkBaud = 9600;
+  static constexpr int kFastBaud = 38400;
+  static constexpr int kBlockWindowMs = 500;
+
+  explicit CSerial(std::filesystem::path settingsPath = {});
+  ~CSerial();
+  CSerial(const CSerial&) = delete;
+  CSerial& operator=(const CSerial&) = delete;
+
+  // Opens port n (closing an open port first); false when it cannot be opened,
+  // with LastError() saying why.
+  bool Open(int port);
+  bool OpenDevice(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  const std::string& DevicePath() const { return devicePath_; }
+  int LastError() const { return lastError_; }
+  int BaudRate() const { return baud_; }
+
+  void SetBaudRate(int baud);
+  // One write of the whole frame; the number of bytes written.
+  int Write(const std::uint8_t* bytes, std::size_t count);
+  // Pauses 1 ms, then writes the byte; 1 when written.
+  int WriteByte(std::uint8_t byte);
+  // The next received byte, or -1 when none came within timeoutMs (0: one look).
+  int ReadByte(int timeoutMs);
+  // Collects up to count bytes within a fixed 500 ms window from the call; returns at
+  // once when they are all there.
+  int ReadBlock(std::uint8_t* buffer, std::size_t count);
+
+ private:
+  // Reads until count bytes came, the window ended or the line hung up.
+  int ReadBlockWithin(std::uint8_t* buffer, std::size_t count, int windowMs);
+
+  std::filesystem::path settingsPath_;
+  int fd_ = -1;
+  int lastError_ = 0;
+  int baud_ = kLinkBaud;
+  std::string devicePath_;
+};
+
+// Sleeps for the protocol's fixed pauses.
+void Pause(int milliseconds);

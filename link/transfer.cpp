@@ -1,0 +1,52 @@
+#include "link/transfer.h"
+
+#include <algorithm>
+
+#include "app/app_files.h"
+#include "link/voice_package.h"
+#include "radio/document.h"
+
+std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, CSerial& port, bool isRead,
+                                                bool overwriteVoice, CVoicePackage* packages) {
+  std::shared_ptr<TransferJob> job(new TransferJob());
+  std::fill(job->buffer_.begin(), job->buffer_.end(), 0xFF);
+  const auto image = doc.Image();
+  std::copy(image.begin(), image.end(), job->buffer_.begin());
+  job->buffer_[image::kKeyAndVox] |= image::key_and_vox::kTransferFlag;
+  job->version_ = doc.RadioVersion();
+  const auto voiceId = doc.VoiceId();
+  std::copy(voiceId.begin(), voiceId.end(), job->voiceId_.begin());
+
+  TransferParams& params = job->params_;
+  params.port = &port;
+  params.settingsPath = doc.Files().SettingsPath();
+  params.isRead = isRead;
+  params.buffer = job->buffer_.data();
+  params.version = &job->version_;
+  params.voiceId = job->voiceId_.data();
+  params.overwriteVoice = overwriteVoice;
+  params.voiceDataPresent = false;
+  if (!isRead && packages != nullptr && !packages->SelectedFileName().empty()) {
+    const std::filesystem::path file = doc.Files().ProgramDirectory() / packages->SelectedFileName().substr(1);
+    params.voiceDataPresent = LoadVoiceData(file, job->buffer_);
+  }
+  // The worker holds the job, so buffer and parameters outlive an early-closed caller.
+  job->worker_ = std::thread([job] { RunTransfer(job->params_); });
+  return job;
+}
+
+TransferJob::~TransferJob() {
+  if (worker_.joinable()) worker_.detach();
+}
+
+void TransferJob::Wait() {
+  if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
+}
+
+bool TransferJob::HandOver(CTavroPgmDoc& doc) {
+  doc.SetRadioVersion(version_);
+  if (State() != TransferState::ReadDone) return false;
+  if (version_ >= radio_memory::kSecondGeneration) std::copy(voiceId_.begin(), voiceId_.end(), doc.VoiceId().begin());
+  doc.ImageReadFromRadio(std::span<const std::uint8_t, block::kImageSize>(buffer_.data(), block::kImageSize));
+  return true;
+}
