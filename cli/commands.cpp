@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -7,6 +8,8 @@
 #include <system_error>
 
 #include "app/app_files.h"
+#include "cli/cli_support.h"
+#include "cli/radio_commands.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
 
@@ -25,93 +28,34 @@ constexpr const char* kUsage =
     "                       of 13 column headers, then one line for each channel 1 to 16.\n"
     "  info FILE            Print the model, band edges, header, voice package identifier\n"
     "                       and used channels of FILE.\n"
+    "  read [--port N | --device PATH] FILE\n"
+    "                       Read the radio into a new configuration saved as FILE (only\n"
+    "                       when the whole read succeeded). --port N tries port N first;\n"
+    "                       --device PATH uses that device and no automatic port search.\n"
+    "  write [--port N | --device PATH] [--overwrite-voice] [--yes] FILE\n"
+    "                       Write FILE to the radio, with the voice package whose\n"
+    "                       identifier matches FILE's (else the first one) on radios that\n"
+    "                       hold voice data. --overwrite-voice sends the voice data even\n"
+    "                       when the radio already has that package. A radio of another\n"
+    "                       model is only overwritten after a yes: --yes answers it, and\n"
+    "                       without a terminal the answer is no.\n"
+    "  ports                List the port numbers, their devices and whether each opens.\n"
+    "  voices               List the voice packages (*.enc) beside the program.\n"
     "  --help               Show this text.\n"
     "\n"
     "Texts come from the language file that setting.ini beside the program selects\n"
     "($CORVANE_HOME, when set, is used as the program directory).\n"
     "\n"
-    "Exit status: 0 success; 1 a file could not be read or written; 2 bad command line;\n"
-    "3 FILE is not a radio data file (show and info still print the empty configuration).\n";
-
-// Answers the document's questions on the command line: messages go to standard error;
-// an OK-only message is acknowledged, any real choice is declined.
-class CliPrompter : public Prompter {
- public:
-  CliPrompter(const AppFiles& files, std::ostream& err) : files_(files), err_(err) {}
-  PromptAnswer Ask(const PromptRequest& request) override {
-    err_ << request.Text(files_) << "\n";
-    return request.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
-  }
-
- private:
-  const AppFiles& files_;
-  std::ostream& err_;
-};
-
-// One command's parsed arguments: its flags and the single file it works on.
-struct Arguments {
-  std::vector<std::string> flags;
-  std::string file;
-  bool Has(const std::string& flag) const {
-    return std::find(flags.begin(), flags.end(), flag) != flags.end();
-  }
-};
-
-struct Context {
-  const AppFiles& files;
-  std::ostream& out;
-  std::ostream& err;
-
-  int UsageError(const std::string& detail) const {
-    err << files.GetText("IDS_CLI_BADARGS") << " " << detail << "\n";
-    return kExitUsage;
-  }
-};
-
-std::optional<Arguments> Parse(const Context& context, const std::vector<std::string>& args,
-                               const std::vector<std::string>& allowedFlags, int& status) {
-  Arguments parsed;
-  for (const std::string& arg : args) {
-    if (arg.starts_with("--")) {
-      if (std::find(allowedFlags.begin(), allowedFlags.end(), arg) == allowedFlags.end()) {
-        status = context.UsageError(arg);
-        return std::nullopt;
-      }
-      parsed.flags.push_back(arg);
-    } else if (parsed.file.empty()) {
-      parsed.file = arg;
-    } else {
-      status = context.UsageError(arg);
-      return std::nullopt;
-    }
-  }
-  if (parsed.file.empty()) {
-    status = context.UsageError(args.empty() ? "FILE" : args.back());
-    return std::nullopt;
-  }
-  return parsed;
-}
+    "Port numbers name the devices of section [ports] in setting.ini (e.g. 1=/dev/ttyUSB0),\n"
+    "else the serial devices present: /dev/ttyUSB*, /dev/ttyACM*, then /dev/ttyS*.\n"
+    "\n"
+    "Exit status: 0 success; 1 a file or the radio failed; 2 bad command line;\n"
+    "3 FILE is not a radio data file (show and info still print the empty configuration;\n"
+    "write refuses it).\n";
 
 void PrintRow(std::ostream& out, const channel_table::Row& row) {
   for (std::size_t column = 0; column < row.size(); ++column) out << (column ? "\t" : "") << row[column];
   out << "\n";
-}
-
-// Parses "FILE" and opens it into doc as the desktop program opens a data file. Returns
-// the status to stop with when that failed; otherwise status says whether the header matched.
-std::optional<int> ParseAndOpen(const Context& context, const std::vector<std::string>& args,
-                                CTavroPgmDoc& doc, int& status) {
-  const std::optional<Arguments> parsed = Parse(context, args, {}, status);
-  if (!parsed) return status;
-  CliPrompter prompter(context.files, context.err);
-  FileError error;
-  switch (doc.OnOpenDocument(parsed->file, prompter, error)) {
-    case CTavroPgmDoc::OpenOutcome::Opened: status = kExitOk; return std::nullopt;
-    case CTavroPgmDoc::OpenOutcome::OpenedWithoutData: status = kExitNotADataFile; return std::nullopt;
-    case CTavroPgmDoc::OpenOutcome::Failed: break;
-  }
-  context.err << error.Text(context.files) << "\n";
-  return kExitFailure;
 }
 
 int CommandNew(const Context& context, const std::vector<std::string>& args) {
@@ -137,28 +81,22 @@ int CommandNew(const Context& context, const std::vector<std::string>& args) {
 
 int CommandShow(const Context& context, const std::vector<std::string>& args) {
   int status = kExitOk;
+  const std::optional<Arguments> parsed = Parse(context, args, {}, status);
+  if (!parsed) return status;
   CTavroPgmDoc doc(context.files);
-  if (const std::optional<int> stop = ParseAndOpen(context, args, doc, status)) return *stop;
+  if (const std::optional<int> stop = OpenDataFile(context, doc, parsed->file, status)) return *stop;
   PrintRow(context.out, channel_table::HeaderTexts(context.files));
   for (int channel = 1; channel <= image::kChannelCount; ++channel)
     PrintRow(context.out, channel_table::RowTexts(doc, channel));
   return status;
 }
 
-std::string HexBytes(std::span<const std::uint8_t> bytes) {
-  std::string text;
-  for (std::uint8_t byte : bytes) {
-    char pair[4];
-    std::snprintf(pair, sizeof pair, "%02X", byte);
-    text += (text.empty() ? "" : " ") + std::string(pair);
-  }
-  return text;
-}
-
 int CommandInfo(const Context& context, const std::vector<std::string>& args) {
   int status = kExitOk;
+  const std::optional<Arguments> parsed = Parse(context, args, {}, status);
+  if (!parsed) return status;
   CTavroPgmDoc doc(context.files);
-  if (const std::optional<int> stop = ParseAndOpen(context, args, doc, status)) return *stop;
+  if (const std::optional<int> stop = OpenDataFile(context, doc, parsed->file, status)) return *stop;
 
   const AppFiles& files = context.files;
   std::string model = files.GetText("IDS_INFO_NOMODEL");
@@ -203,7 +141,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   using Command = std::function<int(const Context&, const std::vector<std::string>&)>;
   const std::pair<const char*, Command> commands[] = {
-      {"new", CommandNew}, {"show", CommandShow}, {"info", CommandInfo}};
+      {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"read", CommandRead},
+      {"write", CommandWrite}, {"ports", CommandPorts}, {"voices", CommandVoices}};
   for (const auto& [name, command] : commands)
     if (args[0] == name) return command(context, rest);
   return context.UsageError(args[0]);

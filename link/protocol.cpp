@@ -98,7 +98,11 @@ void Reconnect(CSerial& port) {
   port.ReadBlock(ignored, sizeof ignored);
 }
 
-void SetState(TransferParams& params, TransferState state) { params.state.store(state); }
+// Wakes whoever waits on the state (std::atomic::wait) as well.
+void SetState(TransferParams& params, TransferState state) {
+  params.state.store(state);
+  params.state.notify_all();
+}
 
 // The radio reports its identification in the reverse order of the image's model identifier;
 // its band edges must equal the image's too.
@@ -123,7 +127,7 @@ bool UserConfirmedType(TransferParams& params) {
   return params.state.load() == TransferState::Idle;
 }
 
-void ReadImage(TransferParams& params, std::size_t blockSize, int progressScale) {
+void ReadImage(TransferParams& params, std::size_t blockSize) {
   CSerial& port = *params.port;
   const std::size_t blocks = image::kSize / blockSize;
   for (std::size_t k = 0; k < blocks; ++k) {
@@ -131,7 +135,7 @@ void ReadImage(TransferParams& params, std::size_t blockSize, int progressScale)
     // A short or misaddressed reply fails the read: no image that did not all come from
     // the radio may reach the document.
     if (!ReadBlockAt(port, address, blockSize, params.buffer + address)) return SetState(params, TransferState::ReadFailed);
-    params.progress.store(static_cast<int>(progressScale * (k + 1) / image::kSize));
+    params.progress.store(ImageProgress(k + 1, blockSize));
     SetState(params, TransferState::Reading);
     if (params.cancel.load()) return;
   }
@@ -145,7 +149,7 @@ void ReadImage(TransferParams& params, std::size_t blockSize, int progressScale)
 }
 
 // Returns false when the transfer ended (failure or cancel).
-bool WriteImage(TransferParams& params, std::size_t blockSize, int progressScale) {
+bool WriteImage(TransferParams& params, std::size_t blockSize) {
   const std::size_t blocks = image::kSize / blockSize;
   for (std::size_t k = 0; k < blocks; ++k) {
     const std::size_t address = k * blockSize;
@@ -153,7 +157,7 @@ bool WriteImage(TransferParams& params, std::size_t blockSize, int progressScale
       SetState(params, TransferState::WriteFailed);
       return false;
     }
-    params.progress.store(static_cast<int>(progressScale * (k + 1) / image::kSize));
+    params.progress.store(ImageProgress(k + 1, blockSize));
     SetState(params, TransferState::Writing);
     if (params.cancel.load()) return false;
   }
@@ -200,6 +204,10 @@ void WriteVoice(TransferParams& params) {
 
 }  // namespace
 
+int ImageProgress(std::size_t blocks, std::size_t blockSize) {
+  return static_cast<int>(100 * blockSize * blocks / image::kSize);
+}
+
 bool IsFinal(TransferState state) {
   switch (state) {
     case TransferState::NoLink:
@@ -217,9 +225,10 @@ bool IsFinal(TransferState state) {
 bool ConnectRadio(TransferParams& params) {
   CSerial& port = *params.port;
   const std::string autocom = profile::GetString(params.settingsPath, "setup", "autocom", "1", 9);
-  const bool autoSearch = autocom.empty() || autocom.front() != '0';
+  const bool autoSearch = params.allowPortSearch && (autocom.empty() || autocom.front() != '0');
   if (!port.IsOpen()) {
-    port.Open(profile::GetInt(params.settingsPath, "setup", "com", 1));
+    port.Open(params.configuredPort > 0 ? params.configuredPort
+                                        : profile::GetInt(params.settingsPath, "setup", "com", 1));
     Pause(100);
   }
   // The configured port first, then ports 1 to 255 in order.
@@ -272,8 +281,8 @@ void RunTransfer(TransferParams& params) {
   *params.version = static_cast<std::uint8_t>(generation);
 
   if (generation < radio_memory::kSecondGeneration) {
-    if (params.isRead) return ReadImage(params, 8, 800);
-    if (!WriteImage(params, 8, 800)) return;
+    if (params.isRead) return ReadImage(params, 8);
+    if (!WriteImage(params, 8)) return;
     Pause(1000);
     return SetState(params, TransferState::WriteDone);
   }
@@ -286,8 +295,8 @@ void RunTransfer(TransferParams& params) {
   port.SetBaudRate(CSerial::kFastBaud);
   Pause(2);
 
-  if (params.isRead) return ReadImage(params, radio_memory::kVoiceBlockSize, 6400);
-  if (!WriteImage(params, radio_memory::kVoiceBlockSize, 6400)) return;
+  if (params.isRead) return ReadImage(params, radio_memory::kVoiceBlockSize);
+  if (!WriteImage(params, radio_memory::kVoiceBlockSize)) return;
   if (!params.voiceDataPresent) {
     Pause(1000);
     return SetState(params, TransferState::WriteDone);

@@ -41,6 +41,10 @@ inline constexpr std::uint8_t kSecondGeneration = 0x20;  // radio versions from 
 struct TransferParams {
   CSerial* port = nullptr;
   std::filesystem::path settingsPath;
+  // For one run from the command line: the port to try first instead of "com" (0: "com"),
+  // and whether the automatic search may run at all (it still needs "autocom").
+  int configuredPort = 0;
+  bool allowPortSearch = true;
   bool isRead = true;
   std::atomic<TransferState> state{TransferState::Idle};
   std::uint8_t* buffer = nullptr;   // radio_memory::kSize bytes
@@ -54,6 +58,10 @@ struct TransferParams {
   bool voiceDataPresent = true;
   std::atomic<int> foundPort{-1};
 };
+
+// Percent done after `blocks` image blocks of `blockSize` bytes, in whole steps: 8-byte
+// blocks give 0, 1, 2, 3, 3, 4 ... 100.
+int ImageProgress(std::size_t blocks, std::size_t blockSize);
 
 // The whole exchange; returns when a final state is set or on cancel.
 void RunTransfer(TransferParams& params);

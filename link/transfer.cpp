@@ -6,8 +6,9 @@
 #include "link/voice_package.h"
 #include "radio/document.h"
 
-std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, CSerial& port, bool isRead,
-                                                bool overwriteVoice, CVoicePackage* packages) {
+std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, CSerial& port, const TransferOptions& options,
+                                                const CVoicePackage* packages) {
+  const bool isRead = options.isRead;
   std::shared_ptr<TransferJob> job(new TransferJob());
   std::fill(job->buffer_.begin(), job->buffer_.end(), 0xFF);
   const auto image = doc.Image();
@@ -24,7 +25,9 @@ std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, CSerial& port
   params.buffer = job->buffer_.data();
   params.version = &job->version_;
   params.voiceId = job->voiceId_.data();
-  params.overwriteVoice = overwriteVoice;
+  params.overwriteVoice = options.overwriteVoice;
+  params.configuredPort = options.configuredPort;
+  params.allowPortSearch = options.allowPortSearch;
   params.voiceDataPresent = false;
   if (!isRead && packages != nullptr && !packages->SelectedFileName().empty()) {
     const std::filesystem::path file = doc.Files().ProgramDirectory() / packages->SelectedFileName().substr(1);

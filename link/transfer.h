@@ -15,12 +15,19 @@
 class CTavroPgmDoc;
 class CVoicePackage;
 
+struct TransferOptions {
+  bool isRead = true;
+  bool overwriteVoice = false;  // write: send the voice data even when the radio has it
+  int configuredPort = 0;       // 0: the "com" setting
+  bool allowPortSearch = true;
+};
+
 class TransferJob {
  public:
   // Copies the image (with the transfer flag set) and, for a write, the voice data of the
-  // document's selected voice package, then starts the worker.
-  static std::shared_ptr<TransferJob> Start(CTavroPgmDoc& doc, CSerial& port, bool isRead,
-                                            bool overwriteVoice, CVoicePackage* packages);
+  // selected voice package, then starts the worker.
+  static std::shared_ptr<TransferJob> Start(CTavroPgmDoc& doc, CSerial& port, const TransferOptions& options,
+                                            const CVoicePackage* packages);
   ~TransferJob();
 
   TransferParams& Params() { return params_; }

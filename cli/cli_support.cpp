@@ -1,0 +1,71 @@
+#include "cli/cli_support.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/app_files.h"
+#include "radio/document.h"
+
+namespace cli {
+
+int Context::UsageError(const std::string& detail) const {
+  err << files.GetText("IDS_CLI_BADARGS") << " " << detail << "\n";
+  return kExitUsage;
+}
+
+bool Arguments::Has(const std::string& flag) const {
+  return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+std::optional<Arguments> Parse(const Context& context, const std::vector<std::string>& args,
+                               const std::vector<std::string>& allowedFlags, int& status) {
+  Arguments parsed;
+  for (const std::string& arg : args) {
+    if (arg.starts_with("--")) {
+      if (std::find(allowedFlags.begin(), allowedFlags.end(), arg) == allowedFlags.end()) {
+        status = context.UsageError(arg);
+        return std::nullopt;
+      }
+      parsed.flags.push_back(arg);
+    } else if (parsed.file.empty()) {
+      parsed.file = arg;
+    } else {
+      status = context.UsageError(arg);
+      return std::nullopt;
+    }
+  }
+  if (parsed.file.empty()) {
+    status = context.UsageError(args.empty() ? "FILE" : args.back());
+    return std::nullopt;
+  }
+  return parsed;
+}
+
+PromptAnswer CliPrompter::Ask(const PromptRequest& request) {
+  err_ << request.Text(files_) << "\n";
+  return request.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
+}
+
+std::optional<int> OpenDataFile(const Context& context, CTavroPgmDoc& doc, const std::string& path, int& status) {
+  CliPrompter prompter(context.files, context.err);
+  FileError error;
+  switch (doc.OnOpenDocument(path, prompter, error)) {
+    case CTavroPgmDoc::OpenOutcome::Opened: status = kExitOk; return std::nullopt;
+    case CTavroPgmDoc::OpenOutcome::OpenedWithoutData: status = kExitNotADataFile; return std::nullopt;
+    case CTavroPgmDoc::OpenOutcome::Failed: break;
+  }
+  context.err << error.Text(context.files) << "\n";
+  return kExitFailure;
+}
+
+std::string HexBytes(std::span<const std::uint8_t> bytes) {
+  std::string text;
+  for (std::uint8_t byte : bytes) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, "%02X", byte);
+    text += (text.empty() ? "" : " ") + std::string(pair);
+  }
+  return text;
+}
+
+}  // namespace cli

@@ -1,0 +1,64 @@
+#pragma once
+// What every corvane-cli command shares: its context, argument parsing, the
+// prompter that answers on the command line, and opening a data file.
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "radio/prompt.h"
+
+class AppFiles;
+class CTavroPgmDoc;
+
+namespace cli {
+
+// Exit statuses shared by all commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;       // a file or the radio failed
+inline constexpr int kExitUsage = 2;         // bad command line
+inline constexpr int kExitNotADataFile = 3;  // the file's header was not recognised
+
+struct Context {
+  const AppFiles& files;
+  std::ostream& out;
+  std::ostream& err;
+
+  // One line on standard error; the usage status.
+  int UsageError(const std::string& detail) const;
+};
+
+// One command's parsed arguments: its flags and the single file it works on.
+struct Arguments {
+  std::vector<std::string> flags;
+  std::string file;
+  bool Has(const std::string& flag) const;
+};
+
+// Accepts the allowed flags and exactly one file; nullopt (status set) otherwise.
+std::optional<Arguments> Parse(const Context& context, const std::vector<std::string>& args,
+                               const std::vector<std::string>& allowedFlags, int& status);
+
+// Messages go to standard error; an OK-only message is acknowledged, a real choice declined.
+class CliPrompter : public Prompter {
+ public:
+  CliPrompter(const AppFiles& files, std::ostream& err) : files_(files), err_(err) {}
+  PromptAnswer Ask(const PromptRequest& request) override;
+
+ private:
+  const AppFiles& files_;
+  std::ostream& err_;
+};
+
+// Opens a data file into doc as the desktop program does. Returns the status to stop with
+// when it could not be read; otherwise sets status to kExitOk, or kExitNotADataFile when
+// the header was not recognised (the document then holds an empty image).
+std::optional<int> OpenDataFile(const Context& context, CTavroPgmDoc& doc, const std::string& path, int& status);
+
+// "00 0A FF": bytes as two-digit upper-case hexadecimal numbers.
+std::string HexBytes(std::span<const std::uint8_t> bytes);
+
+}  // namespace cli

@@ -1,0 +1,14 @@
+#pragma once
+// corvane-cli commands for the radio link: read, write, ports, voices.
+
+#include <string>
+#include <vector>
+
+#include "cli/cli_support.h"
+
+namespace cli {
+int CommandRead(const Context& context, std::vector<std::string> args);
+int CommandWrite(const Context& context, std::vector<std::string> args);
+int CommandPorts(const Context& context, std::vector<std::string> args);
+int CommandVoices(const Context& context, std::vector<std::string> args);
+}  // namespace cli

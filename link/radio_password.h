@@ -1,0 +1,74 @@
+#pragma once
+// The radio password: the scrambling of an entered password, the two exchanges of the
+// "Authorization" dialog (program the always-low-power setting after proving the
+// password; change the password) and the password text files. Nothing here shows a
+// window: every action returns an outcome, and PasswordMessage says which text,
+// caption and icon the dialog shows for it.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "radio/prompt.h"
+
+class AppFiles;
+class CSerial;
+class CTavroPgmDoc;
+struct FileError;
+
+// Six upper-case hexadecimal digits: the scrambled form of an entered password as the
+// radio stores it. An entry that is not exactly six characters of 0-9 and A-F gives
+// "FFFFFF", the value of a radio without a password.
+std::string ScramblePassword(std::string_view entered);
+
+// An entry of the password edits must be empty or six characters long.
+bool PasswordLengthValid(std::string_view entered);
+
+enum class PasswordOutcome {
+  Done,                // the radio acknowledged the stored block; the port is closed
+  LengthWrong,         // an entry is neither empty nor six characters; the port was not touched
+  NotSame,             // the new password and its repetition differ; the port was not touched
+  NewPasswordNotDigits,  // a new password whose six characters are not all digits 0-9
+  NoLink,              // no radio answered the handshake, or no identification came
+  WrongType,           // a short identification (the port is closed), or the block was refused
+  ReadFailed,          // the reply with the password block was short or wrongly addressed
+  PasswordWrong,       // program: the entered password is not the radio's
+  OldPasswordWrong,    // change: the entered (old) password is not the radio's
+};
+
+// A message box's text or caption: a language-file key, or a fixed text shown as it is.
+struct MessagePart {
+  std::string_view value;
+  bool isKey = true;
+  std::string Resolve(const AppFiles& files) const;
+};
+
+struct PasswordMessageBox {
+  MessagePart text;
+  MessagePart caption;
+  PromptIcon icon = PromptIcon::None;
+};
+
+// What the dialog shows for an outcome (an OK box).
+PasswordMessageBox PasswordMessage(PasswordOutcome outcome);
+
+// "Program" of the current password: connects, reads the radio's password block into
+// the document (0x3EB-0x3EF; the always-low-power bit at 0x3EA stays the document's),
+// compares the scrambled entry with the radio's password, and on a match stores the
+// document's block 0x3EA-0x3EF in the radio. After Done the dialog refreshes the views.
+PasswordOutcome ProgramWithPassword(CSerial& port, CTavroPgmDoc& doc, std::string_view entered);
+
+// "Program" of a new password: checks the two entries, connects, reads the radio's
+// password block into the document (0x3EA-0x3EF), compares the scrambled old entry with
+// the radio's password, and on a match stores the scrambled new password (an empty one
+// removes the password: FF FF FF) with the radio's other block bytes.
+PasswordOutcome ChangePassword(CSerial& port, CTavroPgmDoc& doc, std::string_view oldEntered,
+                               std::string_view newEntered, std::string_view newAgain);
+
+// The first line of a password file (without its line end); nullopt with error set
+// when the file cannot be read.
+std::optional<std::string> LoadPasswordFile(const std::filesystem::path& path, FileError& error);
+// Writes the password as the whole file, with no line end; an existing file is replaced
+// only once the new one is complete. False with error set on failure.
+bool SavePasswordFile(const std::filesystem::path& path, std::string_view password, FileError& error);

@@ -1,0 +1,336 @@
+#include "link/test_functions.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "app/app_files.h"
+#include "app/profile.h"
+#include "link/serial.h"
+#include "radio/document.h"
+
+namespace {
+
+// The test mode access code is never held as such: the number entered plus
+// kAccessCodeOffset must equal kAccessCodeSum. The code technicians enter is
+// kAccessCodeSum - kAccessCodeOffset.
+constexpr long long kAccessCodeOffset = 31415;
+constexpr long long kAccessCodeSum = 104934;
+
+constexpr std::uint8_t kAck = 0x06;
+constexpr std::uint8_t kIdentify = 0x02;
+constexpr std::uint8_t kReadRequest = 'R';
+constexpr std::uint8_t kDataReply = 'W';
+constexpr std::uint8_t kSettingFrame = 'K';
+constexpr std::uint8_t kCalibrationWrite = 't';
+constexpr std::uint8_t kValueQuery = 'r';
+constexpr std::uint8_t kPing = 'E';
+constexpr std::string_view kHandshake = "PROGRAM";
+constexpr std::size_t kIdentificationSize = 8;
+constexpr std::size_t kFrameHeader = 4;
+constexpr std::size_t kCalibrationBlock = 8;
+
+constexpr int kHandshakeAttempts = 3;
+constexpr int kAckWaitMs = 50;
+constexpr int kTestAnswerWaitMs = 500;
+constexpr int kCalibrationAckWaitMs = 100;
+constexpr int kPortSettleMs = 100;
+constexpr int kLetterPauseMs = 15;
+constexpr int kCalibrationFramePauseMs = 5;
+
+constexpr TestItem Item(int id, std::string_view caption, TestItemKind kind, std::uint8_t item) {
+  return {id, caption, kind, {TestStep{TestStep::Item, item}, TestStep{}, TestStep{}}, 1};
+}
+constexpr TestItem Item(int id, std::string_view caption, TestItemKind kind, std::uint8_t first, std::uint8_t point,
+                        std::uint8_t last) {
+  return {id, caption, kind,
+          {TestStep{TestStep::Item, first}, TestStep{TestStep::Point, point}, TestStep{TestStep::Item, last}}, 3};
+}
+
+constexpr auto R = TestItemKind::Reading;
+constexpr auto A = TestItemKind::Adjust;
+constexpr std::array<TestItem, 21> kTestItems = {
+    Item(1188, "Voltage", R, 0x01),
+    Item(1183, "SQL3", R, 0x02, 0x02, 0x04),
+    Item(1184, "SQL9", R, 0x02, 0x02, 0x05),
+    Item(1186, "VOX1", R, 0x0E),
+    Item(1187, "VOX5", R, 0x0F),
+    Item(1168, "CTCL", A, 0x0A),
+    Item(1182, "CTCM", A, 0x06, 0x02, 0x09),
+    Item(1181, "CTCH", A, 0x0B),
+    Item(1185, "DCS", A, 0x0C),
+    Item(1178, "2T", A, 0x0D),
+    Item(1169, "L Tune", A, 0x02, 0x01, 0x03),
+    Item(1170, "M Tune", A, 0x02, 0x02, 0x03),
+    Item(1171, "H Tune", A, 0x02, 0x03, 0x03),
+    Item(1172, "L L P", A, 0x06, 0x01, 0x07),
+    Item(1173, "M L P", A, 0x06, 0x02, 0x07),
+    Item(1174, "H L P", A, 0x06, 0x03, 0x07),
+    Item(1175, "L H P", A, 0x06, 0x01, 0x08),
+    Item(1176, "M H P", A, 0x06, 0x02, 0x08),
+    Item(1177, "H H P", A, 0x06, 0x03, 0x08),
+    Item(1179, "L CTCM", A, 0x06, 0x01, 0x09),
+    Item(1180, "H CTCM", A, 0x06, 0x03, 0x09),
+};
+
+// Fields of the calibration area, by their place in it (image::kCalibration + n).
+constexpr CalibrationField Field(int id, std::string_view caption, std::size_t inArea) {
+  return {id, caption, image::kCalibration + inArea};
+}
+constexpr std::array<CalibrationField, 21> kCalibrationFields = {
+    Field(1102, "Voltage", 0x04), Field(1115, "SQL3", 0x00),  Field(1116, "SQL9", 0x02),
+    Field(1103, "L Tune", 0x07),  Field(1121, "M Tune", 0x08), Field(1122, "H Tune", 0x09),
+    Field(1124, "VOX1", 0x05),    Field(1125, "VOX5", 0x06),  Field(1128, "CTCL", 0x16),
+    Field(1127, "CTCM", 0x17),    Field(1130, "CTCH", 0x18),  Field(1131, "DCS", 0x19),
+    Field(1132, "2T", 0x1A),      Field(1111, "L CTCM", 0x1B), Field(1112, "H CTCM", 0x1C),
+    Field(1133, "L L P", 0x10),   Field(1134, "L H P", 0x11), Field(1135, "M L P", 0x12),
+    Field(1136, "M H P", 0x13),   Field(1137, "H L P", 0x14), Field(1138, "H H P", 0x15),
+};
+static_assert(image::kCalibrationSize % kCalibrationBlock == 0);
+
+TestFrame SettingFrame(std::array<std::uint8_t, 8> data) {
+  TestFrame frame = {kSettingFrame, 0x00, 0x00, 0x08};
+  std::copy(data.begin(), data.end(), frame.begin() + kFrameHeader);
+  return frame;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+void Drain(CSerial& port) {
+  while (port.ReadByte(0) != -1) {
+  }
+}
+
+// "PROGRAM" with 15 ms before each letter; true when the radio acknowledged.
+bool Handshake(CSerial& port) {
+  for (char letter : kHandshake) {
+    Pause(kLetterPauseMs);
+    const auto byte = static_cast<std::uint8_t>(letter);
+    if (port.Write(&byte, 1) == 0) break;
+  }
+  return port.ReadByte(kAckWaitMs) == kAck;
+}
+
+// The radio identifies itself in the reverse order of the image's model identifier.
+bool SameModel(const std::uint8_t* identification, const CTavroPgmDoc& doc) {
+  for (std::size_t k = 0; k < kIdentificationSize; ++k)
+    if (identification[k] != doc.At(image::kModelId + image::kModelIdSize - 1 - k)) return false;
+  return true;
+}
+
+void AckAndListen(CSerial& port) {
+  port.WriteByte(kAck);
+  port.ReadByte(kAckWaitMs);
+}
+
+// The configured port (no search), three handshakes, the model check.
+TestLinkOutcome Connect(CSerial& port, const CTavroPgmDoc& doc) {
+  if (!port.IsOpen() && !port.Open(profile::GetInt(doc.Files().SettingsPath(), "setup", "com", 1)))
+    return TestLinkOutcome::PortOpenFailed;
+  port.SetBaudRate(CSerial::kLinkBaud);
+  Pause(kPortSettleMs);
+  Drain(port);
+  bool accepted = false;
+  for (int attempt = 0; attempt < kHandshakeAttempts && !accepted; ++attempt) accepted = Handshake(port);
+  if (!accepted) return TestLinkOutcome::ConnectFailed;
+  port.WriteByte(kIdentify);
+  std::uint8_t identification[kIdentificationSize];
+  if (port.ReadBlock(identification, sizeof identification) != static_cast<int>(sizeof identification) ||
+      !SameModel(identification, doc))
+    return TestLinkOutcome::WrongType;
+  AckAndListen(port);
+  return TestLinkOutcome::Connected;
+}
+
+}  // namespace
+
+bool CheckAccessCode(std::string_view entered) {
+  std::size_t i = 0;
+  while (i < entered.size() && IsBlank(entered[i])) ++i;
+  bool negative = false;
+  if (i < entered.size() && (entered[i] == '+' || entered[i] == '-')) negative = entered[i++] == '-';
+  // Saturates far beyond any code, so that a long entry neither overflows nor matches.
+  constexpr long long kCeiling = 1'000'000'000'000LL;
+  long long number = 0;
+  for (; i < entered.size() && IsDigit(entered[i]); ++i) number = std::min(kCeiling, number * 10 + (entered[i] - '0'));
+  if (negative) number = -number;
+  return number + kAccessCodeOffset == kAccessCodeSum;
+}
+
+std::optional<PromptRequest> TestLinkMessage(TestLinkOutcome outcome, TestDialog dialog) {
+  auto box = [](std::string text, std::string caption, PromptIcon icon) {
+    PromptRequest request;
+    request.textKey = std::move(text);
+    request.captionKey = std::move(caption);
+    request.icon = icon;
+    request.buttons = PromptButtons::Ok;
+    return request;
+  };
+  switch (outcome) {
+    case TestLinkOutcome::Connected:
+      return std::nullopt;
+    case TestLinkOutcome::PortOpenFailed:
+      return box("IDS_ERROR_PORTOPEN", dialog == TestDialog::Calibration ? "IDS_ERROR" : "IDS_COMMUNICATION_ERROR",
+                 PromptIcon::Error);
+    case TestLinkOutcome::ConnectFailed:
+      return box("IDS_FAILED_CONNECT", "IDS_COMMUNICATION_ERROR", PromptIcon::Exclamation);
+    case TestLinkOutcome::WrongType:
+      return box("IDS_ERROR_TYPE", "IDS_COMMUNICATION_ERROR", PromptIcon::Exclamation);
+    case TestLinkOutcome::ReadDone:
+      return box("IDS_PROMPT_READSUCC", "IDS_PROMPT_READ", PromptIcon::None);
+    case TestLinkOutcome::ReadFailed:
+      return box("IDS_PROMPT_READFAIL", "IDS_PROMPT_READ", PromptIcon::Exclamation);
+    case TestLinkOutcome::WriteDone:
+      return box("IDS_PROMPT_WRITESUCC", "IDS_PROMPT_WRITE", PromptIcon::None);
+    case TestLinkOutcome::WriteFailed:
+      return box("IDS_PROMPT_WRITEFAIL", "IDS_PROMPT_WRITE", PromptIcon::Exclamation);
+  }
+  return std::nullopt;
+}
+
+TestLinkOutcome TestConnect(CSerial& port, const CTavroPgmDoc& doc) {
+  if (const TestLinkOutcome outcome = Connect(port, doc); outcome != TestLinkOutcome::Connected) return outcome;
+  const TestFrame enter = EnterTestFrame();
+  Pause(1);
+  port.Write(enter.data(), enter.size());
+  return port.ReadByte(kAckWaitMs) == kAck ? TestLinkOutcome::Connected : TestLinkOutcome::WrongType;
+}
+
+TestFrame EnterTestFrame() { return SettingFrame({0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}); }
+TestFrame ItemFrame(std::uint8_t item) { return SettingFrame({0x10, 0x80, item, 0x00, 0x00, 0x00, 0x00, 0x00}); }
+TestFrame PointFrame(std::uint8_t point) { return SettingFrame({0x80, 0x00, 0x00, 0x00, 0x20, 0x00, point, 0x00}); }
+TestFrame SaveFrame() { return SettingFrame({0x10, 0x00, 0x01, 0x00, 0x00, 0x80, 0x00, 0x00}); }
+
+bool SendTestFrame(CSerial& port, const TestFrame& frame) {
+  for (std::uint8_t byte : frame)
+    if (port.WriteByte(byte) != 1) break;
+  return port.ReadByte(kTestAnswerWaitMs) == kAck;
+}
+
+std::span<const TestItem> TestItems() { return kTestItems; }
+
+const TestItem* FindTestItem(int controlId) {
+  const auto* found = std::find_if(kTestItems.begin(), kTestItems.end(),
+                                   [&](const TestItem& item) { return item.controlId == controlId; });
+  return found == kTestItems.end() ? nullptr : found;
+}
+
+std::optional<int> ReadTestValue(CSerial& port) {
+  port.WriteByte(kValueQuery);
+  const int low = port.ReadByte(kTestAnswerWaitMs);
+  const int high = port.ReadByte(kTestAnswerWaitMs);
+  if (low < 0 || high < 0) return std::nullopt;
+  return low + 256 * high;
+}
+
+ItemSelection SelectTestItem(CSerial& port, const TestItem& item) {
+  const std::span<const TestStep> steps = item.Steps();
+  bool lastAcknowledged = false;
+  for (std::size_t k = 0; k < steps.size(); ++k) {
+    const TestFrame frame = steps[k].kind == TestStep::Item ? ItemFrame(steps[k].value) : PointFrame(steps[k].value);
+    const bool acknowledged = SendTestFrame(port, frame);
+    if (k + 1 < steps.size() && !acknowledged) return {};
+    lastAcknowledged = acknowledged;
+  }
+  ItemSelection selection;
+  if (item.kind == TestItemKind::Adjust && lastAcknowledged) {
+    selection.valueAsked = true;
+    selection.value = ReadTestValue(port);
+  }
+  return selection;
+}
+
+bool PingTestRadio(CSerial& port) {
+  port.WriteByte(kPing);
+  return port.ReadByte(kTestAnswerWaitMs) == kAck;
+}
+
+TestPoll PollTestRadio(CSerial& port, const TestItem* current) {
+  TestPoll poll;
+  if (current != nullptr && current->kind == TestItemKind::Reading) {
+    poll.value = ReadTestValue(port);
+    poll.answered = poll.value.has_value();
+  } else {
+    poll.answered = PingTestRadio(port);
+  }
+  return poll;
+}
+
+int NextIndicatorState(int state, bool answered) {
+  if (!answered) return 0;
+  return state == 1 ? 2 : 1;
+}
+
+int StepTestValue(int value, int spinDelta) {
+  if (spinDelta < 0) return value < 255 ? value + 1 : value;
+  return value > 0 ? value - 1 : value;
+}
+
+void SendTestValue(CSerial& port, std::uint8_t value) { SendTestFrame(port, PointFrame(value)); }
+
+void SaveTestValue(CSerial& port) { SendTestFrame(port, SaveFrame()); }
+
+std::span<const CalibrationField> CalibrationFields() { return kCalibrationFields; }
+
+std::optional<std::uint8_t> CalibrationByteFromText(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  if (begin == end) return std::nullopt;
+  std::uint64_t number = 0;
+  for (std::size_t i = begin; i < end; ++i) {
+    if (!IsDigit(text[i])) return std::nullopt;
+    number = number * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    if (number > UINT32_MAX) return std::nullopt;
+  }
+  return static_cast<std::uint8_t>(number & 0xFF);
+}
+
+TestLinkOutcome ConnectForCalibration(CSerial& port, const CTavroPgmDoc& doc) { return Connect(port, doc); }
+
+TestLinkOutcome ReadCalibration(CSerial& port, CTavroPgmDoc& doc) {
+  if (const TestLinkOutcome outcome = Connect(port, doc); outcome != TestLinkOutcome::Connected) return outcome;
+  std::array<std::uint8_t, image::kCalibrationSize> area{};
+  for (std::size_t offset = 0; offset < area.size(); offset += kCalibrationBlock) {
+    const std::size_t address = image::kCalibration + offset;
+    const std::array<std::uint8_t, kFrameHeader> request = {kReadRequest, static_cast<std::uint8_t>(address >> 8),
+                                                            static_cast<std::uint8_t>(address & 0xFF),
+                                                            static_cast<std::uint8_t>(kCalibrationBlock)};
+    Pause(1);
+    port.Write(request.data(), request.size());
+    std::array<std::uint8_t, kFrameHeader + kCalibrationBlock> reply{};
+    if (port.ReadBlock(reply.data(), reply.size()) != static_cast<int>(reply.size())) return TestLinkOutcome::ReadFailed;
+    // Alignment values from a reply for another address would go back into the radio
+    // with the next write: such a reply fails the read.
+    if (reply[0] != kDataReply || reply[1] != request[1] || reply[2] != request[2]) return TestLinkOutcome::ReadFailed;
+    std::copy(reply.begin() + kFrameHeader, reply.end(), area.begin() + static_cast<std::ptrdiff_t>(offset));
+    AckAndListen(port);
+  }
+  // The document takes the table only whole, and a change marks it modified.
+  bool changed = false;
+  for (std::size_t k = 0; k < area.size(); ++k) {
+    changed = changed || doc.At(image::kCalibration + k) != area[k];
+    doc.At(image::kCalibration + k) = area[k];
+  }
+  if (changed) doc.SetModifiedFlag();
+  port.Close();
+  return TestLinkOutcome::ReadDone;
+}
+
+TestLinkOutcome WriteCalibration(CSerial& port, const CTavroPgmDoc& doc) {
+  if (const TestLinkOutcome outcome = Connect(port, doc); outcome != TestLinkOutcome::Connected) return outcome;
+  for (std::size_t offset = 0; offset < image::kCalibrationSize; offset += kCalibrationBlock) {
+    const std::size_t address = image::kCalibration + offset;
+    std::array<std::uint8_t, kFrameHeader + kCalibrationBlock> frame = {
+        kCalibrationWrite, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF),
+        static_cast<std::uint8_t>(kCalibrationBlock)};
+    for (std::size_t k = 0; k < kCalibrationBlock; ++k) frame[kFrameHeader + k] = doc.At(address + k);
+    Pause(kCalibrationFramePauseMs);
+    port.Write(frame.data(), frame.size());
+    if (port.ReadByte(kCalibrationAckWaitMs) != kAck) return TestLinkOutcome::WriteFailed;
+  }
+  port.Close();
+  return TestLinkOutcome::WriteDone;
+}

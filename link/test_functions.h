@@ -1,0 +1,139 @@
+#pragma once
+// The technician's side of the radio link: the test mode access code, the connection
+// into the radio's test state, the test frames of the alignment items with the value
+// and ping polls, and the calibration table (read with read requests, written with the
+// 't' frame). Nothing here shows a window: exchanges return outcomes, and
+// TestLinkMessage says which message box the dialog shows for them.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "radio/image_map.h"
+#include "radio/prompt.h"
+
+class CSerial;
+class CTavroPgmDoc;
+
+// ---------------------------------------------------------------- access code
+
+// The text of the access code edit read as a decimal number (leading blanks and a sign
+// accepted, reading stops at the first other character, no number is 0); true when it
+// is the test mode access code.
+bool CheckAccessCode(std::string_view entered);
+
+// ---------------------------------------------------------------- connecting
+
+enum class TestLinkOutcome {
+  Connected,       // test mode: the radio is in its test state; calibration: ready for frames
+  PortOpenFailed,  // the "com" port could not be opened
+  ConnectFailed,   // three handshakes went unanswered
+  WrongType,       // no or a short identification, another model, or the test state refused
+  ReadDone,
+  ReadFailed,      // a calibration reply was short or wrongly addressed; the image is unchanged
+  WriteDone,
+  WriteFailed,     // a calibration write frame was not acknowledged
+};
+
+// Which dialog reports the outcome: the port failure has a different caption in each.
+enum class TestDialog { TestFunction, Calibration };
+
+// The message box for an outcome; nullopt for Connected, which shows nothing.
+std::optional<PromptRequest> TestLinkMessage(TestLinkOutcome outcome, TestDialog dialog);
+
+// Opens the "com" port when it is closed (no port search), sets the link speed, makes
+// up to three handshakes, checks the radio's identification against the document's
+// model and puts the radio in its test state. The port stays open either way.
+TestLinkOutcome TestConnect(CSerial& port, const CTavroPgmDoc& doc);
+
+// ---------------------------------------------------------------- test frames
+
+// A test frame is a setting frame: 'K', 00 00 08, then eight data bytes.
+using TestFrame = std::array<std::uint8_t, 12>;
+TestFrame EnterTestFrame();
+TestFrame ItemFrame(std::uint8_t item);
+// The working point of an item; the same frame carries a stepped value.
+TestFrame PointFrame(std::uint8_t point);
+TestFrame SaveFrame();
+
+// Writes the frame byte by byte (1 ms before each, stopping when a write fails) and
+// waits up to 500 ms for the answer; true when it was the acknowledge.
+bool SendTestFrame(CSerial& port, const TestFrame& frame);
+
+// The alignment items of the test dialog.
+enum class TestItemKind { Reading, Adjust };
+struct TestStep {
+  enum Kind : std::uint8_t { Item, Point } kind;
+  std::uint8_t value;
+};
+struct TestItem {
+  int controlId;
+  std::string_view caption;
+  TestItemKind kind;
+  std::array<TestStep, 3> steps;
+  std::size_t stepCount;
+  std::span<const TestStep> Steps() const { return {steps.data(), stepCount}; }
+};
+std::span<const TestItem> TestItems();
+// The item of a radio button id; nullptr for any other id.
+const TestItem* FindTestItem(int controlId);
+
+// The value the radio reports for the selected item: 'r', then the low and high byte
+// within 500 ms each; nullopt when either is missing.
+std::optional<int> ReadTestValue(CSerial& port);
+
+struct ItemSelection {
+  bool valueAsked = false;   // an adjust item's frames were all acknowledged: the value was read
+  std::optional<int> value;  // what the radio reported then
+};
+// Sends the item's frames in order, stopping when a frame before the last is not
+// acknowledged; an adjust item whose last frame is acknowledged reads the value once.
+ItemSelection SelectTestItem(CSerial& port, const TestItem& item);
+
+// The 'E' ping; true when the radio acknowledged it.
+bool PingTestRadio(CSerial& port);
+
+// One tick of the test dialog's timer: a reading item reads the value, anything else
+// (no item, an adjust item) pings.
+struct TestPoll {
+  bool answered = false;
+  std::optional<int> value;  // reading items only
+};
+TestPoll PollTestRadio(CSerial& port, const TestItem* current);
+
+// The link indicator: 1 and 2 alternate while the radio answers, 0 when it did not.
+int NextIndicatorState(int state, bool answered);
+
+// A spin notification: a negative step raises the value by one below 255, any other
+// lowers it by one above 0.
+int StepTestValue(int value, int spinDelta);
+// Sends a stepped or slid value (the point frame with the value) and ignores the answer.
+void SendTestValue(CSerial& port, std::uint8_t value);
+// "Save": the save frame; the answer is ignored.
+void SaveTestValue(CSerial& port);
+
+// ---------------------------------------------------------------- calibration table
+
+// The fields of the calibration table: edit id, caption, image offset.
+struct CalibrationField {
+  int editId;
+  std::string_view caption;
+  std::size_t offset;
+};
+std::span<const CalibrationField> CalibrationFields();
+
+// The byte an edit's text stores: the low eight bits of a valid unsigned decimal number
+// (blanks around it allowed, at most 4294967295), so "300" stores 44; nullopt for any
+// other text, which leaves the byte unchanged.
+std::optional<std::uint8_t> CalibrationByteFromText(std::string_view text);
+
+// Connecting for the calibration table: as TestConnect without the test state.
+TestLinkOutcome ConnectForCalibration(CSerial& port, const CTavroPgmDoc& doc);
+// Connects and reads the 32 bytes of the calibration area in blocks of eight. The
+// document changes only when every block came; on ReadDone the port is closed.
+TestLinkOutcome ReadCalibration(CSerial& port, CTavroPgmDoc& doc);
+// Connects and writes the document's calibration area with the 't' frame, eight bytes
+// at a time; on WriteDone the port is closed.
+TestLinkOutcome WriteCalibration(CSerial& port, const CTavroPgmDoc& doc);

@@ -1,0 +1,375 @@
+// Reading and writing a radio end to end: the real serial code on a pseudo-terminal,
+// corvane-radio-sim on the other side.
+#include <gtest/gtest.h>
+
+#include <pty.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "app/profile.h"
+#include "link/serial.h"
+#include "link/transfer.h"
+#include "link/voice_package.h"
+#include "radio/document.h"
+#include "tests/e2e/sim_process.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+// The band data of model 2 in the shipped settings.
+constexpr const char* kModel2Band = "0000004700000040";
+
+class TransferTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Setup("autocom", "0");
+    bool suppress = true;
+    doc_.OnNewDocument(prompter_, suppress);
+  }
+
+  void Setup(const std::string& key, const std::string& value) {
+    ASSERT_TRUE(profile::WriteString(files_.SettingsPath(), "setup", key, value));
+  }
+  void MapPort(int port, const std::string& device) {
+    ASSERT_TRUE(profile::WriteString(files_.SettingsPath(), "ports", std::to_string(port), device));
+  }
+  std::filesystem::path Log() const { return scratch_ / "sim.log"; }
+  std::filesystem::path Saved() const { return scratch_ / "memory.bin"; }
+
+  // A radio on port 1, logging and saving its memory into the scratch folder.
+  void StartRadio(std::vector<std::string> options) {
+    options.insert(options.end(), {"--log", Log().string(), "--save", Saved().string()});
+    radio_ = std::make_unique<test::SimProcess>(options);
+    MapPort(1, radio_->PtyPath());
+  }
+  std::string SavedMemory() {
+    radio_->Stop();
+    return test::ReadAll(Saved());
+  }
+
+  // Some channels, so that images differ from an empty one.
+  void FillChannels(CTavroPgmDoc& doc) {
+    doc.SetChannelFrequency(1, true, "446.00625", prompter_);
+    doc.SetChannelTone(1, true, "88.5");
+    doc.SetChannelFrequency(2, true, "439.0125", prompter_);
+    doc.SetChannelFrequency(2, false, "431.4125", prompter_);
+    doc.SetMessageText("CORVANE TEST");
+  }
+
+  std::shared_ptr<TransferJob> Start(CTavroPgmDoc& doc, bool isRead, bool overwriteVoice = false,
+                                     const CVoicePackage* packages = nullptr) {
+    TransferOptions options;
+    options.isRead = isRead;
+    options.overwriteVoice = overwriteVoice;
+    return TransferJob::Start(doc, port_, options, packages);
+  }
+  TransferState Finish(TransferJob& job, CTavroPgmDoc& doc) {
+    job.Wait();
+    job.HandOver(doc);
+    return job.State();
+  }
+  // Waits, without polling, until the transfer leaves `from`.
+  static TransferState WaitWhile(TransferJob& job, TransferState from) {
+    job.Params().state.wait(from);
+    return job.State();
+  }
+
+  test::ProgramDir home_;
+  test::TempDir scratch_;
+  AppFiles files_ = home_.Files();
+  test::ScriptedPrompter prompter_;
+  CTavroPgmDoc doc_{files_};
+  CSerial port_{files_.SettingsPath()};
+  std::unique_ptr<test::SimProcess> radio_;
+};
+
+std::string ImageOf(const std::string& memory) { return memory.substr(0, block::kImageSize); }
+std::string ImageOf(CTavroPgmDoc& doc) {
+  return std::string(reinterpret_cast<const char*>(doc.Image().data()), block::kImageSize);
+}
+
+TEST_F(TransferTest, ReadBringsTheRadiosImageOnBothGenerations) {
+  for (const char* generation : {"1", "2"}) {
+    SCOPED_TRACE(generation);
+    CTavroPgmDoc source(files_);
+    bool suppress = true;
+    source.OnNewDocument(prompter_, suppress);
+    FillChannels(source);
+    source.VoiceId()[15] = 0x42;
+    FileError error;
+    ASSERT_TRUE(source.OnSaveDocument(scratch_ / "radio.vxp", error));
+    StartRadio({"--generation", generation, "--image", (scratch_ / "radio.vxp").string()});
+
+    CTavroPgmDoc target(files_);
+    EXPECT_EQ(Finish(*Start(target, true), target), TransferState::ReadDone);
+    EXPECT_EQ(ImageOf(target), ImageOf(source));
+    EXPECT_EQ(target.ModelIndex(), 2);
+    EXPECT_EQ(target.RadioVersion(), generation[0] == '1' ? 0x10 : 0x20);
+    // Only the second generation reports its voice package.
+    EXPECT_EQ(target.VoiceId()[15], generation[0] == '1' ? 0xCD : 0x42);
+    EXPECT_EQ(ImageOf(SavedMemory()), ImageOf(source));
+    port_.Close();
+  }
+}
+
+TEST_F(TransferTest, WriteLeavesTheImageInTheRadioOnBothGenerations) {
+  FillChannels(doc_);
+  for (const char* generation : {"1", "2"}) {
+    SCOPED_TRACE(generation);
+    StartRadio({"--generation", generation, "--band", kModel2Band});
+    EXPECT_EQ(Finish(*Start(doc_, false), doc_), TransferState::WriteDone);
+    std::string expected = ImageOf(doc_);
+    expected[image::kKeyAndVox] = static_cast<char>(expected[image::kKeyAndVox] | image::key_and_vox::kTransferFlag);
+    EXPECT_EQ(ImageOf(SavedMemory()), expected);
+    port_.Close();
+  }
+}
+
+TEST_F(TransferTest, FirstGenerationReadSpeaksTheFramesInOrder) {
+  StartRadio({"--generation", "1"});
+  CTavroPgmDoc target(files_);
+  ASSERT_EQ(Finish(*Start(target, true), target), TransferState::ReadDone);
+  radio_->Stop();
+  std::string sent;  // everything the tool sent, in order
+  for (const test::LogFrame& frame : test::ReadSimLog(Log()))
+    if (frame.received) sent += (sent.empty() ? "" : " ") + frame.bytes;
+  std::string expected = "50 52 4F 47 52 41 4D 02 06 72";
+  for (int block = 0; block < 128; ++block) {
+    char request[32];
+    std::snprintf(request, sizeof request, " 52 %02X %02X 08 06", (block * 8) >> 8, (block * 8) & 0xFF);
+    expected += request;
+  }
+  EXPECT_EQ(sent, expected);
+}
+
+TEST_F(TransferTest, SecondGenerationSwitchesTo38400AndStaysThere) {
+  StartRadio({"--generation", "2"});
+  CTavroPgmDoc target(files_);
+  ASSERT_EQ(Finish(*Start(target, true), target), TransferState::ReadDone);
+  EXPECT_EQ(port_.BaudRate(), CSerial::kFastBaud);
+  radio_->Stop();
+  bool switched = false;
+  for (const test::LogFrame& frame : test::ReadSimLog(Log())) {
+    if (!frame.received) continue;
+    if (switched) {
+      EXPECT_EQ(frame.baud, 38400) << frame.bytes;
+    }
+    if (frame.bytes == "4B 00 00 08 00 80 00 00 00 00 00 00") switched = true;
+  }
+  EXPECT_TRUE(switched);
+}
+
+TEST_F(TransferTest, ProgressOfTheFirstGenerationStepsThroughWholePercents) {
+  std::vector<int> steps;
+  for (std::size_t block = 0; block <= 128; ++block) steps.push_back(ImageProgress(block, 8));
+  EXPECT_EQ(std::vector<int>(steps.begin(), steps.begin() + 6), (std::vector<int>{0, 0, 1, 2, 3, 3}));
+  EXPECT_EQ(steps.back(), 100);
+  for (std::size_t i = 1; i < steps.size(); ++i) EXPECT_LE(steps[i] - steps[i - 1], 1);
+  EXPECT_EQ(ImageProgress(16, 64), 100);
+}
+
+TEST_F(TransferTest, PortSearchFindsTheRadioAndKeepsThePortOnlyAfterItIdentified) {
+  // Ports 1 to 4: terminals nobody answers on.
+  std::vector<int> silent;
+  for (int port = 1; port <= 4; ++port) {
+    int master = -1, slave = -1;
+    char name[256];
+    ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+    silent.insert(silent.end(), {master, slave});
+    MapPort(port, name);
+  }
+  radio_ = std::make_unique<test::SimProcess>(std::vector<std::string>{"--generation", "2"});
+  MapPort(5, radio_->PtyPath());
+  Setup("com", "1");
+
+  Setup("autocom", "0");
+  CTavroPgmDoc target(files_);
+  EXPECT_EQ(Finish(*Start(target, true), target), TransferState::NoLink);
+  EXPECT_EQ(profile::GetInt(files_.SettingsPath(), "setup", "com", 0), 1);
+
+  port_.Close();
+  Setup("autocom", "1");
+  EXPECT_EQ(Finish(*Start(target, true), target), TransferState::ReadDone);
+  EXPECT_EQ(profile::GetInt(files_.SettingsPath(), "setup", "com", 0), 5);
+  EXPECT_EQ(port_.DevicePath(), radio_->PtyPath());
+  for (int fd : silent) ::close(fd);
+}
+
+TEST_F(TransferTest, EveryFaultEndsInItsState) {
+  struct Case {
+    std::vector<std::string> options;
+    bool isRead;
+    TransferState state;
+  };
+  const std::vector<Case> cases = {
+      {{"--fault", "no-handshake"}, true, TransferState::NoLink},
+      {{"--fault", "short-id"}, true, TransferState::WrongType},
+      {{"--fault", "no-version"}, true, TransferState::WrongType},
+      {{"--generation", "1", "--fault", "short-reply:3"}, true, TransferState::ReadFailed},
+      {{"--generation", "1", "--fault", "wrong-address:3"}, true, TransferState::ReadFailed},
+      {{"--generation", "2", "--fault", "wrong-address:15"}, true, TransferState::ReadFailed},
+      {{"--generation", "2", "--fault", "disconnect:5"}, true, TransferState::ReadFailed},
+      {{"--generation", "1", "--band", kModel2Band, "--fault", "no-ack:7"}, false, TransferState::WriteFailed},
+      {{"--generation", "2", "--band", kModel2Band, "--fault", "disconnect:3"}, false, TransferState::WriteFailed},
+  };
+  FillChannels(doc_);
+  const std::string before = ImageOf(doc_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.back());
+    StartRadio(c.options);
+    EXPECT_EQ(Finish(*Start(doc_, c.isRead), doc_), c.state);
+    // A failed read leaves the document as it was.
+    EXPECT_EQ(ImageOf(doc_), before);
+    radio_->Stop();
+    port_.Close();
+  }
+}
+
+TEST_F(TransferTest, AnotherModelIsOverwrittenOnlyWhenTheUserAgrees) {
+  FillChannels(doc_);
+  for (const bool agree : {false, true}) {
+    SCOPED_TRACE(agree);
+    StartRadio({"--generation", "1", "--model-id", "0102030405060708", "--band", kModel2Band});
+    const std::shared_ptr<TransferJob> job = Start(doc_, false);
+    TransferState state = job->State();
+    while (state != TransferState::ConfirmType && !IsFinal(state)) state = WaitWhile(*job, state);
+    ASSERT_EQ(state, TransferState::ConfirmType);
+    job->Params().state.store(agree ? TransferState::Idle : TransferState::WrongType);
+    const TransferState final = Finish(*job, doc_);
+    const std::string memory = SavedMemory();
+    if (agree) {
+      EXPECT_EQ(final, TransferState::WriteDone);
+      EXPECT_EQ(memory.substr(image::ChannelOffset(1), 4), std::string("\x25\x06\x60\x44", 4));
+    } else {
+      EXPECT_EQ(final, TransferState::NoLink);
+      EXPECT_EQ(memory.substr(image::ChannelOffset(1), 4), std::string(4, '\xFF'));
+    }
+    port_.Close();
+  }
+}
+
+// Voice packages: a radio that already holds the package gets none; one that holds another
+// gets the invalidation frame and every non-empty block in address order.
+class VoiceTransferTest : public TransferTest {
+ protected:
+  // A package file whose voice data has non-empty blocks at the given offsets.
+  void WritePackage(const std::string& name, std::uint8_t idByte, const std::vector<std::size_t>& blocks) {
+    std::string content(CVoicePackage::kFileSize, '\xFF');
+    for (std::size_t block : blocks) content[block] = 0x11;
+    std::string id(16, '\0');
+    id[15] = static_cast<char>(idByte);
+    content.replace(CVoicePackage::kIdentifier, 16, id);
+    home_.Write(name, content);
+  }
+  std::vector<std::string> VoiceFramesSent() {
+    std::vector<std::string> frames;
+    for (const test::LogFrame& frame : test::ReadSimLog(Log()))
+      if (frame.received && frame.bytes.starts_with("77 ") && frame.bytes.substr(3, 2) >= "04")
+        frames.push_back(frame.bytes.substr(0, 11));
+    return frames;
+  }
+};
+
+TEST_F(VoiceTransferTest, SendsOnlyWhatTheRadioLacks) {
+  WritePackage("a.enc", 0x01, {0x0400, 0x1000});
+  const CVoicePackage packages(home_.Path());
+  ASSERT_EQ(packages.Count(), 1u);
+  std::copy_n(packages.IdentifierOf(0).begin(), 16, doc_.VoiceId().begin());
+  std::string radioPackage(CVoicePackage::kFileSize, '\xFF');
+  radioPackage.replace(CVoicePackage::kIdentifier, 16, std::string(reinterpret_cast<const char*>(packages.IdentifierOf(0).data()), 16));
+  const std::filesystem::path radioVoice = scratch_.Write("radio.enc", radioPackage);
+
+  struct Case {
+    bool radioHasPackage;
+    bool overwrite;
+    std::vector<std::string> frames;
+  };
+  // The identifier sits in the last block, so that block always travels with the data.
+  const std::vector<std::string> all = {"77 7F F8 08", "77 04 00 40", "77 10 00 40", "77 7F C0 40"};
+  const std::vector<Case> cases = {{true, false, {}}, {true, true, all}, {false, false, all}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.radioHasPackage) + std::to_string(c.overwrite));
+    std::vector<std::string> options = {"--generation", "2", "--band", kModel2Band};
+    if (c.radioHasPackage) options.insert(options.end(), {"--voice", radioVoice.string()});
+    StartRadio(options);
+    EXPECT_EQ(Finish(*Start(doc_, false, c.overwrite, &packages), doc_), TransferState::WriteDone);
+    const std::string memory = SavedMemory();
+    EXPECT_EQ(VoiceFramesSent(), c.frames);
+    if (!c.frames.empty()) {
+      EXPECT_EQ(memory[0x1000], '\x11');
+    }
+    port_.Close();
+  }
+}
+
+TEST_F(VoiceTransferTest, AnEmptyPackageSendsOnlyTheInvalidationAndNoPackageSendsNothing) {
+  WritePackage("empty.enc", 0x02, {});
+  std::string content = test::ReadAll(home_.Path() / "empty.enc");
+  std::fill(content.begin() + CVoicePackage::kVoiceData, content.end(), '\xFF');
+  home_.Write("empty.enc", content);
+  const CVoicePackage packages(home_.Path());
+  StartRadio({"--generation", "2", "--band", kModel2Band});
+  EXPECT_EQ(Finish(*Start(doc_, false, true, &packages), doc_), TransferState::WriteDone);
+  SavedMemory();
+  EXPECT_EQ(VoiceFramesSent(), std::vector<std::string>{"77 7F F8 08"});
+  port_.Close();
+
+  // Without any package the configuration is still written and the radio's voice data kept.
+  const CVoicePackage none(scratch_.Path() / "no-such-folder");
+  StartRadio({"--generation", "2", "--band", kModel2Band});
+  EXPECT_EQ(Finish(*Start(doc_, false, true, &none), doc_), TransferState::WriteDone);
+  SavedMemory();
+  EXPECT_TRUE(VoiceFramesSent().empty());
+}
+
+// corvane-cli read and write, as a script uses them.
+class CliTransferTest : public TransferTest {
+ protected:
+  struct Result {
+    int status = -1;
+    std::string err;
+  };
+  Result Cli(const std::vector<std::string>& args) {
+    std::string command = "CORVANE_HOME='" + home_.Path().string() + "' '" CORVANE_CLI_PATH "'";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    command += " </dev/null >'" + (scratch_ / "out").string() + "' 2>'" + (scratch_ / "err").string() + "'";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadAll(scratch_ / "err")};
+  }
+};
+
+TEST_F(CliTransferTest, ReadSavesTheRadioAndWriteAsksBeforeAnotherModel) {
+  FillChannels(doc_);
+  FileError error;
+  ASSERT_TRUE(doc_.OnSaveDocument(scratch_ / "mine.vxp", error));
+  StartRadio({"--generation", "2", "--image", (scratch_ / "mine.vxp").string()});
+  const std::string read = (scratch_ / "read.vxp").string();
+  ASSERT_EQ(Cli({"read", "--device", radio_->PtyPath(), read}).status, 0);
+  CTavroPgmDoc copy(files_);
+  ASSERT_EQ(copy.OnOpenDocument(read, prompter_, error), CTavroPgmDoc::OpenOutcome::Opened);
+  EXPECT_EQ(ImageOf(copy), ImageOf(doc_));
+  radio_->Stop();
+
+  // Another model, no terminal and no --yes: the answer is no and nothing is written.
+  StartRadio({"--generation", "2", "--model-id", "0102030405060708"});
+  const Result declined = Cli({"write", "--device", radio_->PtyPath(), read});
+  EXPECT_NE(declined.status, 0);
+  EXPECT_NE(declined.err.find(files_.GetText("IDS_CONFIRM_TYPE")), std::string::npos) << declined.err;
+  EXPECT_EQ(SavedMemory().substr(image::ChannelOffset(1), 4), std::string(4, '\xFF'));
+
+  StartRadio({"--generation", "2", "--model-id", "0102030405060708"});
+  EXPECT_EQ(Cli({"write", "--yes", "--device", radio_->PtyPath(), read}).status, 0);
+  EXPECT_EQ(ImageOf(SavedMemory()).substr(image::ChannelOffset(1), 16), ImageOf(doc_).substr(image::ChannelOffset(1), 16));
+}
+
+TEST_F(CliTransferTest, AFailedReadReportsItsMessageAndWritesNoFile) {
+  StartRadio({"--fault", "no-handshake"});
+  const std::string file = (scratch_ / "never.vxp").string();
+  const Result result = Cli({"read", "--device", radio_->PtyPath(), file});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, files_.GetText("IDS_ERROR_PORTCONN") + "\n");
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+}  // namespace
