@@ -8,23 +8,13 @@
 
 #include "app/profile.h"
 #include "link/serial.h"
+#include "link/wire.h"
 #include "radio/image_map.h"
 
 namespace {
 
-constexpr std::uint8_t kAck = 0x06;
-constexpr std::uint8_t kIdentify = 0x02;
-constexpr std::uint8_t kVersionQuery = 0x72;
-constexpr std::uint8_t kReadRequest = 'R';
-constexpr std::uint8_t kDataReply = 'W';
-constexpr std::uint8_t kWriteFrame = 'w';
-constexpr std::uint8_t kSettingFrame = 'K';
-constexpr std::string_view kHandshake = "PROGRAM";
-constexpr std::size_t kIdentificationSize = 8;
-constexpr std::size_t kFrameHeader = 4;
+using namespace wire;
 
-constexpr int kAckWaitMs = 50;
-constexpr int kWriteAckWaitMs = 100;
 constexpr int kConfirmPolls = 30001;
 
 using Frame = std::vector<std::uint8_t>;
@@ -72,13 +62,13 @@ bool WriteBlockAt(CSerial& port, std::size_t address, const std::uint8_t* data, 
 // "PROGRA", drain what the radio said, then "M": true when the radio accepts.
 bool Handshake(CSerial& port) {
   for (char letter : kHandshake.substr(0, kHandshake.size() - 1)) {
-    Pause(15);
+    Pause(kLetterPauseMs);
     const auto byte = static_cast<std::uint8_t>(letter);
     if (port.Write(&byte, 1) == 0) break;
   }
   while (port.ReadByte(0) != -1) {
   }
-  Pause(15);
+  Pause(kLetterPauseMs);
   const auto last = static_cast<std::uint8_t>(kHandshake.back());
   port.Write(&last, 1);
   return port.ReadByte(kAckWaitMs) == kAck;
@@ -88,7 +78,7 @@ bool Handshake(CSerial& port) {
 void Reconnect(CSerial& port) {
   Pause(1000);
   for (char letter : kHandshake) {
-    Pause(15);
+    Pause(kLetterPauseMs);
     const auto byte = static_cast<std::uint8_t>(letter);
     if (port.Write(&byte, 1) == 0) break;
   }
@@ -229,7 +219,7 @@ bool ConnectRadio(TransferParams& params) {
   if (!port.IsOpen()) {
     port.Open(params.configuredPort > 0 ? params.configuredPort
                                         : profile::GetInt(params.settingsPath, "setup", "com", 1));
-    Pause(100);
+    Pause(kPortSettleMs);
   }
   // The configured port first, then ports 1 to 255 in order.
   for (int candidate = 1;; ++candidate) {
@@ -238,7 +228,7 @@ bool ConnectRadio(TransferParams& params) {
     port.Close();
     if (candidate >= 256) break;
     if (port.Open(candidate)) {
-      Pause(100);
+      Pause(kPortSettleMs);
       params.foundPort.store(candidate);
       params.progress.store(candidate);
       SetState(params, TransferState::SearchingPort);

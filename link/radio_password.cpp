@@ -11,10 +11,13 @@
 #include "app/file_io.h"
 #include "app/profile.h"
 #include "link/serial.h"
+#include "link/wire.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
 
 namespace {
+
+using namespace wire;
 
 // The initial value of the 9-bit scrambling register, shared with the radio's firmware.
 constexpr std::uint16_t kScrambleSeed = 0x1B5;
@@ -23,16 +26,6 @@ static_assert(kScrambleSeed > 0 && kScrambleSeed < 0x200, "the register has nine
 constexpr std::size_t kPasswordDigits = 6;
 constexpr std::string_view kNoPassword = "FFFFFF";
 
-constexpr std::uint8_t kAck = 0x06;
-constexpr std::uint8_t kIdentify = 0x02;
-constexpr std::uint8_t kReadRequest = 'R';
-constexpr std::uint8_t kDataReply = 'W';
-constexpr std::string_view kHandshake = "PROGRAM";
-constexpr std::size_t kIdentificationSize = 8;
-constexpr std::size_t kFrameHeader = 4;
-constexpr int kAckWaitMs = 50;
-constexpr int kPortSettleMs = 100;
-constexpr int kLetterPauseMs = 15;
 constexpr int kLastPort = 255;
 
 // The password block: the power permit byte, two bytes the radio keeps, the password.

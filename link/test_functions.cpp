@@ -7,9 +7,12 @@
 #include "app/app_files.h"
 #include "app/profile.h"
 #include "link/serial.h"
+#include "link/wire.h"
 #include "radio/document.h"
 
 namespace {
+
+using namespace wire;
 
 // The test mode access code is never held as such: the number entered plus
 // kAccessCodeOffset must equal kAccessCodeSum. The code technicians enter is
@@ -17,25 +20,14 @@ namespace {
 constexpr long long kAccessCodeOffset = 31415;
 constexpr long long kAccessCodeSum = 104934;
 
-constexpr std::uint8_t kAck = 0x06;
-constexpr std::uint8_t kIdentify = 0x02;
-constexpr std::uint8_t kReadRequest = 'R';
-constexpr std::uint8_t kDataReply = 'W';
-constexpr std::uint8_t kSettingFrame = 'K';
 constexpr std::uint8_t kCalibrationWrite = 't';
 constexpr std::uint8_t kValueQuery = 'r';
 constexpr std::uint8_t kPing = 'E';
-constexpr std::string_view kHandshake = "PROGRAM";
-constexpr std::size_t kIdentificationSize = 8;
-constexpr std::size_t kFrameHeader = 4;
 constexpr std::size_t kCalibrationBlock = 8;
 
 constexpr int kHandshakeAttempts = 3;
-constexpr int kAckWaitMs = 50;
 constexpr int kTestAnswerWaitMs = 500;
 constexpr int kCalibrationAckWaitMs = 100;
-constexpr int kPortSettleMs = 100;
-constexpr int kLetterPauseMs = 15;
 constexpr int kCalibrationFramePauseMs = 5;
 
 constexpr TestItem Item(int id, std::string_view caption, TestItemKind kind, std::uint8_t item) {

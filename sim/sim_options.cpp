@@ -246,9 +246,10 @@ Point the tool's port at the printed device (or at --link).
 Options (a value may also follow as --option=VALUE):
   --link PATH         also make the symbolic link PATH to the device; an existing
                       symbolic link is replaced; removed again at the end
-  --image FILE        start from FILE: a data file (1088 bytes; 1072 to 1087 bytes
-                      are taken without the voice package identifier), a 1024-byte
-                      image or a 32768-byte memory dump
+  --image FILE        start from FILE: a data file (1088 bytes: its image to
+                      0x0000-0x03FF, its voice package identifier to 0x7FF0-0x7FFF;
+                      1072 to 1087 bytes: the image only), a 1024-byte image or a
+                      32768-byte memory dump
   --voice FILE        a voice package (32768 bytes): its bytes 0x0400-0x7FFF go to
                       memory 0x0400-0x7FFF
   --band HEX16        the 8 bytes at 0x0350-0x0357 (the band edges), memory order

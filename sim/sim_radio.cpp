@@ -116,7 +116,7 @@ void SimRadio::HangUp() {
 
 void SimRadio::Start(std::uint8_t byte, Output& out) {
   frame_.push_back(byte);
-  // The handshake is heard only at the slow speed; at the fast one its letters are noise.
+  // The handshake is heard only at the slow speed; at the fast one its letters are ordinary bytes.
   if (byte == kHandshake[0] && !fast_) return;
   if (mode_ != Mode::Waiting) {
     switch (byte) {
