@@ -211,10 +211,14 @@ bool PtyLink::Receive(Clock::time_point now, bool hungUp) {
     lastReceived_ = now;
     const int baud = CurrentBaud();
     for (ssize_t i = 0; i < got; ++i) {
+      // With wire timing the radio hears a byte only once it has crossed the wire, so it
+      // cannot answer a frame before the frame's last byte would have arrived.
+      if (settings_.wireTiming && baud > 0)
+        inboundFree_ = std::max(now, inboundFree_) + nanoseconds(kBitsPerByte * 1'000'000'000LL / baud);
       SimRadio::Output output = radio_->Feed(buffer[static_cast<std::size_t>(i)], baud);
       for (const Bytes& frame : output.received) log_->Write(FrameLog::Direction::Received, baud, frame);
       if (output.disconnect) return false;
-      if (!output.reply.empty()) Queue(std::move(output.reply), baud, now);
+      if (!output.reply.empty()) Queue(std::move(output.reply), baud, std::max(now, inboundFree_));
     }
   }
 }

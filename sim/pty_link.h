@@ -82,6 +82,7 @@ class PtyLink {
   std::deque<Pending> outgoing_;
   bool outputBlocked_ = false;
   Clock::time_point lineFree_{};
+  Clock::time_point inboundFree_{};  // when the tool's last byte has crossed the wire
   Clock::time_point lastReceived_{};
 };
 

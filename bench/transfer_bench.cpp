@@ -1,0 +1,146 @@
+// Whole-transfer timing: corvane-cli reads and writes a simulated radio that paces
+// every byte as its baud rate would. For each run it prints the wall time, the
+// protocol's floor (the wire time of every byte at its baud rate plus every pause the
+// protocol mandates, both taken from the frames the radio logged), their ratio, and the
+// tool's CPU time as a share of the wall time.
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& args, int stdinFd, int stdoutFd, bool quiet = false) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (quiet) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  if (stdinFd >= 0) posix_spawn_file_actions_adddup2(&actions, stdinFd, STDIN_FILENO);
+  if (stdoutFd >= 0) posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
+  std::vector<std::string> copy = args;
+  std::vector<char*> argv;
+  for (std::string& arg : copy) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+// The pause the tool makes before it sends a frame, by the frame's first byte.
+double PauseBeforeMs(const std::string& firstByte, std::size_t length) {
+  if (length == 1 && (firstByte == "50" || firstByte == "52" || firstByte == "4F" || firstByte == "47" ||
+                      firstByte == "41" || firstByte == "4D"))
+    return 15;                        // a handshake letter
+  if (firstByte == "4B") return 2 + 2;  // the speed switch, and the settling after it
+  return 1;                           // every other frame and control byte
+}
+
+struct Floor {
+  double wireMs = 0;
+  double pauseMs = 0;
+};
+
+// Every frame of the radio's log: "<ms> <RX|TX> <baud> <hex bytes>".
+Floor FloorFromLog(const fs::path& log, bool isWrite) {
+  Floor floor;
+  floor.pauseMs = 100 + (isWrite ? 1000 : 0);  // the settling after the port opens; the end of a write
+  std::ifstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    std::string time, direction, first;
+    int baud = 0;
+    fields >> time >> direction >> baud;
+    std::size_t bytes = 0;
+    for (std::string byte; fields >> byte; ++bytes)
+      if (bytes == 0) first = byte;
+    if (baud > 0) floor.wireMs += 1000.0 * 10 * static_cast<double>(bytes) / baud;
+    if (direction == "RX") floor.pauseMs += PauseBeforeMs(first, bytes);
+  }
+  return floor;
+}
+
+struct Run {
+  double wallMs = 0;
+  double cpuMs = 0;
+  int status = -1;
+};
+
+Run RunCli(const std::vector<std::string>& args) {
+  Run run;
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = Spawn(args, -1, -1, true);  // progress lines would only cost time
+  int status = 0;
+  rusage usage{};
+  if (pid > 0) ::wait4(pid, &status, 0, &usage);
+  run.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  run.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+              (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+}  // namespace
+
+int main() {
+  const fs::path bin = fs::path(CORVANE_BIN_DIR);
+  char pattern[] = "/tmp/corvane-bench-XXXXXX";
+  const fs::path scratch = ::mkdtemp(pattern);
+  fs::copy_file(bin / "setting.ini", scratch / "setting.ini");
+  fs::copy_file(bin / "lang_en.lng", scratch / "lang_en.lng");
+  ::setenv("CORVANE_HOME", scratch.c_str(), 1);
+  const std::string cli = (bin / "corvane-cli").string();
+  const fs::path config = scratch / "radio.vxp";
+  if (RunCli({cli, "new", config.string()}).status != 0) return 1;
+
+  std::printf("%-22s %10s %10s %7s %7s\n", "transfer", "wall ms", "floor ms", "ratio", "cpu %");
+  bool withinTargets = true;
+  for (const char* generation : {"1", "2"}) {
+    for (const bool isWrite : {false, true}) {
+      const fs::path log = scratch / "sim.log";
+      fs::remove(log);
+      int toSim[2], fromSim[2];
+      if (::pipe2(toSim, O_CLOEXEC) != 0 || ::pipe2(fromSim, O_CLOEXEC) != 0) return 1;
+      const pid_t sim = Spawn({(bin / "corvane-radio-sim").string(), "--generation", generation, "--wire-timing",
+                               "--image", config.string(), "--log", log.string()},
+                              toSim[0], fromSim[1]);
+      ::close(toSim[0]);
+      ::close(fromSim[1]);
+      std::string line;
+      char c;
+      pollfd ready{fromSim[0], POLLIN, 0};
+      while (::poll(&ready, 1, 10000) > 0 && ::read(fromSim[0], &c, 1) == 1 && c != '\n') line += c;
+      const std::string pty = line.substr(line.find(' ') + 1);
+
+      const Run run = isWrite ? RunCli({cli, "write", "--device", pty, config.string()})
+                              : RunCli({cli, "read", "--device", pty, (scratch / "read.vxp").string()});
+      ::close(toSim[1]);
+      ::close(fromSim[0]);
+      ::waitpid(sim, nullptr, 0);
+      const Floor floor = FloorFromLog(log, isWrite);
+      const double floorMs = floor.wireMs + floor.pauseMs;
+      const double ratio = run.wallMs / floorMs;
+      const double cpuShare = 100.0 * run.cpuMs / run.wallMs;
+      withinTargets = withinTargets && run.status == 0 && ratio <= 1.10 && cpuShare <= 5.0;
+      std::printf("gen %s %-16s %10.1f %10.1f %7.3f %6.2f%%%s\n", generation, isWrite ? "write" : "read", run.wallMs,
+                  floorMs, ratio, cpuShare, run.status == 0 ? "" : "  (failed)");
+    }
+  }
+  fs::remove_all(scratch);
+  std::printf("targets (ratio <= 1.10, cpu <= 5%%): %s\n", withinTargets ? "met" : "NOT met");
+  return withinTargets ? 0 : 1;
+}
