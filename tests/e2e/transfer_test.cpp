@@ -204,6 +204,7 @@ TEST_F(TransferTest, EveryFaultEndsInItsState) {
   };
   const std::vector<Case> cases = {
       {{"--fault", "no-handshake"}, true, TransferState::NoLink},
+      {{"--fault", "slow-reply:200"}, true, TransferState::NoLink},  // later than any wait
       {{"--fault", "short-id"}, true, TransferState::WrongType},
       {{"--fault", "no-version"}, true, TransferState::WrongType},
       {{"--generation", "1", "--fault", "short-reply:3"}, true, TransferState::ReadFailed},
@@ -247,6 +248,32 @@ TEST_F(TransferTest, AnotherModelIsOverwrittenOnlyWhenTheUserAgrees) {
     }
     port_.Close();
   }
+}
+
+TEST_F(TransferTest, AnUnansweredTypeQuestionEndsTheTransfer) {
+  FillChannels(doc_);
+  StartRadio({"--generation", "1", "--model-id", "0102030405060708", "--band", kModel2Band});
+  const std::shared_ptr<TransferJob> job = Start(doc_, false);
+  // Nobody answers: the worker gives up after its 30001 polls.
+  EXPECT_EQ(Finish(*job, doc_), TransferState::NoLink);
+  EXPECT_EQ(SavedMemory().substr(image::ChannelOffset(1), 4), std::string(4, '\xFF'));
+}
+
+TEST_F(TransferTest, CancelStopsAtABlockAndLeavesThePortUsable) {
+  StartRadio({"--generation", "1", "--wire-timing"});
+  CTavroPgmDoc target(files_);
+  const std::string before = ImageOf(target);
+  const std::shared_ptr<TransferJob> job = Start(target, true);
+  TransferState state = job->State();
+  while (state != TransferState::Reading && !IsFinal(state)) state = WaitWhile(*job, state);
+  job->Cancel();
+  job->Wait();
+  EXPECT_FALSE(job->HandOver(target));
+  EXPECT_LT(job->Params().progress.load(), 100);
+  EXPECT_EQ(ImageOf(target), before);
+  // The same port reads the radio afresh.
+  port_.Close();
+  EXPECT_EQ(Finish(*Start(target, true), target), TransferState::ReadDone);
 }
 
 // Voice packages: a radio that already holds the package gets none; one that holds another
