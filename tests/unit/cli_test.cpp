@@ -1,6 +1,9 @@
 // corvane-cli run as a separate process, as scripts use it.
 #include <gtest/gtest.h>
 
+#include <pty.h>
+#include <unistd.h>
+
 #include <sstream>
 
 #include "app/profile.h"
@@ -166,6 +169,31 @@ TEST_F(CliTest, TextsFollowTheConfiguredLanguage) {
   const Result shown = Run({"show", file});
   EXPECT_EQ(Lines(shown.out).at(0), Joined(channel_table::HeaderTexts(home_.Files("lang_cn"))));
   EXPECT_NE(Lines(shown.out).at(0), Joined(channel_table::HeaderTexts(files_)));
+}
+
+TEST_F(CliTest, PortsTellWhichDevicesOpenAndVoicesListThePackages) {
+  int master = -1, slave = -1;
+  char name[256];
+  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  ASSERT_TRUE(profile::WriteString(home_.Path() / "setting.ini", "ports", "1", name));
+  ASSERT_TRUE(profile::WriteString(home_.Path() / "setting.ini", "ports", "2", "/dev/corvane-no-such-port"));
+  const Result ports = Run({"ports"});
+  EXPECT_EQ(ports.status, 0);
+  const std::vector<std::string> lines = Lines(ports.out);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "1\t" + std::string(name) + "\t" + files_.GetText("IDS_PORT_AVAILABLE"));
+  EXPECT_EQ(lines[1], "2\t/dev/corvane-no-such-port\tNo such file or directory");
+  ::close(master);
+  ::close(slave);
+
+  EXPECT_EQ(Run({"voices"}).err, files_.GetText("IDS_NO_VOICES") + "\n");
+  std::string package(32768, '\xFF');
+  package.replace(0x7FB0, 8, std::string("English\0", 8));
+  package.replace(0x7FF0, 16, std::string(15, '\0') + '\x07');
+  home_.Write("english.enc", package);
+  const Result voices = Run({"voices"});
+  EXPECT_EQ(voices.status, 0);
+  EXPECT_EQ(voices.out, "0\tEnglish\t\t00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 07\tenglish.enc\n");
 }
 
 TEST_F(CliTest, RefusesToRunWithoutSettings) {
