@@ -22,120 +22,20 @@
 #include "link/test_functions.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
+#include "tests/unit/scripted_radio.h"
 #include "tests/unit/test_support.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-using Memory = std::array<std::uint8_t, image::kSize>;
+using test::Bytes;
+using test::Memory;
 
 // The identification of the document's model as the radio sends it (reversed).
 constexpr std::array<std::uint8_t, 8> kModelId = {'7', '0', '4', 'U', ' ', 'V', 'C', 0x00};
-constexpr std::array<std::uint8_t, 8> kIdentification = {0x00, 'C', 'V', ' ', 'U', '4', '0', '7'};
+constexpr std::array<std::uint8_t, 8> kIdentification = test::kScriptedIdentification;
 
-// How the scripted radio behaves.
-struct RadioScript {
-  std::array<std::uint8_t, 8> identification = kIdentification;
-  std::size_t identificationBytes = 8;
-  bool answerHandshake = true;
-  int ignoredHandshakes = 0;  // handshakes left unanswered before the first answer
-  // Whether a 'K' or 't' frame is acknowledged (and, for the radio's memory, taken).
-  std::function<bool(const Bytes&)> acknowledge = [](const Bytes&) { return true; };
-  int shortReplyAt = -1;         // a read request for this address gets half a reply
-  int misaddressedReplyAt = -1;  // ...or a reply that echoes another address
-  Bytes valueReply = {0x2C, 0x01};  // the answer to 'r'
-  bool answerPing = true;
-};
-
-// A radio in programming mode on the master side of a pseudo-terminal. It records every
-// byte the tool sends and answers the handshake, identification, read requests,
-// setting and calibration frames, value queries and pings.
-class ScriptedRadio {
- public:
-  ScriptedRadio(int master, RadioScript script, const Memory& memory)
-      : master_(master), script_(std::move(script)), memory_(memory), thread_([this] { Run(); }) {}
-  ~ScriptedRadio() { Finish(); }
-
-  // Takes what is still on its way and stops; the record is complete afterwards.
-  void Finish() {
-    stop_.store(true);
-    if (thread_.joinable()) thread_.join();
-  }
-  std::string Received() const { return test::HexText(received_); }
-  const Memory& MemoryNow() const { return memory_; }
-
- private:
-  void Run() {
-    for (;;) {
-      // Once asked to stop, the radio still takes what comes within 100 ms.
-      const bool stopping = stop_.load();
-      pollfd ready{master_, POLLIN, 0};
-      const int events = ::poll(&ready, 1, stopping ? 100 : 20);
-      if (events < 0 && errno != EINTR) return;
-      if (events == 0 && stopping) return;
-      if (events <= 0) continue;
-      if (!(ready.revents & POLLIN)) return;  // hung up
-      std::uint8_t chunk[256];
-      const ssize_t got = ::read(master_, chunk, sizeof chunk);
-      if (got <= 0) return;
-      for (ssize_t i = 0; i < got; ++i) Take(chunk[i]);
-    }
-  }
-
-  void Answer(const Bytes& bytes) { ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
-
-  void Take(std::uint8_t byte) {
-    received_.push_back(byte);
-    if (!programming_) {
-      window_.push_back(static_cast<char>(byte));
-      if (window_.size() > 7) window_.erase(0, 1);
-      if (window_ == "PROGRAM") {
-        window_.clear();
-        if (script_.answerHandshake && handshakes_++ >= script_.ignoredHandshakes) {
-          programming_ = true;
-          Answer({0x06});
-        }
-      }
-      return;
-    }
-    pending_.push_back(byte);
-    const std::uint8_t command = pending_[0];
-    if (command == 0x02) {
-      Answer(Bytes(script_.identification.begin(), script_.identification.begin() + script_.identificationBytes));
-    } else if (command == 'R') {
-      if (pending_.size() < 4) return;
-      const int address = pending_[1] << 8 | pending_[2];
-      const std::size_t length = pending_[3];
-      Bytes reply = {'W', pending_[1], pending_[2], pending_[3]};
-      if (address == script_.misaddressedReplyAt) reply[2] = static_cast<std::uint8_t>(reply[2] + length);
-      reply.insert(reply.end(), memory_.begin() + address, memory_.begin() + address + static_cast<int>(length));
-      if (address == script_.shortReplyAt) reply.resize(reply.size() / 2);
-      Answer(reply);
-    } else if (command == 'K' || command == 't') {
-      if (pending_.size() < 4 || pending_.size() < 4u + pending_[3]) return;
-      if (script_.acknowledge(pending_)) {
-        if (command == 't') std::copy(pending_.begin() + 4, pending_.end(), memory_.begin() + (pending_[1] << 8 | pending_[2]));
-        Answer({0x06});
-      }
-    } else if (command == 'r') {
-      Answer(script_.valueReply);
-    } else if (command == 'E') {
-      if (script_.answerPing) Answer({0x06});
-    }
-    pending_.clear();
-  }
-
-  int master_;
-  RadioScript script_;
-  Memory memory_;
-  std::atomic<bool> stop_{false};
-  Bytes received_;
-  Bytes pending_;
-  std::string window_;
-  int handshakes_ = 0;
-  bool programming_ = false;
-  std::thread thread_;
-};
+using test::RadioScript;
+using test::ScriptedRadio;
 
 std::string Wire(std::initializer_list<std::string> parts) {
   std::string joined;
