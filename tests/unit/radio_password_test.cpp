@@ -32,36 +32,18 @@ using test::Memory;
 
 using test::RadioScript;
 using test::ScriptedRadio;
+using test::Wire;
 
 // "50 52 4F ..." of a text, for the expected bytes on the wire.
 std::string Ascii(std::string_view text) {
   return test::HexText(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
-std::string Wire(std::initializer_list<std::string> parts) {
-  std::string joined;
-  for (const std::string& part : parts) joined += (joined.empty() ? "" : " ") + part;
-  return joined;
-}
-
 // The requests every exchange starts with: handshake, identification, acknowledge,
 // the read of the 16 bytes ending with the password block, acknowledge.
 const std::string kOpening = Wire({Ascii("PROGRAM"), "02", "06", "52 03 E0 10", "06"});
 
-class RadioPasswordTest : public ::testing::Test {
+class RadioPasswordTest : public test::RadioOnPtyTest {
  protected:
-  void SetUp() override {
-    char name[256];
-    ASSERT_EQ(::openpty(&master_, &slave_, name, nullptr, nullptr), 0);
-    slavePath_ = name;
-    WriteSettings("[ports]\n1=" + slavePath_ + "\n[setup]\ncom=1\nautocom=0\n");
-    std::fill(radio_.begin(), radio_.end(), 0x11);
-  }
-  void TearDown() override {
-    port_.Close();
-    ::close(master_);
-    ::close(slave_);
-  }
-  void WriteSettings(const std::string& text) { dir_.Write("setting.ini", text); }
   void SetRadioBlock(std::initializer_list<std::uint8_t> block) {
     std::copy(block.begin(), block.end(), radio_.begin() + image::kPowerPermit);
   }
@@ -71,15 +53,6 @@ class RadioPasswordTest : public ::testing::Test {
   std::string RadioBlock(const ScriptedRadio& radio) const {
     return test::HexText(std::span(radio.MemoryNow()).subspan(image::kPowerPermit, 6));
   }
-
-  test::ProgramDir dir_;
-  AppFiles files_ = dir_.Files();
-  CTavroPgmDoc doc_{files_};
-  CSerial port_{files_.SettingsPath()};
-  Memory radio_{};
-  int master_ = -1;
-  int slave_ = -1;
-  std::string slavePath_;
 };
 
 TEST(RadioPasswordScramble, MapsSixHexDigitsAndGivesNoPasswordForAnythingElse) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pty.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -81,6 +82,27 @@ void ScriptedRadio::Take(std::uint8_t byte) {
     if (script_.answerPing) Answer({0x06});
   }
   pending_.clear();
+}
+
+std::string Wire(std::initializer_list<std::string> parts) {
+  std::string joined;
+  for (const std::string& part : parts)
+    if (!part.empty()) joined += (joined.empty() ? "" : " ") + part;
+  return joined;
+}
+
+void RadioOnPtyTest::SetUp() {
+  char name[256];
+  ASSERT_EQ(::openpty(&master_, &slave_, name, nullptr, nullptr), 0);
+  slavePath_ = name;
+  WriteSettings("[ports]\n1=" + slavePath_ + "\n2=/dev/corvane-no-such-device\n[setup]\ncom=1\nautocom=0\n");
+  radio_.fill(0x11);
+}
+
+void RadioOnPtyTest::TearDown() {
+  port_.Close();
+  ::close(master_);
+  ::close(slave_);
 }
 
 }  // namespace test

@@ -6,10 +6,16 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "app/app_files.h"
+#include "link/serial.h"
+#include "radio/document.h"
 #include "radio/image_map.h"
 #include "tests/unit/test_support.h"
 
@@ -66,6 +72,28 @@ class ScriptedRadio {
   int handshakes_ = 0;
   bool programming_ = false;
   std::thread thread_;
+};
+
+// Byte strings ("50 52 ...") joined with single blanks, empty parts left out: the
+// expected traffic on the wire.
+std::string Wire(std::initializer_list<std::string> parts);
+
+// A fresh document and the program's port, whose number 1 is a pseudo-terminal the test
+// plays the radio on (port 2 names a device that does not exist; no port search).
+class RadioOnPtyTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  void WriteSettings(const std::string& text) { dir_.Write("setting.ini", text); }
+
+  ProgramDir dir_;
+  AppFiles files_ = dir_.Files();
+  CTavroPgmDoc doc_{files_};
+  CSerial port_{files_.SettingsPath()};
+  Memory radio_{};  // the radio's memory at the start, 0x11 throughout
+  int master_ = -1;
+  int slave_ = -1;
+  std::string slavePath_;
 };
 
 }  // namespace test

@@ -36,13 +36,8 @@ constexpr std::array<std::uint8_t, 8> kIdentification = test::kScriptedIdentific
 
 using test::RadioScript;
 using test::ScriptedRadio;
+using test::Wire;
 
-std::string Wire(std::initializer_list<std::string> parts) {
-  std::string joined;
-  for (const std::string& part : parts)
-    if (!part.empty()) joined += (joined.empty() ? "" : " ") + part;
-  return joined;
-}
 std::string Hex(const TestFrame& frame) { return test::HexText(frame); }
 
 const std::string kProgram = "50 52 4F 47 52 41 4D";
@@ -51,32 +46,16 @@ const std::string kEnterTest = "4B 00 00 08 00 02 00 00 00 00 00 00";
 const std::string kConnect = Wire({kProgram, "02", "06"});
 const std::string kTestConnect = Wire({kConnect, kEnterTest});
 
-class TestFunctionTest : public ::testing::Test {
+class TestFunctionTest : public test::RadioOnPtyTest {
  protected:
   void SetUp() override {
-    char name[256];
-    ASSERT_EQ(::openpty(&master_, &slave_, name, nullptr, nullptr), 0);
-    dir_.Write("setting.ini", std::string("[ports]\n1=") + name + "\n2=/dev/corvane-no-such-device\n[setup]\ncom=1\nautocom=0\n");
+    RadioOnPtyTest::SetUp();
     std::copy(kModelId.begin(), kModelId.end(), doc_.Image().begin() + image::kModelId);
-    std::fill(radio_.begin(), radio_.end(), 0x11);
-  }
-  void TearDown() override {
-    port_.Close();
-    ::close(master_);
-    ::close(slave_);
   }
   std::string DocumentCalibration() const { return test::HexText(doc_.Image().subspan(image::kCalibration, image::kCalibrationSize)); }
   static std::string Calibration(const Memory& memory) {
     return test::HexText(std::span(memory).subspan(image::kCalibration, image::kCalibrationSize));
   }
-
-  test::ProgramDir dir_;
-  AppFiles files_ = dir_.Files();
-  CTavroPgmDoc doc_{files_};
-  CSerial port_{files_.SettingsPath()};
-  Memory radio_{};
-  int master_ = -1;
-  int slave_ = -1;
 };
 
 TEST(TestFunctionAccessCode, TheEntryIsReadAsADecimalNumber) {
