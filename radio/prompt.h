@@ -8,8 +8,8 @@
 class AppFiles;
 
 enum class PromptIcon { None, Information, Exclamation, Error };
-enum class PromptButtons { Ok, OkCancel };
-enum class PromptAnswer { Ok, Cancel };
+enum class PromptButtons { Ok, OkCancel, YesNoCancel };
+enum class PromptAnswer { Ok, Cancel, Yes, No };
 
 struct PromptRequest {
   std::string textKey;     // looked up in the language file

@@ -1,0 +1,56 @@
+#include "app/message_box.h"
+
+#include <QMessageBox>
+
+#include "app/app_files.h"
+#include "app/qt_text.h"
+
+namespace {
+
+MessageBoxAnswerer& Answerer() {
+  static MessageBoxAnswerer answerer;
+  return answerer;
+}
+
+QMessageBox::Icon QtIcon(PromptIcon icon) {
+  switch (icon) {
+    case PromptIcon::Information: return QMessageBox::Information;
+    case PromptIcon::Exclamation: return QMessageBox::Warning;
+    case PromptIcon::Error: return QMessageBox::Critical;
+    case PromptIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons QtButtons(PromptButtons buttons) {
+  switch (buttons) {
+    case PromptButtons::Ok: return QMessageBox::Ok;
+    case PromptButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case PromptButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+  }
+  return QMessageBox::Ok;
+}
+
+PromptAnswer AnswerOf(int button) {
+  switch (button) {
+    case QMessageBox::Ok: return PromptAnswer::Ok;
+    case QMessageBox::Yes: return PromptAnswer::Yes;
+    case QMessageBox::No: return PromptAnswer::No;
+    default: return PromptAnswer::Cancel;
+  }
+}
+
+}  // namespace
+
+void SetMessageBoxAnswerer(MessageBoxAnswerer answerer) { Answerer() = std::move(answerer); }
+
+PromptAnswer ShowMessageBox(QWidget* parent, const MessageBoxCall& call) {
+  if (Answerer()) return Answerer()(call);
+  QMessageBox box(QtIcon(call.icon), ToQString(call.caption), ToQString(call.text), QtButtons(call.buttons), parent);
+  return AnswerOf(box.exec());
+}
+
+PromptAnswer ShowMessageBox(QWidget* parent, const AppFiles& files, const PromptRequest& request) {
+  return ShowMessageBox(parent, MessageBoxCall{request.textKey, request.Text(files), request.Caption(files),
+                                               request.icon, request.buttons});
+}

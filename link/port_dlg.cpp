@@ -1,0 +1,1 @@
+#include "link/port_dlg.h"

@@ -1,0 +1,1 @@
+#include "link/wr_dlg.h"

@@ -1,0 +1,1 @@
+#include "pages/entry_controls.h"

@@ -1,0 +1,1 @@
+#include "pages/grid_ctrl.h"

@@ -1,0 +1,147 @@
+#pragma once
+// CGridCtrl: the table widget of the channel and signalling pages. A grid of text
+// cells with fixed heading rows and columns, scrolling and keyboard navigation. It
+// edits nothing itself: when the user asks to edit a cell it emits beginEdit with
+// the cell and its screen rectangle, and the page opens its own editor there.
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <vector>
+
+class QPainter;
+
+// Text drawing flags of a cell (the platform's text-drawing flags).
+namespace grid_format {
+inline constexpr unsigned kLeft = 0x00;
+inline constexpr unsigned kCenter = 0x01;
+inline constexpr unsigned kRight = 0x02;
+inline constexpr unsigned kVCenter = 0x04;
+inline constexpr unsigned kBottom = 0x08;
+inline constexpr unsigned kWordBreak = 0x10;
+inline constexpr unsigned kSingleLine = 0x20;
+}  // namespace grid_format
+
+// State flags of a cell.
+namespace grid_state {
+inline constexpr unsigned kFocused = 0x01;
+inline constexpr unsigned kSelected = 0x02;
+inline constexpr unsigned kReadOnly = 0x08;
+}  // namespace grid_state
+
+// Which fields SetItem sets.
+namespace grid_mask {
+inline constexpr unsigned kText = 0x01;
+inline constexpr unsigned kFormat = 0x80;
+inline constexpr unsigned kAll = 0xFFFFFFFF;
+}  // namespace grid_mask
+
+struct CGridCell {
+  unsigned state = 0;
+  unsigned format = 0;
+  QString text;
+  int image = -1;
+  QColor background;  // invalid: the grid's colour for the cell's kind
+  QColor textColour;  // invalid: the grid's text colour
+  long long data = 0;
+  QFont font;
+};
+
+// What the grid reports when a cell is to be edited.
+struct GridBeginEdit {
+  static constexpr int kCode = -105;  // the begin-label-edit notification code
+  int controlId = 0;
+  int code = kCode;
+  int row = -1;
+  int column = -1;
+  unsigned mask = grid_mask::kAll;
+  CGridCell cell;    // the cell's values as stored
+  QRect screenRect;  // the cell's rectangle in screen coordinates
+};
+
+class CGridCtrl : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  explicit CGridCtrl(QWidget* parent = nullptr);
+
+  // Size of the table; new cells take the defaults (below the first row and right of the
+  // first column, the format of the cell above).
+  bool SetRowCount(int rows);
+  bool SetColumnCount(int columns);
+  int GetRowCount() const;
+  int GetColumnCount() const;
+  bool SetFixedRowCount(int rows);
+  bool SetFixedColumnCount(int columns);
+  int GetFixedRowCount() const;
+  int GetFixedColumnCount() const;
+  bool SetColumnWidth(int column, int width);
+  bool SetRowHeight(int row, int height);
+  int GetColumnWidth(int column) const;
+  int GetRowHeight(int row) const;
+
+  // The user's resizing of columns and rows, and range selection.
+  void EnableColumnResize(bool enable);
+  void EnableRowResize(bool enable);
+  void EnableSelection(bool enable);
+  void SetEditable(bool editable);
+  bool IsEditable() const;
+
+  // Focus cell: (-1, -1) for none.
+  void SetFocusCell(int row, int column);
+  int FocusRow() const;
+  int FocusColumn() const;
+  void ClearSelectionAndFocus();
+
+  // Cell operations; a row or column outside the table is ignored (false, empty, 0).
+  bool SetItem(int row, int column, unsigned mask, unsigned format, const QString& text);
+  bool SetItemText(int row, int column, const QString& text);
+  QString GetItemText(int row, int column) const;
+  bool SetItemFormat(int row, int column, unsigned format);
+  unsigned GetItemFormat(int row, int column) const;
+  bool SetItemState(int row, int column, unsigned state);
+  unsigned GetItemState(int row, int column) const;
+  bool SetItemFgColour(int row, int column, const QColor& colour = QColor());
+  const CGridCell* GetCell(int row, int column) const;
+
+  // Drawing around a bulk fill.
+  void SetRedraw(bool allowDraw);
+  bool IsRedrawAllowed() const;
+  void RedrawRow(int row);
+  void ResetScrollBars();
+
+  // While set, painting leaves out the rectangle of the cell last reported for
+  // editing, so that the page's editor over it is not painted over.
+  void SetExternalEditor(bool on);
+  bool HasExternalEditor() const;
+  QRect EditorRect() const;  // viewport coordinates
+
+  // A cell's rectangle in viewport coordinates; empty when it is not visible.
+  QRect CellRect(int row, int column) const;
+  // Scrolls a non-fixed cell into view.
+  void EnsureVisible(int row, int column);
+  // Asks to edit a cell: begins an edit when it is editable and can be shown.
+  void EditCell(int row, int column);
+
+  // Printing: sizes and drawing at the screen's column widths and row heights.
+  int GetVirtualWidth() const;     // sum of all column widths
+  int GetFixedRowHeight() const;   // sum of the fixed rows' heights
+  void DrawFixedRows(QPainter& painter) const;    // at the painter's origin
+  void DrawRow(QPainter& painter, int row) const; // the row's top at y = 0
+
+ signals:
+  void beginEdit(const GridBeginEdit& request);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
+};

@@ -1,0 +1,27 @@
+#include "tests/gui/gui_test_support.h"
+
+namespace test {
+
+ScriptedMessageBoxes::ScriptedMessageBoxes(std::deque<PromptAnswer> answers) : answers_(std::move(answers)) {
+  SetMessageBoxAnswerer([this](const MessageBoxCall& call) { return Answer(call); });
+}
+
+ScriptedMessageBoxes::~ScriptedMessageBoxes() { SetMessageBoxAnswerer({}); }
+
+std::vector<std::string> ScriptedMessageBoxes::Keys() const {
+  std::vector<std::string> keys;
+  for (const MessageBoxCall& call : shown_) keys.push_back(call.textKey);
+  return keys;
+}
+
+PromptAnswer ScriptedMessageBoxes::Answer(const MessageBoxCall& call) {
+  shown_.push_back(call);
+  if (!answers_.empty()) {
+    const PromptAnswer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  return call.buttons == PromptButtons::YesNoCancel ? PromptAnswer::No : PromptAnswer::Ok;
+}
+
+}  // namespace test

@@ -1,0 +1,36 @@
+#pragma once
+// Shared pieces of the window tests: the message-box answerer that plays the user,
+// and the fixtures of the unit and end-to-end tests (program directory, simulator).
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/message_box.h"
+#include "tests/e2e/sim_process.h"
+#include "tests/unit/test_support.h"
+
+namespace test {
+
+// Answers every message box from a queue and records what was shown. When the
+// queue runs out it answers OK, or No to a Yes/No/Cancel question (nothing is saved).
+class ScriptedMessageBoxes {
+ public:
+  explicit ScriptedMessageBoxes(std::deque<PromptAnswer> answers = {});
+  ~ScriptedMessageBoxes();
+  ScriptedMessageBoxes(const ScriptedMessageBoxes&) = delete;
+  ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
+
+  void Then(PromptAnswer answer) { answers_.push_back(answer); }
+  const std::vector<MessageBoxCall>& Shown() const { return shown_; }
+  // The text keys of the messages shown, in order ("" for a fixed text).
+  std::vector<std::string> Keys() const;
+  void Clear() { shown_.clear(); }
+
+ private:
+  PromptAnswer Answer(const MessageBoxCall& call);
+  std::deque<PromptAnswer> answers_;
+  std::vector<MessageBoxCall> shown_;
+};
+
+}  // namespace test
