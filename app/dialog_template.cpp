@@ -94,6 +94,13 @@ QRect DialogUnits::ToPixels(const DialogRect& rect) const {
 
 QSize DialogUnits::ToPixels(int width, int height) const { return {width * baseWidth_ / 4, height * baseHeight_ / 8}; }
 
+QSize DialogUnits::ScaleDesignPixels(int width, int height) const {
+  constexpr int kClassicBaseWidth = 6;
+  constexpr int kClassicBaseHeight = 13;
+  return {(width * baseWidth_ + kClassicBaseWidth / 2) / kClassicBaseWidth,
+          (height * baseHeight_ + kClassicBaseHeight / 2) / kClassicBaseHeight};
+}
+
 const DialogTemplate* BuildFromTemplate(QWidget* host, int templateId, const CustomControlFactory& custom) {
   const DialogTemplate* dialog = FindDialogTemplate(templateId);
   if (dialog == nullptr) return nullptr;
@@ -158,6 +165,8 @@ void SetControlText(QWidget* control, const QString& text) {
     if (combo->isEditable()) combo->setEditText(text);
   }
 }
+
+void LoadProgramResources() { Q_INIT_RESOURCE(corvane); }
 
 QIcon ProgramIcon() { return QIcon(QStringLiteral(":/corvane/icons/corvane.xpm")); }
 

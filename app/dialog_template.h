@@ -19,6 +19,9 @@ class DialogUnits {
   explicit DialogUnits(const QFont& font);
   QRect ToPixels(const DialogRect& rect) const;
   QSize ToPixels(int width, int height) const;
+  // Sizes that were laid out in pixels for the classic 8-point dialog font (dialog base
+  // units 6 by 13), scaled to this font so that the texts fit as they did there.
+  QSize ScaleDesignPixels(int width, int height) const;
 
  private:
   int baseWidth_;
@@ -47,6 +50,8 @@ void SetControlText(QWidget* control, const QString& text);
 
 // The program icon, set on every dialog.
 QIcon ProgramIcon();
+// Makes the program's compiled-in pictures (icons) available; called once at start.
+void LoadProgramResources();
 
 // The dialog's icon and title ("^<templateId>") and every child control's caption
 // ("^<id>") from section "Resource"; a missing or empty entry keeps the template text.

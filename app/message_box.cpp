@@ -15,6 +15,7 @@ MessageBoxAnswerer& Answerer() {
 QMessageBox::Icon QtIcon(PromptIcon icon) {
   switch (icon) {
     case PromptIcon::Information: return QMessageBox::Information;
+    case PromptIcon::Question: return QMessageBox::Question;
     case PromptIcon::Exclamation: return QMessageBox::Warning;
     case PromptIcon::Error: return QMessageBox::Critical;
     case PromptIcon::None: break;

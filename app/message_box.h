@@ -32,6 +32,7 @@ class MessageBoxPrompter final : public Prompter {
  public:
   MessageBoxPrompter(QWidget* parent, const AppFiles& files) : parent_(parent), files_(files) {}
   PromptAnswer Ask(const PromptRequest& request) override { return ShowMessageBox(parent_, files_, request); }
+  void SetParent(QWidget* parent) { parent_ = parent; }
 
  private:
   QWidget* parent_;

@@ -1,1 +1,203 @@
+#include "app/tavro_pgm_app.h"
 
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <fstream>
+
+#include "app/about_dlg.h"
+#include "app/dialog_template.h"
+#include "app/file_dialog.h"
+#include "app/main_frame.h"
+#include "app/qt_text.h"
+#include "link/port_dlg.h"
+#include "link/wr_dlg.h"
+
+std::unique_ptr<CTavroPgmApp> CTavroPgmApp::InitInstance(const QStringList& arguments) {
+  LoadProgramResources();
+  std::optional<AppFiles> files = AppFiles::Locate();
+  if (!files) {
+    ShowMessageBox(nullptr, MessageBoxCall{"", std::string(kMissingSettingsMessage), std::string(kProgramTitle),
+                                           PromptIcon::Error, PromptButtons::Ok});
+    return nullptr;
+  }
+  std::unique_ptr<CTavroPgmApp> app(new CTavroPgmApp(std::move(*files)));
+  app->frame_ = std::make_unique<CMainFrame>(*app);
+  app->questions_.SetParent(app->frame_.get());
+
+  // No argument makes a new document; a file name opens that file, or start-up ends.
+  const QStringList files_named = arguments.mid(1);
+  if (files_named.isEmpty()) {
+    app->OnFileNew();
+  } else if (!app->OpenDocumentFile(files_named.front().toStdString())) {
+    return nullptr;
+  }
+  app->frame_->show();
+  return app;
+}
+
+CTavroPgmApp::CTavroPgmApp(AppFiles files)
+    : files_(std::move(files)),
+      port_(files_.SettingsPath()),
+      voices_(files_.ProgramDirectory()),
+      doc_(files_, &voices_),
+      questions_(nullptr, files_),
+      settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                            QString::fromLatin1(kSettingsKey), QStringLiteral("Corvane"))) {}
+
+CTavroPgmApp::~CTavroPgmApp() {
+  frame_.reset();
+  // A transfer cancelled just before may still be using the port.
+  CWRDlg::FinishPendingTransfer();
+  port_.Close();
+}
+
+QString CTavroPgmApp::DocumentTitle() const {
+  return doc_.PathName().empty() ? QStringLiteral("default") : QString::fromStdString(doc_.PathName().filename().string());
+}
+
+void CTavroPgmApp::DocumentReplaced() { frame_->OnInitialUpdate(); }
+
+void CTavroPgmApp::OnFileNew() {
+  if (!SaveModified()) return;
+  if (doc_.OnNewDocument(questions_, suppressClearPrompt_) == CTavroPgmDoc::NewOutcome::Created) DocumentReplaced();
+}
+
+void CTavroPgmApp::OnFileOpen() {
+  if (const auto path = AskDataFileName(frame_.get(), FileDialogCall{false, {}})) OpenDocumentFile(*path);
+}
+
+bool CTavroPgmApp::OpenDocumentFile(const std::filesystem::path& path) {
+  if (!SaveModified()) return false;
+  // A file that cannot be read leaves the current configuration in place.
+  if (!std::ifstream(path, std::ios::binary)) {
+    ShowFileError(FileError{"IDS_ERROR_OPENFILE", path, errno});
+    return false;
+  }
+  suppressClearPrompt_ = true;
+  doc_.OnNewDocument(questions_, suppressClearPrompt_);
+  FileError error;
+  if (doc_.OnOpenDocument(path, questions_, error) == CTavroPgmDoc::OpenOutcome::Failed) {
+    ShowFileError(error);
+    DocumentReplaced();
+    return false;
+  }
+  AddToRecentFiles(path);
+  DocumentReplaced();
+  return true;
+}
+
+void CTavroPgmApp::OnFileSave() {
+  const std::filesystem::path& path = doc_.PathName();
+  if (!path.empty() && ShowMessageBox(frame_.get(), files_,
+                                      PromptRequest{"IDS_WARN_SAVE", path.string(), "IDS_PROMPT",
+                                                    PromptIcon::Exclamation, PromptButtons::OkCancel}) !=
+                           PromptAnswer::Ok) {
+    return;
+  }
+  DoSave(path);
+}
+
+void CTavroPgmApp::OnFileSaveAs() { DoSave({}); }
+
+bool CTavroPgmApp::DoSave(const std::filesystem::path& path) {
+  std::filesystem::path target = path;
+  std::error_code error;
+  const bool writable = !target.empty() && std::filesystem::is_regular_file(target, error) &&
+                        ::access(target.c_str(), W_OK) == 0;
+  if (!writable) {
+    const std::filesystem::path proposed =
+        doc_.PathName().empty() ? std::filesystem::path("default.vxp") : doc_.PathName();
+    const auto chosen = AskDataFileName(frame_.get(), FileDialogCall{true, proposed});
+    if (!chosen) return false;
+    target = *chosen;
+  }
+  FileError saveError;
+  if (!doc_.OnSaveDocument(target, saveError)) {
+    ShowFileError(saveError);
+    return false;
+  }
+  AddToRecentFiles(target);
+  frame_->UpdateTitle();
+  return true;
+}
+
+bool CTavroPgmApp::SaveModified() {
+  if (!doc_.IsModified()) return true;
+  switch (ShowMessageBox(frame_.get(), MessageBoxCall{"IDS_SAVE_CHANGES",
+                                                      files_.GetText("IDS_SAVE_CHANGES") + "\n" + ToStdString(DocumentTitle()),
+                                                      std::string(kProgramTitle), PromptIcon::Exclamation,
+                                                      PromptButtons::YesNoCancel})) {
+    case PromptAnswer::Yes:
+    case PromptAnswer::Ok: return DoSave(doc_.PathName());
+    case PromptAnswer::No: return true;
+    case PromptAnswer::Cancel: break;
+  }
+  return false;
+}
+
+void CTavroPgmApp::ShowFileError(const FileError& error) {
+  ShowMessageBox(frame_.get(), MessageBoxCall{error.textKey, error.Text(files_), files_.GetText("IDS_ERROR"),
+                                              PromptIcon::Error, PromptButtons::Ok});
+}
+
+QStringList CTavroPgmApp::RecentFiles() const {
+  QStringList files;
+  for (int index = 1; index <= kRecentFileCount; ++index) {
+    const QString file =
+        settings_->value(QStringLiteral("%1/File%2").arg(QLatin1String(kRecentFileSection)).arg(index)).toString();
+    if (!file.isEmpty()) files.append(file);
+  }
+  return files;
+}
+
+void CTavroPgmApp::WriteRecentFiles(const QStringList& files) {
+  for (int index = 1; index <= kRecentFileCount; ++index) {
+    const QString key = QStringLiteral("%1/File%2").arg(QLatin1String(kRecentFileSection)).arg(index);
+    if (index <= files.size()) {
+      settings_->setValue(key, files[index - 1]);
+    } else {
+      settings_->remove(key);
+    }
+  }
+  settings_->sync();
+  if (frame_) frame_->UpdateRecentFileMenu();
+}
+
+void CTavroPgmApp::AddToRecentFiles(const std::filesystem::path& path) {
+  const QString file = QFileInfo(QString::fromStdString(path.string())).absoluteFilePath();
+  QStringList files = RecentFiles();
+  files.removeAll(file);
+  files.prepend(file);
+  WriteRecentFiles(files.mid(0, kRecentFileCount));
+}
+
+void CTavroPgmApp::RemoveFromRecentFiles(const QString& path) {
+  QStringList files = RecentFiles();
+  files.removeAll(path);
+  WriteRecentFiles(files);
+}
+
+void CTavroPgmApp::OpenRecentFile(int index) {
+  const QStringList files = RecentFiles();
+  if (index < 0 || index >= files.size()) return;
+  // An entry whose file has gone is taken off the list.
+  if (!std::filesystem::exists(files[index].toStdString())) {
+    ShowFileError(FileError{"IDS_ERROR_OPENFILE", files[index].toStdString(), ENOENT});
+    RemoveFromRecentFiles(files[index]);
+    return;
+  }
+  OpenDocumentFile(files[index].toStdString());
+}
+
+void CTavroPgmApp::OnAppAbout() {
+  CAboutDlg dialog(files_, frame_.get());
+  dialog.exec();
+}
+
+void CTavroPgmApp::OnSetupPort() {
+  CPortDlg dialog(files_, port_, frame_.get());
+  dialog.exec();
+}

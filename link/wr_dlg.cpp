@@ -1,1 +1,211 @@
 #include "link/wr_dlg.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <utility>
+
+#include "app/app_files.h"
+#include "app/dialog_template.h"
+#include "app/message_box.h"
+#include "app/qt_text.h"
+#include "link/serial.h"
+#include "link/transfer.h"
+#include "radio/document.h"
+
+namespace {
+
+constexpr int kProgressTextId = 1302;
+constexpr int kProgressBarId = 1024;
+constexpr int kOverwriteVoiceId = 1217;
+
+// The last transfer started, for as long as its worker may still use the port: it is
+// cleared when its dialog ends it after the worker returned, and stays after a cancel
+// or a failure until the next user of the port has waited for it.
+std::shared_ptr<TransferJob>& PendingJob() {
+  static std::shared_ptr<TransferJob> job;
+  return job;
+}
+
+}  // namespace
+
+CWRDlg::CWRDlg(const TransferContext& context, bool isRead, QWidget* parent)
+    : QDialog(parent), context_(context), isRead_(isRead) {
+  BuildFromTemplate(this, dialog_id::kTransfer);
+  ApplyDialogTexts(this, dialog_id::kTransfer, context_.files);
+  setWindowTitle(Text(isRead_ ? "IDS_READDATA" : "IDS_WRITEDATA"));
+  Control<QCheckBox>(this, kOverwriteVoiceId)->setVisible(!isRead_);
+  auto* bar = Control<QProgressBar>(this, kProgressBarId);
+  bar->setRange(0, kProgressRange);
+  bar->setValue(0);
+
+  connect(Control<QPushButton>(this, kIdOk), &QPushButton::clicked, this, &CWRDlg::OnOK);
+  connect(Control<QPushButton>(this, kIdCancel), &QPushButton::clicked, this, &CWRDlg::OnCancel);
+  // Esc and the window's close button reject the dialog without passing OnCancel.
+  connect(this, &QDialog::rejected, this, &CWRDlg::AbandonTransfer);
+  timer_.setInterval(kTimerPeriodMs);
+  connect(&timer_, &QTimer::timeout, this, &CWRDlg::OnTimer);
+}
+
+CWRDlg::~CWRDlg() { AbandonTransfer(); }
+
+bool CWRDlg::IsTransferRunning() const {
+  return job_ != nullptr && !job_->Params().cancel.load() && !IsFinal(job_->State());
+}
+
+void CWRDlg::FinishPendingTransfer() {
+  const std::shared_ptr<TransferJob> job = std::exchange(PendingJob(), nullptr);
+  if (job == nullptr) return;
+  // Nobody follows this job any more: a worker still waiting for the model question
+  // would otherwise wait out its full time.
+  job->Cancel();
+  TransferState asking = TransferState::ConfirmType;
+  job->Params().state.compare_exchange_strong(asking, TransferState::WrongType);
+  job->Wait();
+  CSerial& port = *job->Params().port;
+  if (port.IsOpen()) port.Close();
+}
+
+void CWRDlg::OnOK() {
+  if (IsTransferRunning()) return;
+  // A transfer cancelled earlier may still run, and leaves the port as its worker did.
+  FinishPendingTransfer();
+
+  TransferOptions options;
+  options.isRead = isRead_;
+  options.overwriteVoice = !isRead_ && Control<QCheckBox>(this, kOverwriteVoiceId)->isChecked();
+  job_ = TransferJob::Start(context_.doc, context_.port, options, isRead_ ? nullptr : context_.voices);
+  PendingJob() = job_;
+
+  Control<QProgressBar>(this, kProgressBarId)->setValue(0);
+  SetProgressText(Text(isRead_ ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"));
+  Control<QPushButton>(this, kIdOk)->setEnabled(false);
+  timer_.start();
+}
+
+void CWRDlg::OnCancel() {
+  AbandonTransfer();
+  reject();
+}
+
+void CWRDlg::AbandonTransfer() {
+  timer_.stop();
+  if (job_ == nullptr) return;
+  job_->Cancel();
+  // Destroyed while the model question is open: release the worker waiting for the answer.
+  TransferState asking = TransferState::ConfirmType;
+  job_->Params().state.compare_exchange_strong(asking, TransferState::WrongType);
+}
+
+void CWRDlg::OnTimer() {
+  if (job_ == nullptr) return;
+  const TransferState state = job_->State();
+  const int progress = job_->Params().progress.load();
+  switch (state) {
+    case TransferState::Idle:
+      return;
+    case TransferState::Reading:
+    case TransferState::Writing:
+      ShowProgress(isRead_ ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE", progress);
+      return;
+    case TransferState::VoiceStart:
+      SetProgressText(Text("IDS_VOICECHANGE"));
+      return;
+    case TransferState::VoiceWriting:
+      ShowProgress("IDS_VOICECHANGE", progress);
+      return;
+    case TransferState::SearchingPort:
+      // One dot per step of the port number being tried.
+      SetProgressText(Text("IDS_AUTOCOMPORT") + QString(progress & 0x0F, QLatin1Char('.')));
+      return;
+    case TransferState::ConfirmType:
+      timer_.stop();
+      AskAboutOtherModel();
+      return;
+    case TransferState::ReadFailed:
+    case TransferState::WriteFailed:
+      // The dialog stays open; OK tries again. The port is closed now: the radio's session
+      // ends, and a retry does not find the port as the failure left it (a second-generation
+      // radio at 38400 baud, where no handshake can succeed).
+      Finish();
+      ReleasePort();
+      SetProgressText(Text(state == TransferState::ReadFailed ? "IDS_PROMPT_READFAIL" : "IDS_PROMPT_WRITEFAIL"));
+      Control<QPushButton>(this, kIdOk)->setEnabled(true);
+      return;
+    case TransferState::ReadDone:
+      Finish();
+      if (context_.imageReplaced) context_.imageReplaced();
+      End();
+      return;
+    case TransferState::WriteDone:
+      Finish();
+      End();
+      return;
+    case TransferState::NoLink:
+      Finish();
+      ShowError("IDS_ERROR_PORTCONN");
+      return;
+    case TransferState::WrongType:
+      Finish();
+      ShowError("IDS_ERROR_TYPE");
+      return;
+  }
+  timer_.stop();
+  End();
+}
+
+void CWRDlg::Finish() {
+  timer_.stop();
+  // The worker returns right after setting a final state; joining it means nothing of it
+  // runs while the document and the port are used here.
+  job_->Wait();
+  job_->HandOver(context_.doc);
+}
+
+void CWRDlg::ShowError(const char* textKey) {
+  const QPointer<CWRDlg> alive(this);
+  ShowMessageBox(this, context_.files, PromptRequest{textKey, {}, "IDS_ERROR", PromptIcon::Error, PromptButtons::Ok});
+  if (alive) End();
+}
+
+void CWRDlg::AskAboutOtherModel() {
+  const QPointer<CWRDlg> alive(this);
+  // PromptIcon offers no question mark; the warning sign fits a question about overwriting.
+  const PromptAnswer answer = ShowMessageBox(
+      this, context_.files,
+      PromptRequest{"IDS_CONFIRM_TYPE", {}, "IDS_CONFIRM", PromptIcon::Question, PromptButtons::OkCancel});
+  if (!alive) return;
+  // The worker waits a limited time for the answer and may have given up meanwhile
+  // (state NoLink); only a worker still waiting gets the answer.
+  TransferState asking = TransferState::ConfirmType;
+  if (answer != PromptAnswer::Ok) {
+    job_->Params().state.compare_exchange_strong(asking, TransferState::WrongType);
+    End();
+    return;
+  }
+  job_->Params().state.compare_exchange_strong(asking, TransferState::Idle);
+  timer_.start();
+}
+
+void CWRDlg::End() {
+  timer_.stop();
+  if (job_ != nullptr) job_->Wait();
+  ReleasePort();
+  done(kEndCode);
+}
+
+void CWRDlg::ReleasePort() {
+  if (job_ != nullptr && PendingJob() == job_) PendingJob().reset();
+  if (context_.port.IsOpen()) context_.port.Close();
+}
+
+QString CWRDlg::Text(const char* key) const { return ToQString(context_.files.GetText(key)); }
+
+void CWRDlg::SetProgressText(const QString& text) { Control<QLabel>(this, kProgressTextId)->setText(text); }
+
+void CWRDlg::ShowProgress(const char* textKey, int percent) {
+  SetProgressText(Text(textKey) + QStringLiteral(" %1%").arg(percent));
+  Control<QProgressBar>(this, kProgressBarId)->setValue(percent * kProgressRange / 100);
+}

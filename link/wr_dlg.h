@@ -36,7 +36,14 @@ class CWRDlg : public QDialog {
   ~CWRDlg() override;
 
   bool IsRead() const { return isRead_; }
+  // A transfer was started here and has neither ended nor been cancelled.
   bool IsTransferRunning() const;
+
+  // A cancelled transfer's worker may still use the port after its dialog closed. This
+  // waits until the worker of the last transfer has returned and closes the port it left
+  // open (possibly at 38400 baud, mid-session). Whatever uses the port from the user
+  // interface calls it first; the program calls it before the port is destroyed.
+  static void FinishPendingTransfer();
 
  public slots:
   void OnOK();
@@ -44,8 +51,19 @@ class CWRDlg : public QDialog {
 
  private:
   void OnTimer();
-  // Closes the port when it is open and ends the dialog.
+  // Waits for the worker's return after a final state, gives the document what the radio
+  // reported and stops the timer.
+  void Finish();
+  void ShowError(const char* textKey);
+  void AskAboutOtherModel();
+  // Waits for the worker, closes the port when it is open and ends the dialog (kEndCode).
   void End();
+  // After this dialog's worker has returned: closes the port; nothing is pending any more.
+  void ReleasePort();
+  // Cancel, Esc, the window's close button and destruction: the worker stops at its
+  // next block; the dialog does not wait for it.
+  void AbandonTransfer();
+  QString Text(const char* key) const;
   void SetProgressText(const QString& text);
   void ShowProgress(const char* textKey, int percent);
 

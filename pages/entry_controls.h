@@ -2,7 +2,13 @@
 // The five entry controls of the editing pages. Each fixes which characters can be
 // typed, how long the text may be, how it opens over a grid cell and what Enter and
 // Esc do. The in-cell editors emit focusLost when they lose the focus; the page
-// commits their text then.
+// commits their text then. A popup taking the focus for a moment (the combo box's
+// list, a context menu) does not count as losing it.
+//
+// Character filters look at typed characters only: pasted text is not filtered.
+// Enter and Esc end the editing by giving the focus to the parent widget; the key
+// is consumed there, so a dialog around the page neither closes nor presses its
+// default button.
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,50 +19,50 @@
 
 class AppFiles;
 
-// Two-tone frequency in tenths of a hertz; 0xFFFF is no tone.
-class C2ToneEdit : public QLineEdit {
+// What the number entries share: digits and one decimal point; Esc puts the saved
+// text back, and Enter or Esc end the editing.
+class CNumberEntry : public QLineEdit {
   Q_OBJECT
 
  public:
-  explicit C2ToneEdit(QWidget* parent = nullptr);
-  void SetToneValue(std::uint16_t value);
-  std::uint16_t GetToneValue() const;
-  // The page has set the text from the stored value; Esc later restores that text.
-  void OpenOverCell(const QRect& rect);
   QString SavedText() const { return savedText_; }
 
  signals:
   void focusLost();
 
  protected:
+  explicit CNumberEntry(QWidget* parent) : QLineEdit(parent) {}
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
- private:
   QString savedText_;
 };
 
-// Frequency entry; the channel page converts the text.
-class CFreqEdit : public QLineEdit {
+// Two-tone frequency in tenths of a hertz; 0xFFFF is no tone. Used both as a plain
+// field and as an in-cell editor, so it starts visible.
+class C2ToneEdit : public CNumberEntry {
+  Q_OBJECT
+
+ public:
+  explicit C2ToneEdit(QWidget* parent = nullptr);
+  // Shows the value; it is also the text Esc puts back, so Esc never empties the field.
+  void SetToneValue(std::uint16_t value);
+  std::uint16_t GetToneValue() const;
+  // The page has set the text from the stored value; Esc later restores that text.
+  void OpenOverCell(const QRect& rect);
+};
+
+// Frequency entry; the channel page converts the text. Like the other in-cell
+// editors it starts hidden and disabled until the page opens it over a cell.
+class CFreqEdit : public CNumberEntry {
   Q_OBJECT
 
  public:
   explicit CFreqEdit(QWidget* parent = nullptr);
   void OpenOverCell(const QRect& rect, const QString& text);
-  QString SavedText() const { return savedText_; }
-
- signals:
-  void focusLost();
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-
- private:
-  QString savedText_;
 };
 
-// DTMF digit string, stored as 16 digit codes.
+// DTMF digit string, stored as 16 digit codes. Typed a-d appear as A-D.
 class CDTMFEdit : public QLineEdit {
   Q_OBJECT
 
@@ -69,28 +75,43 @@ class CDTMFEdit : public QLineEdit {
   void keyPressEvent(QKeyEvent* event) override;
 };
 
-// Option list opened over a cell, preselected by the cell's text.
-class CAddBox : public QComboBox {
+// What the two in-cell combo boxes share: Esc shows the saved text again, Enter or
+// Esc end the editing. Both start hidden and disabled.
+class CInCellComboBox : public QComboBox {
   Q_OBJECT
 
  public:
-  explicit CAddBox(QWidget* parent = nullptr);
-  void OpenOverCell(const QRect& rect, const QString& text);
   QString SavedText() const { return savedText_; }
 
  signals:
   void focusLost();
 
  protected:
+  explicit CInCellComboBox(QWidget* parent);
+  // Shows `text` as the box's choice.
+  virtual void ShowText(const QString& text) = 0;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
- private:
   QString savedText_;
 };
 
+// Option list opened over a cell, preselected by the cell's text: the entry equal to
+// it (ignoring case), else the first entry beginning with it, else none.
+class CAddBox : public CInCellComboBox {
+  Q_OBJECT
+
+ public:
+  explicit CAddBox(QWidget* parent = nullptr);
+  void OpenOverCell(const QRect& rect, const QString& text);
+
+ protected:
+  void ShowText(const QString& text) override;
+};
+
 // CTCSS and DCS code chooser with an edit field, filled from the built-in tables.
-class CCodeBox : public QComboBox {
+// The edit field keeps exactly what is typed (no completion).
+class CCodeBox : public CInCellComboBox {
   Q_OBJECT
 
  public:
@@ -98,15 +119,7 @@ class CCodeBox : public QComboBox {
   // The "none" text and the tables that "ctcdcs" of the settings file selects.
   void FillCodes(const AppFiles& files);
   void OpenOverCell(const QRect& rect, const QString& text);
-  QString SavedText() const { return savedText_; }
-
- signals:
-  void focusLost();
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-
- private:
-  QString savedText_;
+  void ShowText(const QString& text) override;
 };

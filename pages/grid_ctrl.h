@@ -9,6 +9,8 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -66,6 +68,9 @@ class CGridCtrl : public QAbstractScrollArea {
 
  public:
   explicit CGridCtrl(QWidget* parent = nullptr);
+
+  // The whole table plus the frame, so that a page can size the grid to its contents.
+  QSize sizeHint() const override;
 
   // Size of the table; new cells take the defaults (below the first row and right of the
   // first column, the format of the cell above).
@@ -144,4 +149,62 @@ class CGridCtrl : public QAbstractScrollArea {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool focusNextPrevChild(bool next) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  struct Axis;  // the rows or the columns, as laid out in the viewport
+  enum class DrawTarget { Screen, Print };
+  enum class DragKind { None, Column, Row };
+  struct Divider {
+    DragKind kind = DragKind::None;
+    int index = -1;  // the row or column whose far edge it is
+  };
+
+  Axis RowAxis() const;
+  Axis ColumnAxis() const;
+  bool IsInTable(int row, int column) const;
+  bool IsFixedCell(int row, int column) const;
+  bool HasScrollableCells() const;
+  int LastRow() const { return rows_ - 1; }
+  int LastColumn() const { return columns_ - 1; }
+  CGridCell NewCell(int row, int column) const;
+  std::optional<std::pair<int, int>> CellAt(QPoint point) const;
+  std::optional<Divider> DividerAt(QPoint point) const;
+  int PageRowCount() const;
+  // Makes (row, column), clamped to the non-fixed cells, the focus cell and shows it.
+  void MoveFocusTo(int row, int column);
+  // Repaint the viewport, or a part of it (nothing for an empty rectangle), unless
+  // drawing is switched off.
+  void Repaint();
+  void Repaint(const QRect& rect);
+  void DrawRowAt(QPainter& painter, int row, int top) const;
+  void DrawCell(QPainter& painter, int row, int column, const QRect& rect, DrawTarget target) const;
+
+  int rows_ = 0;
+  int columns_ = 0;
+  int fixedRows_ = 0;
+  int fixedColumns_ = 0;
+  std::vector<std::vector<CGridCell>> cells_;  // [row][column]
+  std::vector<int> rowHeights_;
+  std::vector<int> columnWidths_;
+  int defaultRowHeight_ = 0;
+  int defaultColumnWidth_ = 0;
+  QFont defaultCellFont_;
+
+  int focusRow_ = -1;
+  int focusColumn_ = -1;
+  bool editable_ = true;
+  bool columnResize_ = true;
+  bool rowResize_ = true;
+  bool selection_ = true;
+  bool redraw_ = true;
+  bool externalEditor_ = false;
+  QRect editorRect_;
+
+  bool pressedOnCell_ = false;  // the left button went down on a non-fixed cell
+  Divider drag_;
+  int dragStartPosition_ = 0;
+  int dragStartSize_ = 0;
+  int wheelRemainderX_ = 0;  // wheel deltas below one notch, kept for smooth wheels
+  int wheelRemainderY_ = 0;
 };

@@ -7,7 +7,7 @@
 
 class AppFiles;
 
-enum class PromptIcon { None, Information, Exclamation, Error };
+enum class PromptIcon { None, Information, Question, Exclamation, Error };
 enum class PromptButtons { Ok, OkCancel, YesNoCancel };
 enum class PromptAnswer { Ok, Cancel, Yes, No };
 

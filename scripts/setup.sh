@@ -1,7 +1,8 @@
 # Sourced by ./run and ./test: installs the Debian packages the build needs, and
 # only those that are missing, so that a machine that has them stays quiet.
 
-corvane_packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev)
+corvane_packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev fonts-dejavu-core)
 
 corvane_install_missing() {
   local missing=()

@@ -16,6 +16,7 @@ std::vector<std::string> ScriptedMessageBoxes::Keys() const {
 
 PromptAnswer ScriptedMessageBoxes::Answer(const MessageBoxCall& call) {
   shown_.push_back(call);
+  if (onShow) onShow(call);
   if (!answers_.empty()) {
     const PromptAnswer answer = answers_.front();
     answers_.pop_front();

@@ -3,6 +3,7 @@
 // and the fixtures of the unit and end-to-end tests (program directory, simulator).
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ class ScriptedMessageBoxes {
   // The text keys of the messages shown, in order ("" for a fixed text).
   std::vector<std::string> Keys() const;
   void Clear() { shown_.clear(); }
+  // Called as each message shows, before it is answered (to look at the program then).
+  std::function<void(const MessageBoxCall&)> onShow;
 
  private:
   PromptAnswer Answer(const MessageBoxCall& call);

@@ -1,8 +1,401 @@
+// The read/write dialog end to end: the real dialog, worker and serial code on a
+// pseudo-terminal, corvane-radio-sim as the radio, message boxes answered by script.
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
-class PendingTest : public QObject {
-  Q_OBJECT
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/dialog_template.h"
+#include "app/qt_text.h"
+#include "link/serial.h"
+#include "link/voice_package.h"
+#include "link/wr_dlg.h"
+#include "radio/document.h"
+#include "tests/gui/gui_test_support.h"
+
+namespace {
+
+// The band edges of model 2, the model of a new document.
+constexpr const char* kModel2Band = "0000004700000040";
+constexpr const char* kHandshakeFrame = "50 52 4F 47 52 41 4D";
+constexpr int kTransferTimeoutMs = 30000;
+
+std::string ImageOf(const CTavroPgmDoc& doc) {
+  return std::string(reinterpret_cast<const char*>(doc.Image().data()), block::kImageSize);
+}
+
+// One test's world: a program directory, the document, the program's one port and the radio.
+struct Bench {
+  test::ProgramDir home;
+  test::TempDir scratch;
+  AppFiles files = home.Files();
+  test::ScriptedPrompter prompter;
+  CTavroPgmDoc doc{files};
+  CSerial port{files.SettingsPath()};
+  test::ScriptedMessageBoxes messages;
+  std::unique_ptr<CVoicePackage> voices;
+  std::unique_ptr<test::SimProcess> radio;
+  int imageReplaced = 0;
+
+  Bench() {
+    bool suppress = true;
+    doc.OnNewDocument(prompter, suppress);
+    files.WriteSetting("setup", "autocom", "0");
+    files.WriteSetting("setup", "com", "1");
+  }
+  // A cancelled worker may still use the port and the document's files.
+  ~Bench() { CWRDlg::FinishPendingTransfer(); }
+
+  std::filesystem::path Log() const { return scratch / "sim.log"; }
+  std::filesystem::path Saved() const { return scratch / "memory.bin"; }
+
+  // The radio on port 1, logging and saving its memory into the scratch folder.
+  void StartRadio(std::vector<std::string> options) {
+    options.insert(options.end(), {"--log", Log().string(), "--save", Saved().string()});
+    radio = std::make_unique<test::SimProcess>(options);
+    files.WriteSetting("ports", "1", radio->PtyPath());
+  }
+  std::string SavedMemory() {
+    radio->Stop();
+    return test::ReadAll(Saved());
+  }
+  // Frames the tool sent, one list per session (a session begins with the handshake).
+  std::vector<std::vector<std::string>> SessionsSent() {
+    std::vector<std::vector<std::string>> sessions;
+    for (const test::LogFrame& frame : test::ReadSimLog(Log())) {
+      if (!frame.received) continue;
+      if (frame.bytes == kHandshakeFrame || sessions.empty()) sessions.emplace_back();
+      sessions.back().push_back(frame.bytes);
+    }
+    return sessions;
+  }
+
+  // A data file with some channels and a message, for the radio to start from.
+  std::filesystem::path RadioFile() {
+    CTavroPgmDoc source(files);
+    bool suppress = true;
+    source.OnNewDocument(prompter, suppress);
+    FillChannels(source);
+    FileError error;
+    const std::filesystem::path file = scratch / "radio.vxp";
+    if (!source.OnSaveDocument(file, error)) throw std::runtime_error("cannot save the radio's data file");
+    radioImage = ImageOf(source);
+    return file;
+  }
+  void FillChannels(CTavroPgmDoc& target) {
+    target.SetChannelFrequency(1, true, "446.00625", prompter);
+    target.SetChannelTone(1, true, "88.5");
+    target.SetChannelFrequency(2, true, "439.0125", prompter);
+    target.SetChannelFrequency(2, false, "431.4125", prompter);
+    target.SetMessageText("CORVANE TEST");
+  }
+  std::string radioImage;
+
+  TransferContext Context() {
+    return TransferContext{files, doc, port, voices.get(), [this] { ++imageReplaced; }};
+  }
+  QString Text(const char* key) const { return ToQString(files.GetText(key)); }
 };
 
-QTEST_MAIN(PendingTest)
+QPushButton* OkButton(const CWRDlg& dialog) { return Control<QPushButton>(&dialog, kIdOk); }
+QLabel* ProgressText(const CWRDlg& dialog) { return Control<QLabel>(&dialog, 1302); }
+QProgressBar* ProgressBar(const CWRDlg& dialog) { return Control<QProgressBar>(&dialog, 1024); }
+QCheckBox* OverwriteVoice(const CWRDlg& dialog) { return Control<QCheckBox>(&dialog, 1217); }
+
+}  // namespace
+
+class TransferDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { bench_ = std::make_unique<Bench>(); }
+  void cleanup() { bench_.reset(); }
+
+  void readReplacesTheImageAndEndsWithoutAMessage_data();
+  void readReplacesTheImageAndEndsWithoutAMessage();
+  void noRadioShowsOneConnectionErrorAndCloses_data();
+  void noRadioShowsOneConnectionErrorAndCloses();
+  void failedReadKeepsTheDialogOpenAndOkRetries();
+  void anotherModelIsWrittenOnlyAfterConsent_data();
+  void anotherModelIsWrittenOnlyAfterConsent();
+  void closingDuringATransferReturnsAtOnceAndFreesThePort_data();
+  void closingDuringATransferReturnsAtOnceAndFreesThePort();
+  void writeOffersTheVoiceOptionAndFillsTheBarAtFullProgress_data();
+  void writeOffersTheVoiceOptionAndFillsTheBarAtFullProgress();
+
+ private:
+  std::unique_ptr<Bench> bench_;
+};
+
+void TransferDialogTest::readReplacesTheImageAndEndsWithoutAMessage_data() {
+  QTest::addColumn<QString>("generation");
+  QTest::addColumn<int>("version");
+  QTest::newRow("first generation") << "1" << 0x10;
+  QTest::newRow("second generation, 38400 baud") << "2" << 0x20;
+}
+
+void TransferDialogTest::readReplacesTheImageAndEndsWithoutAMessage() {
+  QFETCH(QString, generation);
+  QFETCH(int, version);
+  Bench& b = *bench_;
+  b.StartRadio({"--generation", generation.toStdString(), "--image", b.RadioFile().string()});
+  QVERIFY(ImageOf(b.doc) != b.radioImage);
+
+  CWRDlg dialog(b.Context(), true);
+  QCOMPARE(dialog.windowTitle(), b.Text("IDS_READDATA"));
+  QCOMPARE(ProgressBar(dialog)->maximum(), CWRDlg::kProgressRange);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  QVERIFY(!OverwriteVoice(dialog)->isVisible());
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  QVERIFY(!OkButton(dialog)->isEnabled());
+  QVERIFY(dialog.IsTransferRunning());
+  QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+
+  QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+  QVERIFY(!dialog.isVisible());
+  QVERIFY(b.messages.Keys().empty());
+  QCOMPARE(b.imageReplaced, 1);
+  QCOMPARE(ImageOf(b.doc), b.radioImage);
+  QCOMPARE(int(b.doc.RadioVersion()), version);
+  QVERIFY(!b.port.IsOpen());
+}
+
+void TransferDialogTest::noRadioShowsOneConnectionErrorAndCloses_data() {
+  QTest::addColumn<bool>("deviceExists");
+  QTest::newRow("no such device") << false;
+  QTest::newRow("a radio that never answers") << true;
+}
+
+void TransferDialogTest::noRadioShowsOneConnectionErrorAndCloses() {
+  QFETCH(bool, deviceExists);
+  Bench& b = *bench_;
+  if (deviceExists) {
+    b.StartRadio({"--fault", "no-handshake"});
+  } else {
+    b.files.WriteSetting("ports", "1", (b.scratch / "no-such-tty").string());
+  }
+  b.FillChannels(b.doc);
+  const std::string before = ImageOf(b.doc);
+  const std::string settings = test::ReadAll(b.files.SettingsPath());
+
+  CWRDlg dialog(b.Context(), true);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+
+  QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+  QCOMPARE(b.messages.Keys(), std::vector<std::string>{"IDS_ERROR_PORTCONN"});
+  QCOMPARE(b.messages.Shown()[0].caption, b.files.GetText("IDS_ERROR"));
+  QCOMPARE(b.messages.Shown()[0].icon, PromptIcon::Error);
+  QCOMPARE(ImageOf(b.doc), before);
+  QCOMPARE(b.imageReplaced, 0);
+  // No search: the port setting stays as it was.
+  QCOMPARE(test::ReadAll(b.files.SettingsPath()), settings);
+  QVERIFY(!b.port.IsOpen());
+}
+
+void TransferDialogTest::failedReadKeepsTheDialogOpenAndOkRetries() {
+  Bench& b = *bench_;
+  // The fourth block's reply comes cut short; the radio is of the second generation, so
+  // the failed read has switched the link to 38400 baud.
+  const std::filesystem::path radioFile = b.RadioFile();
+  b.StartRadio({"--generation", "2", "--version", "22", "--fault", "short-reply:3", "--image", radioFile.string()});
+  const std::string before = ImageOf(b.doc);
+
+  CWRDlg dialog(b.Context(), true);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  QTRY_VERIFY_WITH_TIMEOUT(OkButton(dialog)->isEnabled(), kTransferTimeoutMs);
+
+  QCOMPARE(ProgressText(dialog)->text(), b.Text("IDS_PROMPT_READFAIL"));
+  QVERIFY(ProgressText(dialog)->wordWrap());
+  QVERIFY(dialog.isVisible());
+  QVERIFY(!dialog.IsTransferRunning());
+  QCOMPARE(finished.size(), 0);
+  QVERIFY(b.messages.Keys().empty());
+  QCOMPARE(ImageOf(b.doc), before);
+  QCOMPARE(b.imageReplaced, 0);
+  // The version the radio reported is kept although the read failed.
+  QCOMPARE(int(b.doc.RadioVersion()), 0x22);
+  // The port is not left at 38400 baud for the retry.
+  QVERIFY(!b.port.IsOpen());
+
+  // OK again, with a sound radio on the same port number.
+  b.StartRadio({"--generation", "2", "--image", radioFile.string()});
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+  QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+  QVERIFY(b.messages.Keys().empty());
+  QCOMPARE(ImageOf(b.doc), b.radioImage);
+  QCOMPARE(b.imageReplaced, 1);
+  QCOMPARE(int(b.doc.RadioVersion()), 0x20);
+}
+
+void TransferDialogTest::anotherModelIsWrittenOnlyAfterConsent_data() {
+  QTest::addColumn<bool>("agree");
+  QTest::newRow("Cancel") << false;
+  QTest::newRow("OK") << true;
+}
+
+void TransferDialogTest::anotherModelIsWrittenOnlyAfterConsent() {
+  QFETCH(bool, agree);
+  Bench& b = *bench_;
+  b.StartRadio({"--generation", "1", "--model-id", "0102030405060708", "--band", kModel2Band});
+  b.FillChannels(b.doc);
+  b.messages.Then(agree ? PromptAnswer::Ok : PromptAnswer::Cancel);
+
+  CWRDlg dialog(b.Context(), false);
+  QCOMPARE(dialog.windowTitle(), b.Text("IDS_WRITEDATA"));
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+
+  QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+  // Declining ends the dialog without a further message.
+  QCOMPARE(b.messages.Keys(), std::vector<std::string>{"IDS_CONFIRM_TYPE"});
+  QCOMPARE(b.messages.Shown()[0].caption, b.files.GetText("IDS_CONFIRM"));
+  QCOMPARE(b.messages.Shown()[0].buttons, PromptButtons::OkCancel);
+  QCOMPARE(b.messages.Shown()[0].icon, PromptIcon::Question);
+  QVERIFY(!b.port.IsOpen());
+  const std::string memory = b.SavedMemory();
+  int writeFrames = 0;
+  for (const auto& session : b.SessionsSent())
+    for (const std::string& frame : session) writeFrames += frame.starts_with("77 ") ? 1 : 0;
+  if (agree) {
+    QCOMPARE(writeFrames, 128);
+    QCOMPARE(memory.substr(image::ChannelOffset(1), 32), ImageOf(b.doc).substr(image::ChannelOffset(1), 32));
+  } else {
+    QCOMPARE(writeFrames, 0);
+    QCOMPARE(memory.substr(image::ChannelOffset(1), 4), std::string(4, '\xFF'));
+  }
+}
+
+void TransferDialogTest::closingDuringATransferReturnsAtOnceAndFreesThePort_data() {
+  QTest::addColumn<QString>("how");
+  QTest::newRow("Cancel button") << "cancel";
+  QTest::newRow("Esc") << "escape";
+  QTest::newRow("window close button") << "close";
+}
+
+void TransferDialogTest::closingDuringATransferReturnsAtOnceAndFreesThePort() {
+  QFETCH(QString, how);
+  Bench& b = *bench_;
+  // Replies as slow as the wire: a first-generation read takes a few seconds.
+  b.StartRadio({"--generation", "1", "--wire-timing", "--image", b.RadioFile().string()});
+  const std::string before = ImageOf(b.doc);
+
+  {
+    CWRDlg dialog(b.Context(), true);
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(ProgressBar(dialog)->value() > 0, kTransferTimeoutMs);
+    if (how == "cancel") {
+      QTest::mouseClick(Control<QPushButton>(&dialog, kIdCancel), Qt::LeftButton);
+    } else if (how == "escape") {
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+    } else {
+      dialog.close();
+    }
+    // Closed at once, while the worker still runs.
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), int(QDialog::Rejected));
+    QVERIFY(!dialog.IsTransferRunning());
+  }
+  QCOMPARE(ImageOf(b.doc), before);
+
+  // A second read on the same port and radio, right away.
+  CWRDlg again(b.Context(), true);
+  QSignalSpy finished(&again, &QDialog::finished);
+  again.show();
+  QTest::mouseClick(OkButton(again), Qt::LeftButton);
+  QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+  QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+  QVERIFY(b.messages.Keys().empty());
+  QCOMPARE(ImageOf(b.doc), b.radioImage);
+  QCOMPARE(b.imageReplaced, 1);
+
+  // The cancelled worker stopped at a block boundary, and the second read had the
+  // radio to itself from a fresh handshake on.
+  const auto sessions = b.SessionsSent();
+  QCOMPARE(sessions.size(), std::size_t{2});
+  const auto readRequests = [](const std::vector<std::string>& frames) {
+    return int(std::count_if(frames.begin(), frames.end(), [](const std::string& f) { return f.starts_with("52 "); }));
+  };
+  QVERIFY(readRequests(sessions[0]) < 128);
+  QCOMPARE(readRequests(sessions[1]), 128);
+}
+
+void TransferDialogTest::writeOffersTheVoiceOptionAndFillsTheBarAtFullProgress_data() {
+  QTest::addColumn<QString>("generation");
+  QTest::addColumn<bool>("overwriteVoice");
+  QTest::addColumn<QString>("lastTextKey");
+  QTest::newRow("configuration") << "1" << false << "IDS_PROMPT_WRITE";
+  QTest::newRow("configuration and voice data") << "2" << true << "IDS_VOICECHANGE";
+}
+
+void TransferDialogTest::writeOffersTheVoiceOptionAndFillsTheBarAtFullProgress() {
+  QFETCH(QString, generation);
+  QFETCH(bool, overwriteVoice);
+  QFETCH(QString, lastTextKey);
+  Bench& b = *bench_;
+  // A voice package the radio already holds: only the ticked option sends it again.
+  std::string package(CVoicePackage::kFileSize, '\xFF');
+  package[0x0400] = 0x11;
+  package[0x1000] = 0x11;
+  package.replace(CVoicePackage::kIdentifier, 16, std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F\x10", 16));
+  b.home.Write("voice.enc", package);
+  b.voices = std::make_unique<CVoicePackage>(b.home.Path());
+  QCOMPARE(b.voices->Count(), std::size_t{1});
+  std::copy_n(package.begin() + CVoicePackage::kIdentifier, 16, b.doc.VoiceId().begin());
+  b.StartRadio({"--generation", generation.toStdString(), "--band", kModel2Band, "--voice",
+                (b.home.Path() / "voice.enc").string()});
+  b.FillChannels(b.doc);
+
+  CWRDlg dialog(b.Context(), false);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  QVERIFY(OverwriteVoice(dialog)->isVisible());
+  if (overwriteVoice) QTest::mouseClick(OverwriteVoice(dialog), Qt::LeftButton);
+  QCOMPARE(OverwriteVoice(dialog)->isChecked(), overwriteVoice);
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  // The radio takes a second after the last block before it reports done.
+  const QString full = b.Text(lastTextKey.toLatin1().constData()) + " 100%";
+  QTRY_VERIFY_WITH_TIMEOUT(ProgressText(dialog)->text() == full || finished.size() > 0, kTransferTimeoutMs);
+  QCOMPARE(ProgressText(dialog)->text(), full);
+  QCOMPARE(ProgressBar(dialog)->value(), CWRDlg::kProgressRange);
+  QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+
+  QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+  QVERIFY(b.messages.Keys().empty());
+  QCOMPARE(b.imageReplaced, 0);
+  const std::string memory = b.SavedMemory();
+  std::string written = ImageOf(b.doc);
+  written[image::kKeyAndVox] = char(written[image::kKeyAndVox] | image::key_and_vox::kTransferFlag);
+  QCOMPARE(memory.substr(0, block::kImageSize), written);
+  const auto sessions = b.SessionsSent();
+  std::vector<std::string> voiceFrames;
+  for (const std::string& frame : sessions.back())
+    if (frame.starts_with("77 ") && frame.substr(3, 2) >= "04") voiceFrames.push_back(frame.substr(0, 11));
+  const std::vector<std::string> expected =
+      overwriteVoice ? std::vector<std::string>{"77 7F F8 08", "77 04 00 40", "77 10 00 40", "77 7F C0 40"}
+                     : std::vector<std::string>{};
+  QCOMPARE(voiceFrames, expected);
+}
+
+QTEST_MAIN(TransferDialogTest)
 #include "transfer_dialog_test.moc"

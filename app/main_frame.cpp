@@ -1,0 +1,303 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDropEvent>
+#include <QHelpEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QShortcut>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+#include <QUrl>
+
+#include "app/dialog_template.h"
+#include "app/qt_text.h"
+#include "app/tavro_pgm_app.h"
+#include "link/wr_dlg.h"
+#include "pages/tavro_pgm_view.h"
+#include "res/main_resources.h"
+
+namespace {
+
+// The desktop theme's icon where it has one, else our own.
+QIcon ToolbarIcon(int commandId) {
+  struct Icon {
+    int command;
+    const char* themeName;
+    const char* ownFile;
+  };
+  static constexpr Icon kIcons[] = {
+      {command::kFileNew, "document-new", "new"},       {command::kFileOpen, "document-open", "open"},
+      {command::kFileSave, "document-save", "save"},     {command::kProgramRead, "", "read"},
+      {command::kProgramWrite, "", "write"},            {command::kFilePrint, "document-print", "print"},
+      {command::kHelp, "help-contents", "help"},
+  };
+  for (const Icon& icon : kIcons) {
+    if (icon.command != commandId) continue;
+    const QIcon own(QStringLiteral(":/corvane/icons/%1.xpm").arg(QLatin1String(icon.ownFile)));
+    return *icon.themeName != '\0' ? QIcon::fromTheme(QLatin1String(icon.themeName), own) : own;
+  }
+  return {};
+}
+
+// Commands whose windows come with later parts of the program.
+bool IsAvailable(int commandId) {
+  switch (commandId) {
+    case command::kFilePrint:
+    case command::kFilePrintPreview:
+    case command::kFilePrintSetup:
+    case command::kProgramTest:
+      return false;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+// Offers every key pressed inside a page to the accelerator table first, so that the
+// main window's shortcuts work while an edit field of a page has the focus.
+class CMainFrame::PageShortcutRouter : public QObject {
+ public:
+  explicit PageShortcutRouter(QWidget* view) : QObject(view), view_(view) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || !view_->isAncestorOf(widget)) return false;
+    // Not accepting the override leaves the key to the window's shortcuts.
+    return AcceleratorCommand(*static_cast<QKeyEvent*>(event)) != 0;
+  }
+
+ private:
+  QWidget* view_;
+};
+
+CMainFrame::CMainFrame(CTavroPgmApp& app) : app_(app) {
+  setWindowIcon(ProgramIcon());
+  setAcceptDrops(true);
+  view_ = new CTavroPgmView(PageContext{app.Files(), app.Document(), app.Questions()}, this);
+  setCentralWidget(view_);
+  CreateMenus();
+  CreateToolBar();
+  CreateAccelerators();
+  shortcutRouter_ = new PageShortcutRouter(view_);
+  qApp->installEventFilter(shortcutRouter_);
+  connect(view_, &CTavroPgmView::documentReplaced, this, &CMainFrame::OnImageReplaced);
+
+  setGeometry(0, 0, kInitialWidth, kInitialHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+CMainFrame::~CMainFrame() { qApp->removeEventFilter(shortcutRouter_); }
+
+QAction* CMainFrame::NewAction(int commandId, const QString& caption) {
+  auto* action = new QAction(caption, this);
+  action->setData(commandId);
+  action->setEnabled(IsAvailable(commandId));
+  connect(action, &QAction::triggered, this, [this, commandId] { OnCommand(commandId); });
+  actions_[commandId] = action;
+  return action;
+}
+
+QAction* CMainFrame::Action(int commandId) const {
+  const auto found = actions_.find(commandId);
+  return found == actions_.end() ? nullptr : found->second;
+}
+
+void CMainFrame::CreateMenus() {
+  for (const MenuTemplate& entry : MainMenu()) {
+    QMenu* menu = menuBar()->addMenu(ToQString(entry.caption));
+    menus_.push_back(menu);
+    for (const MenuItem& item : entry.items) {
+      if (item.id == 0) {
+        menu->addSeparator();
+      } else if (item.id == kRecentFilePlace) {
+        fileMenu_ = menu;
+        for (int index = 0; index < command::kRecentFileCount; ++index) {
+          QAction* action = NewAction(command::kFirstRecentFile + index, {});
+          menu->addAction(action);
+          recentFileActions_.push_back(action);
+        }
+      } else {
+        menu->addAction(NewAction(item.id, ToQString(item.caption)));
+      }
+    }
+  }
+  UpdateRecentFileMenu();
+}
+
+void CMainFrame::CreateToolBar() {
+  toolBar_ = addToolBar(QStringLiteral("Standard"));
+  toolBar_->setObjectName(QStringLiteral("standardToolBar"));
+  toolBar_->setIconSize(QSize(16, 16));
+  toolBar_->setMovable(true);
+  toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
+  for (const int id : ToolbarButtons()) {
+    if (id == 0) {
+      toolBar_->addSeparator();
+      continue;
+    }
+    QAction* action = Action(id);
+    action->setIcon(ToolbarIcon(id));
+    toolBar_->addAction(action);
+    toolBar_->widgetForAction(action)->installEventFilter(this);
+  }
+}
+
+void CMainFrame::CreateAccelerators() {
+  // The accelerator table is separate from the menu: a menu caption only shows a hint.
+  for (const Accelerator& accelerator : AcceleratorTable()) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(accelerator.key)), this);
+    shortcut->setContext(Qt::WindowShortcut);
+    const int id = accelerator.command;
+    connect(shortcut, &QShortcut::activated, this, [this, id] {
+      if (QAction* action = Action(id); action != nullptr && action->isEnabled()) OnCommand(id);
+    });
+  }
+}
+
+int CMainFrame::AcceleratorCommand(const QKeyEvent& event) {
+  if (event.modifiers() != Qt::ControlModifier) return 0;
+  for (const Accelerator& accelerator : AcceleratorTable()) {
+    if (event.key() == accelerator.key) return accelerator.command;
+  }
+  return 0;
+}
+
+void CMainFrame::OnCommand(int commandId) {
+  if (commandId >= command::kFirstRecentFile && commandId < command::kFirstRecentFile + command::kRecentFileCount) {
+    app_.OpenRecentFile(commandId - command::kFirstRecentFile);
+    return;
+  }
+  switch (commandId) {
+    case command::kFileNew: app_.OnFileNew(); break;
+    case command::kFileOpen: app_.OnFileOpen(); break;
+    case command::kFileSave: app_.OnFileSave(); break;
+    case command::kFileSaveAs: app_.OnFileSaveAs(); break;
+    case command::kAppExit: close(); break;
+    case command::kProgramRead: OnProgramRead(); break;
+    case command::kProgramWrite: OnProgramWrite(); break;
+    case command::kSetupPort: app_.OnSetupPort(); break;
+    case command::kHelp: OnHelp(); break;
+    case command::kAppAbout: app_.OnAppAbout(); break;
+    default: break;
+  }
+}
+
+void CMainFrame::ApplyMenuTexts() {
+  const AppFiles& files = app_.Files();
+  const auto menus = MainMenu();
+  for (std::size_t position = 0; position < menus.size() && position < menus_.size(); ++position) {
+    menus_[position]->setTitle(ToQString(files.GetText(menus[position].captionKey)));
+    for (const MenuItem& item : menus[position].items) {
+      if (item.captionKey.empty()) continue;
+      if (QAction* action = Action(item.id)) action->setText(ToQString(files.GetText(item.captionKey)));
+    }
+  }
+  menuBar()->update();
+}
+
+void CMainFrame::UpdateTitle() { setWindowTitle(app_.DocumentTitle() + QStringLiteral(" - Corvane")); }
+
+void CMainFrame::UpdateRecentFileMenu() {
+  const QStringList files = app_.RecentFiles();
+  for (int index = 0; index < static_cast<int>(recentFileActions_.size()); ++index) {
+    QAction* action = recentFileActions_[static_cast<std::size_t>(index)];
+    const bool used = index < files.size();
+    action->setVisible(used);
+    if (used) action->setText(QStringLiteral("&%1 %2").arg(index + 1).arg(files[index]));
+  }
+}
+
+void CMainFrame::OnInitialUpdate() {
+  view_->OnInitialUpdate();
+  ApplyMenuTexts();
+  FitToForm();  // after the menu texts, which set the menu bar's height
+  UpdateTitle();
+}
+
+void CMainFrame::OnImageReplaced() {
+  ApplyMenuTexts();
+  view_->OnUpdate();
+}
+
+void CMainFrame::FitToForm() {
+  // The frame takes the size that shows the whole form, as far as the screen allows.
+  layout()->activate();
+  const QSize chrome = size() - view_->size();
+  QSize wanted = view_->FormSize() + chrome;
+  if (const QScreen* screen = this->screen()) wanted = wanted.boundedTo(screen->availableGeometry().size());
+  if (wanted != size()) resize(wanted);
+}
+
+QString CMainFrame::ToolTipText(int commandId) const {
+  if (commandId == 0) return {};
+  return ToQString(app_.Files().GetText("IDS_TIP_" + std::to_string(commandId))).left(kToolTipLength);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    if (auto* button = qobject_cast<QToolButton*>(watched); button != nullptr && button->defaultAction() != nullptr) {
+      // Looked up when asked, so that a changed language file shows at once.
+      const QString text = ToolTipText(button->defaultAction()->data().toInt());
+      QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, button);
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+std::filesystem::path CMainFrame::HelpFilePath() const {
+  return std::filesystem::path(app_.Files().LanguagePath()).replace_extension(".chm");
+}
+
+void CMainFrame::OnHelp() {
+  const std::filesystem::path help = HelpFilePath();
+  // Without a help file or a viewer for it nothing happens.
+  if (std::filesystem::exists(help)) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(help.string())));
+}
+
+void CMainFrame::OnProgramRead() { RunTransferDialog(true); }
+void CMainFrame::OnProgramWrite() { RunTransferDialog(false); }
+
+void CMainFrame::RunTransferDialog(bool isRead) {
+  CWRDlg dialog(TransferContext{app_.Files(), app_.Document(), app_.Port(), &app_.Voices(),
+                                [this] { OnImageReplaced(); }},
+                isRead, this);
+  dialog.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  // Taking the focus ends an edit in progress, which stores it in the image first.
+  setFocus(Qt::OtherFocusReason);
+  if (!app_.SaveModified()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (!url.isLocalFile()) continue;
+    event->acceptProposedAction();
+    activateWindow();
+    app_.OpenDocumentFile(url.toLocalFile().toStdString());
+    return;
+  }
+}

@@ -1,0 +1,79 @@
+#pragma once
+// CMainFrame: the program's one top-level window. Menu, toolbar, the accelerator
+// table, tool tips, help, the view as its client, and closing that commits an edit
+// in progress before the question about unsaved changes.
+
+#include <QMainWindow>
+#include <filesystem>
+#include <map>
+
+class CTavroPgmApp;
+class CTavroPgmView;
+class QAction;
+class QKeyEvent;
+class QMenu;
+class QToolBar;
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static constexpr int kToolTipLength = 19;
+  static constexpr int kInitialWidth = 750;
+  static constexpr int kInitialHeight = 600;
+
+  explicit CMainFrame(CTavroPgmApp& app);
+  ~CMainFrame() override;
+
+  CTavroPgmView& View() { return *view_; }
+  QAction* Action(int commandId) const;
+  QToolBar& ToolBar() { return *toolBar_; }
+
+  // Runs a command as the menu, the toolbar or a shortcut does.
+  void OnCommand(int commandId);
+  // Menu captions from the language file.
+  void ApplyMenuTexts();
+  // "<document> - Corvane".
+  void UpdateTitle();
+  void UpdateRecentFileMenu();
+  // After New or Open: the view reloads and the frame fits the form.
+  void OnInitialUpdate();
+  // After the image was replaced (read from the radio, model change).
+  void OnImageReplaced();
+
+  // The tool tip of a command: "IDS_TIP_<id>", cut to 19 characters.
+  QString ToolTipText(int commandId) const;
+  // The help file: the language file's name with ".chm".
+  std::filesystem::path HelpFilePath() const;
+  // The command of a key in the accelerator table; 0 for none.
+  static int AcceleratorCommand(const QKeyEvent& event);
+
+  void OnProgramRead();
+  void OnProgramWrite();
+  void OnHelp();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateAccelerators();
+  QAction* NewAction(int commandId, const QString& caption);
+  void RunTransferDialog(bool isRead);
+  void FitToForm();
+
+  CTavroPgmApp& app_;
+  CTavroPgmView* view_ = nullptr;
+  QToolBar* toolBar_ = nullptr;
+  std::map<int, QAction*> actions_;
+  std::vector<QMenu*> menus_;
+  QMenu* fileMenu_ = nullptr;
+  QAction* recentFilePlace_ = nullptr;
+  std::vector<QAction*> recentFileActions_;
+  class PageShortcutRouter;
+  PageShortcutRouter* shortcutRouter_ = nullptr;
+};

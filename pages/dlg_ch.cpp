@@ -1,0 +1,190 @@
+#include "pages/dlg_ch.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QSignalBlocker>
+
+#include "app/app_files.h"
+#include "app/message_box.h"
+#include "app/qt_text.h"
+#include "pages/entry_controls.h"
+#include "pages/grid_ctrl.h"
+#include "radio/channel_table.h"
+#include "radio/document.h"
+
+namespace {
+
+namespace col = channel_table;
+
+constexpr int kModelCount = 16;
+constexpr std::array<int, col::kColumnCount> kColumnWidths{36, 70, 57, 52, 69, 57, 52, 45, 45, 68, 48, 42, 55};
+constexpr int kHeaderHeight = 30;
+constexpr int kRowHeight = 21;
+constexpr unsigned kHeadingFormat = grid_format::kCenter | grid_format::kWordBreak;
+constexpr unsigned kCellFormat = grid_format::kCenter | grid_format::kVCenter | grid_format::kSingleLine;
+
+bool IsFrequencyColumn(int column) { return column == col::kReceiveFrequency || column == col::kTransmitFrequency; }
+bool IsToneColumn(int column) { return column == col::kReceiveTone || column == col::kTransmitTone; }
+
+}  // namespace
+
+CDlgCh::CDlgCh(const PageContext& context, QWidget* parent)
+    : CPage(dialog_id::kChannelPage, context, parent, [](const ControlTemplate& entry, QWidget* parent) -> QWidget* {
+        switch (entry.id) {
+          case kGridId: return new CGridCtrl(parent);
+          case kFrequencyEditId: return new CFreqEdit(parent);
+          case kToneBoxId: return new CCodeBox(parent);
+          case kOptionBoxId: return new CAddBox(parent);
+          default: return nullptr;
+        }
+      }) {
+  grid_ = Control<CGridCtrl>(this, kGridId);
+  frequencyEdit_ = Control<CFreqEdit>(this, kFrequencyEditId);
+  toneBox_ = Control<CCodeBox>(this, kToneBoxId);
+  optionBox_ = Control<CAddBox>(this, kOptionBoxId);
+  modelSelector_ = Control<QComboBox>(this, kModelSelectorId);
+
+  connect(grid_, &CGridCtrl::beginEdit, this, &CDlgCh::OnBeginEdit);
+  connect(frequencyEdit_, &CFreqEdit::focusLost, this, &CDlgCh::OnFrequencyEditDone);
+  connect(toneBox_, &CCodeBox::focusLost, this, &CDlgCh::OnToneEditDone);
+  connect(optionBox_, &CAddBox::focusLost, this, &CDlgCh::OnOptionBoxClosed);
+  connect(optionBox_, qOverload<int>(&QComboBox::activated), this, &CDlgCh::OnOptionChosen);
+  connect(modelSelector_, qOverload<int>(&QComboBox::activated), this, &CDlgCh::OnModelSelected);
+}
+
+void CDlgCh::LoadControls() {
+  loading_ = true;
+  FillModelSelector();
+  grid_->SetRedraw(false);
+  SetUpGrid();
+  const col::Row headers = col::HeaderTexts(Files());
+  for (int column = 0; column < col::kColumnCount; ++column) {
+    grid_->SetItem(0, column, grid_mask::kText | grid_mask::kFormat, kHeadingFormat,
+                   ToQString(headers[static_cast<std::size_t>(column)]));
+  }
+  for (int channel = 1; channel < kRows; ++channel) {
+    grid_->SetItem(channel, 0, grid_mask::kText | grid_mask::kFormat, kHeadingFormat, QString::number(channel));
+    ShowRow(channel);
+  }
+  grid_->SetRedraw(true);
+  grid_->ResetScrollBars();
+  grid_->viewport()->update();
+  toneBox_->FillCodes(Files());
+  loading_ = false;
+}
+
+void CDlgCh::FillModelSelector() {
+  const QSignalBlocker blocker(modelSelector_);
+  modelSelector_->clear();
+  for (int model = 0; model < kModelCount; ++model) {
+    const std::string key = "fdisp" + std::to_string(model);
+    if (!Files().FindSetting("model", key)) break;
+    modelSelector_->addItem(ToQString(Files().Setting("model", key, "", 29)));
+  }
+  modelSelector_->setCurrentIndex(Doc().ModelIndex());
+}
+
+void CDlgCh::SetUpGrid() {
+  if (grid_->GetRowCount() == kRows) return;
+  grid_->SetRowCount(kRows);
+  grid_->SetColumnCount(col::kColumnCount);
+  grid_->SetFixedRowCount(1);
+  grid_->SetFixedColumnCount(1);
+  grid_->EnableColumnResize(false);
+  grid_->EnableRowResize(false);
+  grid_->EnableSelection(false);
+  grid_->ClearSelectionAndFocus();
+  // The widths suit the classic dialog font; the grid uses the page's font.
+  const DialogUnits units(font());
+  for (int column = 0; column < col::kColumnCount; ++column) {
+    grid_->SetColumnWidth(column, units.ScaleDesignPixels(kColumnWidths[static_cast<std::size_t>(column)], 0).width());
+  }
+  grid_->SetRowHeight(0, units.ScaleDesignPixels(0, kHeaderHeight).height());
+  for (int row = 1; row < kRows; ++row) grid_->SetRowHeight(row, units.ScaleDesignPixels(0, kRowHeight).height());
+}
+
+void CDlgCh::ShowRow(int channel) {
+  const bool used = Doc().IsChannelUsed(channel);
+  const bool transmit = Doc().HasTransmitFrequency(channel);
+  const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
+  const col::Row texts = col::RowTexts(Doc(), channel);
+  for (int column = 1; column < col::kColumnCount; ++column) {
+    const bool editable =
+        column == col::kReceiveFrequency || (used && (column != col::kTransmitTone || transmit));
+    const unsigned state = grid_->GetItemState(channel, column);
+    grid_->SetItemState(channel, column,
+                        editable ? state & ~grid_state::kReadOnly : state | grid_state::kReadOnly);
+    grid_->SetItemFgColour(channel, column, editable ? QColor() : grey);
+    grid_->SetItem(channel, column, grid_mask::kText | grid_mask::kFormat, kCellFormat,
+                   ToQString(texts[static_cast<std::size_t>(column)]));
+  }
+  grid_->RedrawRow(channel);
+}
+
+void CDlgCh::OnBeginEdit(const GridBeginEdit& request) {
+  editRow_ = request.row;
+  editColumn_ = request.column;
+  const QRect rect(mapFromGlobal(request.screenRect.topLeft()), request.screenRect.size());
+  grid_->SetExternalEditor(true);
+  if (IsFrequencyColumn(editColumn_)) {
+    frequencyEdit_->OpenOverCell(rect, request.cell.text);
+  } else if (IsToneColumn(editColumn_)) {
+    toneBox_->OpenOverCell(rect, request.cell.text);
+  } else {
+    const QSignalBlocker blocker(optionBox_);
+    optionBox_->clear();
+    for (const std::string& choice : col::Choices(Files(), editColumn_)) optionBox_->addItem(ToQString(choice));
+    optionBox_->OpenOverCell(rect, request.cell.text);
+  }
+  frequencyEdit_->raise();
+  toneBox_->raise();
+  optionBox_->raise();
+}
+
+void CDlgCh::OnFrequencyEditDone() {
+  if (!frequencyEdit_->isVisible() || !IsFrequencyColumn(editColumn_)) return;
+  CloseEditor(frequencyEdit_);
+  const bool receive = editColumn_ == col::kReceiveFrequency;
+  const std::string text = Doc().BandCheckedText(ToStdString(frequencyEdit_->text()), editRow_, receive, Questions());
+  Doc().SetChannelFrequency(editRow_, receive, text, Questions());
+  ShowRow(editRow_);
+}
+
+void CDlgCh::OnToneEditDone() {
+  if (!toneBox_->isVisible() || !IsToneColumn(editColumn_)) return;
+  CloseEditor(toneBox_);
+  Doc().SetChannelTone(editRow_, editColumn_ == col::kReceiveTone, ToStdString(toneBox_->currentText()));
+  ShowRow(editRow_);
+}
+
+void CDlgCh::OnOptionChosen(int index) {
+  if (index < 0 || editRow_ < 1) return;
+  col::StoreChoice(Doc(), editRow_, editColumn_, index);
+  ShowRow(editRow_);
+}
+
+void CDlgCh::OnOptionBoxClosed() {
+  if (!optionBox_->isVisible()) return;
+  CloseEditor(optionBox_);
+}
+
+void CDlgCh::CloseEditor(QWidget* editor) {
+  // Hidden first, so that the focus moving on cannot commit the same edit twice.
+  editor->hide();
+  editor->setEnabled(false);
+  grid_->SetExternalEditor(false);
+}
+
+void CDlgCh::OnModelSelected(int index) {
+  if (loading_ || index == Doc().ModelIndex()) return;
+  if (ShowMessageBox(this, Files(), {"IDS_CONFIRM_FREQ", "", "IDS_CONFIRM", PromptIcon::Exclamation,
+                                     PromptButtons::OkCancel}) != PromptAnswer::Ok) {
+    const QSignalBlocker blocker(modelSelector_);
+    modelSelector_->setCurrentIndex(Doc().ModelIndex());
+    return;
+  }
+  Doc().DeleteContents();
+  Doc().ApplyModel(index);
+  Doc().SetModifiedFlag();
+  emit documentReplaced();
+}

@@ -1,0 +1,63 @@
+#pragma once
+// CDlgCh: the channel page. The radio model selector and a grid with one row per
+// memory channel; a cell is edited with an in-cell editor that the page opens over
+// it and commits when it loses the focus. Every accepted edit goes straight into
+// the image.
+
+#include "pages/page.h"
+
+class CAddBox;
+class CCodeBox;
+class CFreqEdit;
+class CGridCtrl;
+class QComboBox;
+struct GridBeginEdit;
+
+class CDlgCh : public CPage {
+  Q_OBJECT
+
+ public:
+  static constexpr int kGridId = 1030;
+  static constexpr int kFrequencyEditId = 1105;
+  static constexpr int kToneBoxId = 1239;
+  static constexpr int kOptionBoxId = 1241;
+  static constexpr int kModelSelectorId = 1237;
+  static constexpr int kRows = 17;
+
+  CDlgCh(const PageContext& context, QWidget* parent);
+
+  CGridCtrl& Grid() const { return *grid_; }
+  CFreqEdit& FrequencyEdit() const { return *frequencyEdit_; }
+  CCodeBox& ToneBox() const { return *toneBox_; }
+  CAddBox& OptionBox() const { return *optionBox_; }
+  QComboBox& ModelSelector() const { return *modelSelector_; }
+
+ signals:
+  // The image was replaced as a whole (model change): every page reloads.
+  void documentReplaced();
+
+ protected:
+  void LoadControls() override;
+
+ private:
+  void FillModelSelector();
+  void SetUpGrid();
+  // Texts, editability and colours of one channel's row, from the image.
+  void ShowRow(int channel);
+  void OnBeginEdit(const GridBeginEdit& request);
+  void OnFrequencyEditDone();
+  void OnToneEditDone();
+  void OnOptionChosen(int index);
+  void OnOptionBoxClosed();
+  void OnModelSelected(int index);
+  void CloseEditor(QWidget* editor);
+
+  CGridCtrl* grid_ = nullptr;
+  CFreqEdit* frequencyEdit_ = nullptr;
+  CCodeBox* toneBox_ = nullptr;
+  CAddBox* optionBox_ = nullptr;
+  QComboBox* modelSelector_ = nullptr;
+  int editRow_ = -1;
+  int editColumn_ = -1;
+  bool loading_ = false;
+};

@@ -1,0 +1,59 @@
+#include "pages/tavro_pgm_view.h"
+
+#include <algorithm>
+
+#include "app/app_files.h"
+#include "app/qt_text.h"
+#include "pages/dlg_ch.h"
+#include "pages/dlg_func.h"
+#include "pages/dlg_key_setting.h"
+#include "pages/dlg_tone.h"
+
+CMyTab::CMyTab(QWidget* parent) : QTabWidget(parent) {}
+
+void CMyTab::AddPage(const QString& caption, CPage* page) {
+  // The first page added is the one shown; later ones wait behind their tabs.
+  addTab(page, caption);
+}
+
+CPage* CMyTab::Page(int index) const { return qobject_cast<CPage*>(widget(index)); }
+
+CTavroPgmView::CTavroPgmView(const PageContext& context, QWidget* parent)
+    : QScrollArea(parent), context_(context), form_(new QWidget) {
+  setFrameShape(QFrame::NoFrame);
+  BuildFromTemplate(form_, dialog_id::kMainForm, [this](const ControlTemplate& entry, QWidget* parent) -> QWidget* {
+    if (entry.kind != ControlKind::Tab) return nullptr;
+    tabs_ = new CMyTab(parent);
+    return tabs_;
+  });
+  form_->setMinimumSize(form_->size());
+  setWidget(form_);
+  setWidgetResizable(true);
+}
+
+QSize CTavroPgmView::FormSize() const { return form_->minimumSize(); }
+
+void CTavroPgmView::OnInitialUpdate() {
+  OnUpdate();  // nothing while a page is missing
+  if (pages_[0] == nullptr) CreatePages();
+}
+
+void CTavroPgmView::CreatePages() {
+  auto* channels = new CDlgCh(context_, tabs_);
+  connect(channels, &CDlgCh::documentReplaced, this, &CTavroPgmView::documentReplaced);
+  pages_ = {channels, new CDlgFunc(context_, tabs_), new CDlgKeySetting(context_, tabs_),
+            new CDlgTone(context_, tabs_)};
+  for (int index = 0; index < kPageCount; ++index) {
+    Page(index)->LoadFromImage();
+    tabs_->AddPage(ToQString(context_.files.GetText(kCaptionKeys[static_cast<std::size_t>(index)])), Page(index));
+  }
+}
+
+void CTavroPgmView::OnUpdate() {
+  if (std::find(pages_.begin(), pages_.end(), nullptr) != pages_.end()) return;
+  for (CPage* page : pages_) page->LoadFromImage();
+  for (int index = 0; index < kPageCount; ++index) {
+    tabs_->setTabText(index, ToQString(context_.files.GetText(kCaptionKeys[static_cast<std::size_t>(index)])));
+  }
+  for (CPage* page : pages_) page->update();
+}

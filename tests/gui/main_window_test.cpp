@@ -1,0 +1,449 @@
+// The program as a user meets it: start-up, the main window's commands, the
+// document lifecycle with its questions, the view and its pages.
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+#include <fstream>
+
+#include "app/about_dlg.h"
+#include "app/dialog_template.h"
+#include "app/file_dialog.h"
+#include "app/main_frame.h"
+#include "app/profile.h"
+#include "app/tavro_pgm_app.h"
+#include "link/port_dlg.h"
+#include "link/wr_dlg.h"
+#include "pages/dlg_ch.h"
+#include "pages/entry_controls.h"
+#include "pages/grid_ctrl.h"
+#include "pages/tavro_pgm_view.h"
+#include "res/main_resources.h"
+#include "tests/gui/gui_test_support.h"
+
+namespace {
+
+std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
+  const std::string text = test::ReadAll(path);
+  return {text.begin(), text.end()};
+}
+
+// Opens a URL handler for local files, so that tests see what the program asks the
+// desktop to open.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> opened;
+ public slots:
+  void open(const QUrl& url) { opened.append(url); }
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::ProgramDir> dir_;
+  std::unique_ptr<QTemporaryDir> settingsHome_;
+  std::unique_ptr<CTavroPgmApp> app_;
+
+  std::unique_ptr<CTavroPgmApp> Start(QStringList arguments = {}) {
+    arguments.prepend(QStringLiteral("corvane"));
+    return CTavroPgmApp::InitInstance(arguments);
+  }
+  CTavroPgmApp& App() { return *app_; }
+  CTavroPgmDoc& Doc() { return app_->Document(); }
+  CMainFrame& Frame() { return app_->MainFrame(); }
+  CDlgCh& ChannelPage() { return *qobject_cast<CDlgCh*>(Frame().View().Page(0)); }
+  void WriteLanguage(const char* section, const char* key, const char* value) {
+    QVERIFY(profile::WriteString(app_->Files().LanguagePath(), section, key, value));
+  }
+  // A saved configuration with channel 1 on 440.125 MHz.
+  std::filesystem::path SavedFile(const std::string& name) {
+    test::ScriptedPrompter prompter;
+    CTavroPgmDoc doc(app_->Files());
+    bool suppress = true;
+    doc.OnNewDocument(prompter, suppress);
+    doc.SetChannelFrequency(1, true, "440.125000", prompter);
+    FileError error;
+    const std::filesystem::path path = *dir_ / name;
+    if (!doc.OnSaveDocument(path, error)) qFatal("cannot save a fixture file");
+    return path;
+  }
+  void ActivateFrame() {
+    QApplication::setActiveWindow(&Frame());
+    QVERIFY(QTest::qWaitForWindowActive(&Frame()));
+  }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<test::ProgramDir>();
+    settingsHome_ = std::make_unique<QTemporaryDir>();
+    qputenv("CORVANE_HOME", QByteArray::fromStdString(dir_->Path().string()));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome_->path());
+    profile::WriteString(dir_->Path() / "setting.ini", "setup", "language", "lang_en");
+    test::ScriptedMessageBoxes boxes;
+    app_ = Start();
+    QVERIFY(app_);
+    QVERIFY(boxes.Shown().empty());
+  }
+
+  void cleanup() {
+    SetFileDialogAnswerer({});
+    {
+      test::ScriptedMessageBoxes boxes;  // an unsaved configuration is dropped
+      app_.reset();
+    }
+    dir_.reset();
+  }
+
+  // ------------------------------------------------------------------ start-up
+
+  void startUpWithoutSettingsShowsTheMessageAndNoWindow() {
+    app_.reset();
+    QTemporaryDir empty;
+    qputenv("CORVANE_HOME", empty.path().toUtf8());
+    test::ScriptedMessageBoxes boxes;
+    QVERIFY(Start() == nullptr);
+    QCOMPARE(boxes.Shown().size(), std::size_t{1});
+    QCOMPARE(boxes.Shown()[0].text, std::string("Can not find the file setting.ini!"));
+    QCOMPARE(boxes.Shown()[0].caption, std::string("Corvane"));
+    QVERIFY(boxes.Shown()[0].icon == PromptIcon::Error);
+    for (QWidget* widget : QApplication::topLevelWidgets()) QVERIFY(!widget->isVisible());
+    app_ = Start();  // back to the fixture's directory for cleanup
+  }
+
+  void newDocumentAtStartUpAsksNothingAndIsTitledDefault() {
+    QVERIFY(Frame().isVisible());
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("default - Corvane"));
+    QCOMPARE(Doc().ModelIndex(), 2);
+    QVERIFY(!Doc().IsModified());
+    QVERIFY(!App().SuppressClearPrompt());
+  }
+
+  void theLanguageComesFromTheSettingOrTheLocale_data() {
+    QTest::addColumn<QByteArray>("configured");
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<QString>("firstTab");
+    QTest::newRow("configured Chinese") << QByteArray("lang_cn") << QByteArray("en_GB.UTF-8") << QStringLiteral("信道");
+    QTest::newRow("empty, zh_CN locale") << QByteArray("") << QByteArray("zh_CN.UTF-8") << QStringLiteral("信道");
+    QTest::newRow("empty, other locale") << QByteArray("") << QByteArray("de_DE.UTF-8") << QStringLiteral("Channels");
+  }
+  void theLanguageComesFromTheSettingOrTheLocale() {
+    QFETCH(QByteArray, configured);
+    QFETCH(QByteArray, lang);
+    QFETCH(QString, firstTab);
+    app_.reset();
+    profile::WriteString(dir_->Path() / "setting.ini", "setup", "language", configured.toStdString());
+    qunsetenv("LC_ALL");
+    qunsetenv("LC_MESSAGES");
+    qputenv("LANG", lang);
+    app_ = Start();
+    QVERIFY(app_);
+    QCOMPARE(Frame().View().Tabs().tabText(0), firstTab);
+    qputenv("LANG", "C.UTF-8");
+  }
+
+  void commandLineFileOpensAndAnUnreadableOneEndsStartUp() {
+    const std::filesystem::path file = SavedFile("named.vxp");
+    app_.reset();
+    app_ = Start({QString::fromStdString(file.string())});
+    QVERIFY(app_);
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("named.vxp - Corvane"));
+    QCOMPARE(Doc().ChannelFrequencyText(1, true), std::string("440.125000"));
+    app_.reset();
+    test::ScriptedMessageBoxes boxes;
+    QVERIFY(Start({QString::fromStdString((*dir_ / "missing.vxp").string())}) == nullptr);
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_ERROR_OPENFILE"});
+    app_ = Start();
+  }
+
+  // ------------------------------------------------------------------ texts
+
+  void resourceEntriesRenameControlsByIdInEveryDialog() {
+    WriteLanguage("Resource", "^1", "Fine");
+    WriteLanguage("Resource", "^2", "");  // empty: the template text stays
+    CAboutDlg about(App().Files());
+    CPortDlg port(App().Files(), App().Port());
+    CWRDlg transfer(TransferContext{App().Files(), Doc(), App().Port(), nullptr, {}}, true);
+    for (QWidget* dialog : std::initializer_list<QWidget*>{&about, &port, &transfer}) {
+      QCOMPARE(Control<QPushButton>(dialog, kIdOk)->text(), QStringLiteral("Fine"));
+    }
+    QCOMPARE(Control<QPushButton>(&port, kIdCancel)->text(), QStringLiteral("Cancel"));
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Corvane"));
+  }
+
+  void aBackslashNInATextGivesTwoLines() {
+    WriteLanguage("String", "IDS_WARN_CLEAR", "First line\\nsecond line");
+    test::ScriptedMessageBoxes boxes({PromptAnswer::Cancel});
+    Frame().OnCommand(command::kFileNew);
+    QCOMPARE(boxes.Shown().at(0).text, std::string("First line\nsecond line"));
+    // A label shows such a text on two lines.
+    QLabel label(QString::fromStdString(boxes.Shown()[0].text));
+    QVERIFY(label.sizeHint().height() >= 2 * label.fontMetrics().lineSpacing());
+  }
+
+  void menuTextsComeFromTheLanguageFile() {
+    WriteLanguage("String", "MENU_PROGRAM", "Ra&dio");
+    WriteLanguage("String", "MENU_PROGRAM_READ", "Fetch\\tCtrl+R");
+    Frame().ApplyMenuTexts();
+    QCOMPARE(Frame().Action(command::kProgramRead)->text(), QStringLiteral("Fetch\tCtrl+R"));
+    QCOMPARE(Frame().Action(command::kProgramRead)->parent(), &Frame());
+    const QList<QAction*> menus = Frame().menuBar()->actions();
+    QCOMPARE(menus.at(1)->text(), QStringLiteral("Ra&dio"));
+  }
+
+  void toolTipsAreLookedUpWhenAskedAndCutTo19Characters() {
+    WriteLanguage("String", "IDS_TIP_32772", "Read the whole configuration from the radio");
+    QCOMPARE(Frame().ToolTipText(command::kProgramRead), QStringLiteral("Read the whole conf"));
+    WriteLanguage("String", "IDS_TIP_32772", "Read");
+    QCOMPARE(Frame().ToolTipText(command::kProgramRead), QStringLiteral("Read"));
+    QCOMPARE(Frame().ToolTipText(0), QString());
+    // Toolbar left to right: New, Open, Save | Read, Write | Print | Help.
+    QList<int> buttons;
+    for (QAction* action : Frame().ToolBar().actions()) buttons.append(action->isSeparator() ? 0 : action->data().toInt());
+    QCOMPARE(buttons, (QList<int>{57600, 57601, 57603, 0, 32772, 32773, 0, 57607, 0, 32775}));
+  }
+
+  void helpOpensTheLanguagesHelpFileWhenThereIsOne() {
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+    Frame().OnCommand(command::kHelp);
+    QVERIFY(recorder.opened.isEmpty());  // no help file: nothing happens
+    std::ofstream(dir_->Path() / "lang_en.chm") << "help";
+    Frame().OnCommand(command::kHelp);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(recorder.opened.size(), 1);
+    QCOMPARE(recorder.opened[0].toLocalFile().toStdString(), (dir_->Path() / "lang_en.chm").string());
+  }
+
+  // ------------------------------------------------------------------ document lifecycle
+
+  void newWithUnsavedChangesAsksTwiceAndCancelKeepsTheConfiguration() {
+    Doc().SetChannelFrequency(1, true, "440.125000", App().Questions());
+    QVERIFY(Doc().IsModified());
+    test::ScriptedMessageBoxes boxes({PromptAnswer::No, PromptAnswer::Cancel});
+    Frame().OnCommand(command::kFileNew);
+    QCOMPARE(boxes.Keys(), (std::vector<std::string>{"IDS_SAVE_CHANGES", "IDS_WARN_CLEAR"}));
+    QCOMPARE(Doc().ChannelFrequencyText(1, true), std::string("440.125000"));
+    QVERIFY(Doc().IsModified());
+
+    boxes.Clear();
+    boxes.Then(PromptAnswer::Cancel);  // the save question itself
+    Frame().OnCommand(command::kFileNew);
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_SAVE_CHANGES"});
+    QVERIFY(Doc().IsChannelUsed(1));
+
+    boxes.Clear();
+    boxes.Then(PromptAnswer::No);
+    boxes.Then(PromptAnswer::Ok);
+    Frame().OnCommand(command::kFileNew);
+    QVERIFY(!Doc().IsChannelUsed(1));
+    QVERIFY(!Doc().IsModified());
+    QCOMPARE(ChannelPage().Grid().GetItemText(1, 1), QString());
+  }
+
+  void saveOnANamedDocumentAnsweredCancelWritesNothing() {
+    const std::filesystem::path file = SavedFile("keep.vxp");
+    QVERIFY(App().OpenDocumentFile(file));
+    const std::vector<std::uint8_t> before = FileBytes(file);
+    Doc().SetChannelFrequency(2, true, "441.000000", App().Questions());
+    test::ScriptedMessageBoxes boxes({PromptAnswer::Cancel});
+    Frame().OnCommand(command::kFileSave);
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_WARN_SAVE"});
+    QCOMPARE(boxes.Shown()[0].text, App().Files().GetText("IDS_WARN_SAVE") + file.string());
+    QVERIFY(FileBytes(file) == before);
+    QVERIFY(Doc().IsModified());
+
+    boxes.Then(PromptAnswer::Ok);
+    Frame().OnCommand(command::kFileSave);
+    QVERIFY(FileBytes(file) != before);
+    QCOMPARE(FileBytes(file).size(), std::size_t{1088});
+    QVERIFY(!Doc().IsModified());
+  }
+
+  void saveAsOffersTheDataFileTypeAndRenamesTheDocument() {
+    std::vector<FileDialogCall> asked;
+    const std::filesystem::path target = *dir_ / "new name.vxp";
+    SetFileDialogAnswerer([&](const FileDialogCall& call) -> std::optional<std::filesystem::path> {
+      asked.push_back(call);
+      return target;
+    });
+    test::ScriptedMessageBoxes boxes;
+    Frame().OnCommand(command::kFileSave);  // no name yet: Save As, no overwrite warning
+    QVERIFY(boxes.Shown().empty());
+    QCOMPARE(asked.size(), std::size_t{1});
+    QVERIFY(asked[0].save);
+    QCOMPARE(asked[0].proposed, std::filesystem::path("default.vxp"));
+    QCOMPARE(FileBytes(target).size(), std::size_t{1088});
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("new name.vxp - Corvane"));
+    QCOMPARE(QString::fromLatin1(kDataFileFilter), QStringLiteral("Radio Program Data Files(*.vxp)"));
+  }
+
+  void openOfAFileWithAWrongHeaderWarnsAndShowsAnEmptyImageUnderItsName() {
+    const std::filesystem::path file = SavedFile("foreign.vxp");
+    std::string bytes = test::ReadAll(file);
+    bytes.replace(28, 17, std::string(17, 'x'));
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    test::ScriptedMessageBoxes boxes;
+    QVERIFY(App().OpenDocumentFile(file));
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_WARN_LOAD"});
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("foreign.vxp - Corvane"));
+    for (std::uint8_t byte : Doc().Image()) QCOMPARE(byte, std::uint8_t{0xFF});
+    QCOMPARE(ChannelPage().Grid().GetItemText(1, 1), QString());
+  }
+
+  void anUnreadableFileKeepsTheCurrentConfiguration() {
+    Doc().SetChannelFrequency(3, true, "442.000000", App().Questions());
+    test::ScriptedMessageBoxes boxes({PromptAnswer::No});
+    QVERIFY(!App().OpenDocumentFile(*dir_ / "missing.vxp"));
+    QCOMPARE(boxes.Keys(), (std::vector<std::string>{"IDS_SAVE_CHANGES", "IDS_ERROR_OPENFILE"}));
+    QVERIFY(Doc().IsChannelUsed(3));
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("default - Corvane"));
+  }
+
+  void aDroppedFileOpens() {
+    const std::filesystem::path file = SavedFile("dropped.vxp");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &drop);
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("dropped.vxp - Corvane"));
+    QCOMPARE(ChannelPage().Grid().GetItemText(1, 1), QStringLiteral("440.125000"));
+  }
+
+  void theRecentFileListKeepsFourMostRecentFirst() {
+    std::vector<std::filesystem::path> files;
+    for (int index = 0; index < 5; ++index) {
+      files.push_back(SavedFile("file" + std::to_string(index) + ".vxp"));
+      QVERIFY(App().OpenDocumentFile(files.back()));
+    }
+    QVERIFY(App().OpenDocumentFile(files[2]));  // again: moves to the front
+    const QStringList recent = App().RecentFiles();
+    QCOMPARE(recent.size(), 4);
+    QCOMPARE(recent[0].toStdString(), files[2].string());
+    QCOMPARE(recent[1].toStdString(), files[4].string());
+    QCOMPARE(recent[3].toStdString(), files[1].string());
+    QAction* first = Frame().Action(command::kFirstRecentFile);
+    QVERIFY(first->isVisible());
+    QVERIFY(first->text().endsWith(QString::fromStdString(files[2].string())));
+
+    // Kept per user across runs, under the program's settings key.
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(CTavroPgmApp::kSettingsKey),
+                       QStringLiteral("Corvane"));
+    QCOMPARE(settings.value("Recent File List/File2").toString().toStdString(), files[4].string());
+
+    // Choosing an entry opens it; an entry whose file has gone is taken off.
+    Frame().OnCommand(command::kFirstRecentFile + 1);
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("file4.vxp - Corvane"));
+    std::filesystem::remove(files[3]);
+    test::ScriptedMessageBoxes boxes;
+    Frame().OnCommand(command::kFirstRecentFile + 2);
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_ERROR_OPENFILE"});
+    QVERIFY(!App().RecentFiles().contains(QString::fromStdString(files[3].string())));
+  }
+
+  // ------------------------------------------------------------------ view
+
+  void pagesAreCreatedOnceAndReloadInTabOrder() {
+    std::vector<CPage*> pages;
+    for (int index = 0; index < CTavroPgmView::kPageCount; ++index) pages.push_back(Frame().View().Page(index));
+    std::vector<int> order;
+    for (int index = 0; index < CTavroPgmView::kPageCount; ++index) {
+      connect(pages[static_cast<std::size_t>(index)], &CPage::loaded, this, [&order, index] { order.push_back(index); });
+    }
+    Frame().View().Tabs().setCurrentIndex(3);
+    const std::filesystem::path file = SavedFile("reload.vxp");
+    QVERIFY(App().OpenDocumentFile(file));
+    QCOMPARE(order, (std::vector<int>{0, 1, 2, 3}));
+    for (int index = 0; index < CTavroPgmView::kPageCount; ++index) {
+      QCOMPARE(Frame().View().Page(index), pages[static_cast<std::size_t>(index)]);
+    }
+    QCOMPARE(Frame().View().Tabs().currentIndex(), 3);  // the shown tab stays
+  }
+
+  void tabCaptionsAreReadAgainOnEveryReload() {
+    WriteLanguage("String", "IDS_DLGTONE", "Selective Calling");
+    test::ScriptedMessageBoxes boxes({PromptAnswer::Ok});
+    Frame().OnCommand(command::kFileNew);
+    QCOMPARE(Frame().View().Tabs().tabText(3), QStringLiteral("Selective Calling"));
+  }
+
+  void theWindowShowsTheWholeFormAsFarAsTheScreenAllows() {
+    // The frame fits the form in each direction, unless the screen is smaller.
+    const QSize form = Frame().View().FormSize();
+    const QSize screen = Frame().screen()->availableGeometry().size();
+    const QSize shown = Frame().View().size();
+    QVERIFY(shown.width() >= form.width() || Frame().width() == screen.width());
+    QVERIFY(shown.height() >= form.height() || Frame().height() == screen.height());
+    QVERIFY(Frame().width() <= screen.width() && Frame().height() <= screen.height());
+  }
+
+  // ------------------------------------------------------------------ keys and closing
+
+  void ctrlRInAGridCellOpensTheReadDialog() {
+    ActivateFrame();
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.setFocus();
+    grid.SetFocusCell(1, 1);
+    QVERIFY(grid.hasFocus());
+    bool sawReadDialog = false;
+    QTimer::singleShot(0, this, [&] {
+      auto* dialog = qobject_cast<CWRDlg*>(QApplication::activeModalWidget());
+      sawReadDialog = dialog != nullptr && dialog->IsRead();
+      if (dialog != nullptr) dialog->reject();
+    });
+    QTest::keyClick(&grid, Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(sawReadDialog);
+  }
+
+  void acceleratorsReachTheWindowFromAnEditFieldOfAPage() {
+    ActivateFrame();
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.SetFocusCell(1, 1);
+    grid.EditCell(1, 1);
+    CFreqEdit& editor = ChannelPage().FrequencyEdit();
+    QVERIFY(editor.hasFocus());
+    // Ctrl+A is the About box, not the edit field's select-all.
+    bool sawAbout = false;
+    QTimer::singleShot(0, this, [&] {
+      auto* dialog = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+      sawAbout = dialog != nullptr;
+      if (dialog != nullptr) dialog->reject();
+    });
+    QTest::keyClick(&editor, Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(sawAbout);
+  }
+
+  void closingWhileACellIsEditedStoresTheEditBeforeTheQuestion() {
+    ActivateFrame();
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.SetFocusCell(1, 1);
+    grid.EditCell(1, 1);
+    CFreqEdit& editor = ChannelPage().FrequencyEdit();
+    QVERIFY(editor.isVisible());
+    QTest::keyClicks(&editor, "440.125");
+    std::string storedAtQuestion;
+    test::ScriptedMessageBoxes boxes({PromptAnswer::Cancel});
+    boxes.onShow = [&](const MessageBoxCall&) { storedAtQuestion = Doc().ChannelFrequencyText(1, true); };
+    QVERIFY(!Frame().close());  // Cancel keeps the window
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_SAVE_CHANGES"});
+    QCOMPARE(storedAtQuestion, std::string("440.125000"));
+    QVERIFY(Frame().isVisible());
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,79 @@
+// corvane-screenshots: saves a PNG of the main window, each page and each dialog,
+// in English and in Chinese, for looking at. Run it through scripts/screenshots.sh.
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <filesystem>
+#include <iostream>
+
+#include "app/about_dlg.h"
+#include "app/main_frame.h"
+#include "app/profile.h"
+#include "app/tavro_pgm_app.h"
+#include "link/port_dlg.h"
+#include "link/wr_dlg.h"
+#include "pages/tavro_pgm_view.h"
+
+namespace {
+
+void Save(QWidget& widget, const QString& file) {
+  QApplication::processEvents();
+  if (!widget.grab().save(file)) std::cerr << "cannot write " << file.toStdString() << "\n";
+  std::cout << file.toStdString() << "\n";
+}
+
+void SaveDialog(QDialog& dialog, const QString& file) {
+  dialog.show();
+  Save(dialog, file);
+  dialog.close();
+}
+
+void ShootLanguage(const QString& language, const std::filesystem::path& binDir, const QString& outDir) {
+  QTemporaryDir home;
+  for (const char* name : {"setting.ini", "lang_en.lng", "lang_cn.lng"}) {
+    std::filesystem::copy_file(binDir / name, std::filesystem::path(home.path().toStdString()) / name);
+  }
+  const std::filesystem::path settings = std::filesystem::path(home.path().toStdString()) / "setting.ini";
+  profile::WriteString(settings, "setup", "language", language.toStdString());
+  // Port 1 names a device that exists on every machine, so its button shows enabled.
+  profile::WriteString(settings, "ports", "1", "/dev/null");
+  qputenv("CORVANE_HOME", home.path().toUtf8());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
+
+  const std::unique_ptr<CTavroPgmApp> app = CTavroPgmApp::InitInstance({QStringLiteral("corvane"),
+                                                                         QStringLiteral(CORVANE_SOURCE_DIR "/sim/demo.vxp")});
+  if (!app) return;
+  CMainFrame& frame = app->MainFrame();
+  const QString prefix = outDir + QLatin1Char('/') + language + QLatin1Char('_');
+  for (int tab = 0; tab < CTavroPgmView::kPageCount; ++tab) {
+    frame.View().Tabs().setCurrentIndex(tab);
+    Save(frame, prefix + QStringLiteral("main_tab%1.png").arg(tab));
+  }
+  frame.View().Tabs().setCurrentIndex(0);
+  CAboutDlg about(app->Files(), &frame);
+  SaveDialog(about, prefix + QStringLiteral("about.png"));
+  CPortDlg port(app->Files(), app->Port(), &frame);
+  SaveDialog(port, prefix + QStringLiteral("port.png"));
+  for (const bool isRead : {true, false}) {
+    CWRDlg transfer(TransferContext{app->Files(), app->Document(), app->Port(), &app->Voices(), {}}, isRead, &frame);
+    SaveDialog(transfer, prefix + (isRead ? QStringLiteral("read.png") : QStringLiteral("write.png")));
+  }
+  app->Document().SetModifiedFlag(false);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+  QDir().mkpath(outDir);
+  const std::filesystem::path binDir = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
+  for (const QString& language : {QStringLiteral("lang_en"), QStringLiteral("lang_cn")}) {
+    ShootLanguage(language, binDir, outDir);
+  }
+  return 0;
+}
