@@ -172,7 +172,6 @@ void CWRDlg::ShowError(const char* textKey) {
 
 void CWRDlg::AskAboutOtherModel() {
   const QPointer<CWRDlg> alive(this);
-  // PromptIcon offers no question mark; the warning sign fits a question about overwriting.
   const PromptAnswer answer = ShowMessageBox(
       this, context_.files,
       PromptRequest{"IDS_CONFIRM_TYPE", {}, "IDS_CONFIRM", PromptIcon::Question, PromptButtons::OkCancel});

@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QToolTip>
 #include <QtTest>
 #include <fstream>
 
@@ -78,6 +79,26 @@ class MainWindowTest : public QObject {
     const std::filesystem::path path = *dir_ / name;
     if (!doc.OnSaveDocument(path, error)) qFatal("cannot save a fixture file");
     return path;
+  }
+  // What a modal dialog of this class showed when `press` opened it; it is closed at once.
+  struct ShownDialog {
+    bool isRead = false;
+  };
+  template <class Dialog>
+  std::optional<ShownDialog> ModalDialogOpenedBy(const std::function<void()>& press) {
+    std::optional<ShownDialog> shown;
+    QTimer::singleShot(0, this, [&] {
+      auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      if constexpr (std::is_same_v<Dialog, CWRDlg>) {
+        shown = ShownDialog{dialog->IsRead()};
+      } else {
+        shown = ShownDialog{};
+      }
+      dialog->reject();
+    });
+    press();
+    return shown;
   }
   void ActivateFrame() {
     QApplication::setActiveWindow(&Frame());
@@ -208,6 +229,11 @@ class MainWindowTest : public QObject {
     WriteLanguage("String", "IDS_TIP_32772", "Read");
     QCOMPARE(Frame().ToolTipText(command::kProgramRead), QStringLiteral("Read"));
     QCOMPARE(Frame().ToolTipText(0), QString());
+    // Resting on the toolbar button asks for the text then.
+    QWidget* button = Frame().ToolBar().widgetForAction(Frame().Action(command::kProgramRead));
+    QHelpEvent rest(QEvent::ToolTip, QPoint(4, 4), button->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(button, &rest);
+    QTRY_COMPARE(QToolTip::text(), QStringLiteral("Read"));
     // Toolbar left to right: New, Open, Save | Read, Write | Print | Help.
     QList<int> buttons;
     for (QAction* action : Frame().ToolBar().actions()) buttons.append(action->isSeparator() ? 0 : action->data().toInt());
@@ -399,14 +425,8 @@ class MainWindowTest : public QObject {
     grid.setFocus();
     grid.SetFocusCell(1, 1);
     QVERIFY(grid.hasFocus());
-    bool sawReadDialog = false;
-    QTimer::singleShot(0, this, [&] {
-      auto* dialog = qobject_cast<CWRDlg*>(QApplication::activeModalWidget());
-      sawReadDialog = dialog != nullptr && dialog->IsRead();
-      if (dialog != nullptr) dialog->reject();
-    });
-    QTest::keyClick(&grid, Qt::Key_R, Qt::ControlModifier);
-    QVERIFY(sawReadDialog);
+    const auto dialog = ModalDialogOpenedBy<CWRDlg>([&] { QTest::keyClick(&grid, Qt::Key_R, Qt::ControlModifier); });
+    QVERIFY(dialog && dialog->isRead);
   }
 
   void acceleratorsReachTheWindowFromAnEditFieldOfAPage() {
@@ -417,14 +437,7 @@ class MainWindowTest : public QObject {
     CFreqEdit& editor = ChannelPage().FrequencyEdit();
     QVERIFY(editor.hasFocus());
     // Ctrl+A is the About box, not the edit field's select-all.
-    bool sawAbout = false;
-    QTimer::singleShot(0, this, [&] {
-      auto* dialog = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
-      sawAbout = dialog != nullptr;
-      if (dialog != nullptr) dialog->reject();
-    });
-    QTest::keyClick(&editor, Qt::Key_A, Qt::ControlModifier);
-    QVERIFY(sawAbout);
+    QVERIFY(ModalDialogOpenedBy<CAboutDlg>([&] { QTest::keyClick(&editor, Qt::Key_A, Qt::ControlModifier); }));
   }
 
   void closingWhileACellIsEditedStoresTheEditBeforeTheQuestion() {
