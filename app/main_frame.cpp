@@ -64,21 +64,23 @@ bool IsAvailable(int commandId) {
 }  // namespace
 
 // Offers every key pressed inside a page to the accelerator table first, so that the
-// main window's shortcuts work while an edit field of a page has the focus.
+// main window's shortcuts work while an edit field of a page has the focus. The key of
+// a disabled command stays with the field.
 class CMainFrame::PageShortcutRouter : public QObject {
  public:
-  explicit PageShortcutRouter(QWidget* view) : QObject(view), view_(view) {}
+  explicit PageShortcutRouter(CMainFrame& frame) : QObject(&frame), frame_(frame) {}
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::ShortcutOverride) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget == nullptr || !view_->isAncestorOf(widget)) return false;
+    if (widget == nullptr || !frame_.View().isAncestorOf(widget)) return false;
+    const QAction* action = frame_.Action(AcceleratorCommand(*static_cast<QKeyEvent*>(event)));
     // Not accepting the override leaves the key to the window's shortcuts.
-    return AcceleratorCommand(*static_cast<QKeyEvent*>(event)) != 0;
+    return action != nullptr && action->isEnabled();
   }
 
  private:
-  QWidget* view_;
+  CMainFrame& frame_;
 };
 
 CMainFrame::CMainFrame(CTavroPgmApp& app) : app_(app) {
@@ -89,7 +91,7 @@ CMainFrame::CMainFrame(CTavroPgmApp& app) : app_(app) {
   CreateMenus();
   CreateToolBar();
   CreateAccelerators();
-  shortcutRouter_ = new PageShortcutRouter(view_);
+  shortcutRouter_ = new PageShortcutRouter(*this);
   qApp->installEventFilter(shortcutRouter_);
   connect(view_, &CTavroPgmView::documentReplaced, this, &CMainFrame::OnImageReplaced);
 

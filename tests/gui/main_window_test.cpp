@@ -2,6 +2,7 @@
 // document lifecycle with its questions, the view and its pages.
 
 #include <QAction>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
@@ -438,6 +439,15 @@ class MainWindowTest : public QObject {
     QVERIFY(editor.hasFocus());
     // Ctrl+A is the About box, not the edit field's select-all.
     QVERIFY(ModalDialogOpenedBy<CAboutDlg>([&] { QTest::keyClick(&editor, Qt::Key_A, Qt::ControlModifier); }));
+    // The key of a disabled command (Print Preview) stays with the field: Ctrl+V pastes.
+    QVERIFY(!Frame().Action(command::kFilePrintPreview)->isEnabled());
+    QApplication::clipboard()->setText(QStringLiteral("441.5"));
+    ActivateFrame();
+    grid.EditCell(1, 1);  // the About box took the focus, which ended the edit
+    QTRY_VERIFY(editor.hasFocus());
+    editor.clear();
+    QTest::keyClick(&editor, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(editor.text(), QStringLiteral("441.5"));
   }
 
   void closingWhileACellIsEditedStoresTheEditBeforeTheQuestion() {
