@@ -125,7 +125,6 @@ void CMainFrame::CreateMenus() {
       if (item.id == 0) {
         menu->addSeparator();
       } else if (item.id == kRecentFilePlace) {
-        fileMenu_ = menu;
         for (int index = 0; index < command::kRecentFileCount; ++index) {
           QAction* action = NewAction(command::kFirstRecentFile + index, {});
           menu->addAction(action);

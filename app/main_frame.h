@@ -71,8 +71,6 @@ class CMainFrame : public QMainWindow {
   QToolBar* toolBar_ = nullptr;
   std::map<int, QAction*> actions_;
   std::vector<QMenu*> menus_;
-  QMenu* fileMenu_ = nullptr;
-  QAction* recentFilePlace_ = nullptr;
   std::vector<QAction*> recentFileActions_;
   class PageShortcutRouter;
   PageShortcutRouter* shortcutRouter_ = nullptr;

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <fstream>
@@ -28,10 +27,10 @@ std::unique_ptr<CTavroPgmApp> CTavroPgmApp::InitInstance(const QStringList& argu
   app->questions_.SetParent(app->frame_.get());
 
   // No argument makes a new document; a file name opens that file, or start-up ends.
-  const QStringList files_named = arguments.mid(1);
-  if (files_named.isEmpty()) {
+  const QStringList namedFiles = arguments.mid(1);
+  if (namedFiles.isEmpty()) {
     app->OnFileNew();
-  } else if (!app->OpenDocumentFile(files_named.front().toStdString())) {
+  } else if (!app->OpenDocumentFile(namedFiles.front().toStdString())) {
     return nullptr;
   }
   app->frame_->show();

@@ -1,6 +1,5 @@
 #include "pages/dlg_ch.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QSignalBlocker>
 

@@ -18,7 +18,6 @@ class CMyTab : public QTabWidget {
  public:
   explicit CMyTab(QWidget* parent = nullptr);
   void AddPage(const QString& caption, CPage* page);
-  int PageCount() const { return count(); }
   CPage* Page(int index) const;
 };
 

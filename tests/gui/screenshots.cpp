@@ -3,10 +3,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <filesystem>
 #include <iostream>
 
