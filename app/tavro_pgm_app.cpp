@@ -142,11 +142,18 @@ void CTavroPgmApp::ShowFileError(const FileError& error) {
                                               PromptIcon::Error, PromptButtons::Ok});
 }
 
+namespace {
+
+QString RecentFileKey(int number) {
+  return QStringLiteral("%1/File%2").arg(QLatin1String(CTavroPgmApp::kRecentFileSection)).arg(number);
+}
+
+}  // namespace
+
 QStringList CTavroPgmApp::RecentFiles() const {
   QStringList files;
   for (int index = 1; index <= kRecentFileCount; ++index) {
-    const QString file =
-        settings_->value(QStringLiteral("%1/File%2").arg(QLatin1String(kRecentFileSection)).arg(index)).toString();
+    const QString file = settings_->value(RecentFileKey(index)).toString();
     if (!file.isEmpty()) files.append(file);
   }
   return files;
@@ -154,7 +161,7 @@ QStringList CTavroPgmApp::RecentFiles() const {
 
 void CTavroPgmApp::WriteRecentFiles(const QStringList& files) {
   for (int index = 1; index <= kRecentFileCount; ++index) {
-    const QString key = QStringLiteral("%1/File%2").arg(QLatin1String(kRecentFileSection)).arg(index);
+    const QString key = RecentFileKey(index);
     if (index <= files.size()) {
       settings_->setValue(key, files[index - 1]);
     } else {

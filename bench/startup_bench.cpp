@@ -7,18 +7,16 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/main_frame.h"
 #include "app/tavro_pgm_app.h"
+#include "bench/program_home.h"
 
 extern char** environ;
 
@@ -61,13 +59,7 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   if (argc >= 3 && std::string(argv[1]) == "--child") return RunChild(1, argv, std::stoi(argv[2]));
 
-  QTemporaryDir home;  // no QApplication here: only the children start the program
-  for (const char* name : {"setting.ini", "lang_en.lng", "lang_cn.lng"}) {
-    std::filesystem::copy_file(std::filesystem::path(CORVANE_BIN_DIR) / name,
-                               std::filesystem::path(home.path().toStdString()) / name);
-  }
-  setenv("CORVANE_HOME", home.path().toUtf8().constData(), 1);
-  setenv("XDG_CONFIG_HOME", home.path().toUtf8().constData(), 1);
+  const ProgramHome home;  // no QApplication here: only the children start the program
 
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
   std::vector<double> times;

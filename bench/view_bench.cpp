@@ -4,24 +4,16 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <filesystem>
 
 #include "app/main_frame.h"
 #include "app/tavro_pgm_app.h"
+#include "bench/program_home.h"
 #include "pages/tavro_pgm_view.h"
 
 namespace {
 
 void BM_ViewOnUpdate(benchmark::State& state) {
-  QTemporaryDir home;
-  for (const char* name : {"setting.ini", "lang_en.lng", "lang_cn.lng"}) {
-    std::filesystem::copy_file(std::filesystem::path(CORVANE_BIN_DIR) / name,
-                               std::filesystem::path(home.path().toStdString()) / name);
-  }
-  qputenv("CORVANE_HOME", home.path().toUtf8());
-  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
+  const ProgramHome home;
   const auto app = CTavroPgmApp::InitInstance({QStringLiteral("corvane"), QStringLiteral(CORVANE_SOURCE_DIR "/sim/demo.vxp")});
   if (!app) {
     state.SkipWithError("start-up failed");

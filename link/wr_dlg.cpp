@@ -29,6 +29,13 @@ std::shared_ptr<TransferJob>& PendingJob() {
   return job;
 }
 
+// A worker waiting for the answer to the model question, which nobody will give now,
+// is told the answer is no, so that it ends instead of waiting out its time.
+void ReleaseWaitingWorker(TransferJob& job) {
+  TransferState asking = TransferState::ConfirmType;
+  job.Params().state.compare_exchange_strong(asking, TransferState::WrongType);
+}
+
 }  // namespace
 
 CWRDlg::CWRDlg(const TransferContext& context, bool isRead, QWidget* parent)
@@ -58,11 +65,8 @@ bool CWRDlg::IsTransferRunning() const {
 void CWRDlg::FinishPendingTransfer() {
   const std::shared_ptr<TransferJob> job = std::exchange(PendingJob(), nullptr);
   if (job == nullptr) return;
-  // Nobody follows this job any more: a worker still waiting for the model question
-  // would otherwise wait out its full time.
   job->Cancel();
-  TransferState asking = TransferState::ConfirmType;
-  job->Params().state.compare_exchange_strong(asking, TransferState::WrongType);
+  ReleaseWaitingWorker(*job);
   job->Wait();
   CSerial& port = *job->Params().port;
   if (port.IsOpen()) port.Close();
@@ -94,9 +98,7 @@ void CWRDlg::AbandonTransfer() {
   timer_.stop();
   if (job_ == nullptr) return;
   job_->Cancel();
-  // Destroyed while the model question is open: release the worker waiting for the answer.
-  TransferState asking = TransferState::ConfirmType;
-  job_->Params().state.compare_exchange_strong(asking, TransferState::WrongType);
+  ReleaseWaitingWorker(*job_);
 }
 
 void CWRDlg::OnTimer() {

@@ -5,6 +5,7 @@
 
 #include "app/app_files.h"
 #include "app/message_box.h"
+#include "app/profile.h"
 #include "app/qt_text.h"
 #include "pages/entry_controls.h"
 #include "pages/grid_ctrl.h"
@@ -16,6 +17,7 @@ namespace {
 namespace col = channel_table;
 
 constexpr int kModelCount = 16;
+constexpr std::size_t kModelNameMaxBytes = 29;
 constexpr std::array<int, col::kColumnCount> kColumnWidths{36, 70, 57, 52, 69, 57, 52, 45, 45, 68, 48, 42, 55};
 constexpr int kHeaderHeight = 30;
 constexpr int kRowHeight = 21;
@@ -76,9 +78,9 @@ void CDlgCh::FillModelSelector() {
   const QSignalBlocker blocker(modelSelector_);
   modelSelector_->clear();
   for (int model = 0; model < kModelCount; ++model) {
-    const std::string key = "fdisp" + std::to_string(model);
-    if (!Files().FindSetting("model", key)) break;
-    modelSelector_->addItem(ToQString(Files().Setting("model", key, "", 29)));
+    const std::optional<std::string> name = Files().FindSetting("model", "fdisp" + std::to_string(model));
+    if (!name) break;
+    modelSelector_->addItem(ToQString(profile::TruncateUtf8(*name, kModelNameMaxBytes)));
   }
   modelSelector_->setCurrentIndex(Doc().ModelIndex());
 }

@@ -31,6 +31,10 @@ CTavroPgmView::CTavroPgmView(const PageContext& context, QWidget* parent)
   setWidgetResizable(true);
 }
 
+QString CTavroPgmView::Caption(int index) const {
+  return ToQString(context_.files.GetText(kCaptionKeys[static_cast<std::size_t>(index)]));
+}
+
 QSize CTavroPgmView::FormSize() const { return form_->minimumSize(); }
 
 void CTavroPgmView::OnInitialUpdate() {
@@ -45,7 +49,7 @@ void CTavroPgmView::CreatePages() {
             new CDlgTone(context_, tabs_)};
   for (int index = 0; index < kPageCount; ++index) {
     Page(index)->LoadFromImage();
-    tabs_->AddPage(ToQString(context_.files.GetText(kCaptionKeys[static_cast<std::size_t>(index)])), Page(index));
+    tabs_->AddPage(Caption(index), Page(index));
   }
 }
 
@@ -53,7 +57,7 @@ void CTavroPgmView::OnUpdate() {
   if (std::find(pages_.begin(), pages_.end(), nullptr) != pages_.end()) return;
   for (CPage* page : pages_) page->LoadFromImage();
   for (int index = 0; index < kPageCount; ++index) {
-    tabs_->setTabText(index, ToQString(context_.files.GetText(kCaptionKeys[static_cast<std::size_t>(index)])));
+    tabs_->setTabText(index, Caption(index));
   }
   for (CPage* page : pages_) page->update();
 }

@@ -47,6 +47,8 @@ class CTavroPgmView : public QScrollArea {
 
  private:
   void CreatePages();
+  // The caption of tab `index`, read from the language file now.
+  QString Caption(int index) const;
 
   PageContext context_;
   QWidget* form_;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -61,6 +62,24 @@ void SimProcess::Stop() {
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
   }
+}
+
+namespace {
+
+std::vector<std::string> Recording(const std::filesystem::path& folder, std::vector<std::string> options) {
+  options.insert(options.end(), {"--log", (folder / "sim.log").string(), "--save", (folder / "memory.bin").string()});
+  return options;
+}
+
+}  // namespace
+
+RecordingRadio::RecordingRadio(const std::filesystem::path& folder, std::vector<std::string> options)
+    : SimProcess(Recording(folder, std::move(options))), log_(folder / "sim.log"), memory_(folder / "memory.bin") {}
+
+std::string RecordingRadio::SavedMemory() {
+  Stop();
+  std::ifstream in(memory_, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<LogFrame> ReadSimLog(const std::filesystem::path& log) {

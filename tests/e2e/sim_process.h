@@ -27,6 +27,19 @@ class SimProcess {
   std::string ptyPath_;
 };
 
+// A radio that logs every frame and saves its memory at the end, both into `folder`.
+class RecordingRadio : public SimProcess {
+ public:
+  RecordingRadio(const std::filesystem::path& folder, std::vector<std::string> options);
+  const std::filesystem::path& Log() const { return log_; }
+  // Ends the radio and gives its memory as it was at the end (32768 bytes).
+  std::string SavedMemory();
+
+ private:
+  std::filesystem::path log_;
+  std::filesystem::path memory_;
+};
+
 // Lines of a simulator log: "<ms> <RX|TX> <baud> <hex bytes>".
 struct LogFrame {
   bool received = false;  // by the radio, i.e. sent by the tool

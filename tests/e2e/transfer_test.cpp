@@ -34,19 +34,13 @@ class TransferTest : public ::testing::Test {
   void MapPort(int port, const std::string& device) {
     ASSERT_TRUE(profile::WriteString(files_.SettingsPath(), "ports", std::to_string(port), device));
   }
-  std::filesystem::path Log() const { return scratch_ / "sim.log"; }
-  std::filesystem::path Saved() const { return scratch_ / "memory.bin"; }
-
   // A radio on port 1, logging and saving its memory into the scratch folder.
   void StartRadio(std::vector<std::string> options) {
-    options.insert(options.end(), {"--log", Log().string(), "--save", Saved().string()});
-    radio_ = std::make_unique<test::SimProcess>(options);
+    radio_ = std::make_unique<test::RecordingRadio>(scratch_.Path(), std::move(options));
     MapPort(1, radio_->PtyPath());
   }
-  std::string SavedMemory() {
-    radio_->Stop();
-    return test::ReadAll(Saved());
-  }
+  const std::filesystem::path& Log() const { return radio_->Log(); }
+  std::string SavedMemory() { return radio_->SavedMemory(); }
 
   // Some channels, so that images differ from an empty one.
   void FillChannels(CTavroPgmDoc& doc) {
@@ -81,7 +75,7 @@ class TransferTest : public ::testing::Test {
   test::ScriptedPrompter prompter_;
   CTavroPgmDoc doc_{files_};
   CSerial port_{files_.SettingsPath()};
-  std::unique_ptr<test::SimProcess> radio_;
+  std::unique_ptr<test::RecordingRadio> radio_;
 };
 
 std::string ImageOf(const std::string& memory) { return memory.substr(0, block::kImageSize); }
@@ -179,7 +173,7 @@ TEST_F(TransferTest, PortSearchFindsTheRadioAndKeepsThePortOnlyAfterItIdentified
     silent.insert(silent.end(), {master, slave});
     MapPort(port, name);
   }
-  radio_ = std::make_unique<test::SimProcess>(std::vector<std::string>{"--generation", "2"});
+  radio_ = std::make_unique<test::RecordingRadio>(scratch_.Path(), std::vector<std::string>{"--generation", "2"});
   MapPort(5, radio_->PtyPath());
   Setup("com", "1");
 

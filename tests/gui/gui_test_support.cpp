@@ -1,6 +1,13 @@
 #include "tests/gui/gui_test_support.h"
 
+#include <QSettings>
+
 namespace test {
+
+void UseProgramDirectory(const std::filesystem::path& directory, const QString& userSettings) {
+  qputenv("CORVANE_HOME", QByteArray::fromStdString(directory.string()));
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, userSettings);
+}
 
 ScriptedMessageBoxes::ScriptedMessageBoxes(std::deque<PromptAnswer> answers) : answers_(std::move(answers)) {
   SetMessageBoxAnswerer([this](const MessageBoxCall& call) { return Answer(call); });

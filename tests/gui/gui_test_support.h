@@ -3,6 +3,7 @@
 // and the fixtures of the unit and end-to-end tests (program directory, simulator).
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,7 +12,13 @@
 #include "tests/e2e/sim_process.h"
 #include "tests/unit/test_support.h"
 
+class QString;
+
 namespace test {
+
+// Points the program at `directory` ($CORVANE_HOME) and keeps the per-user settings
+// (recent files) in `userSettings`, away from the user's own.
+void UseProgramDirectory(const std::filesystem::path& directory, const QString& userSettings);
 
 // Answers every message box from a queue and records what was shown. When the
 // queue runs out it answers OK, or No to a Yes/No/Cancel question (nothing is saved).

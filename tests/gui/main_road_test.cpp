@@ -1,7 +1,6 @@
 // The main road through the desktop program against corvane-radio-sim: read the
 // radio, save, open again, change a channel and write it back.
 
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -37,10 +36,8 @@ class MainRoadTest : public QObject {
   void readSaveReopenAndWriteBack() {
     test::ProgramDir dir;
     QTemporaryDir settingsHome;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path());
-    qputenv("CORVANE_HOME", QByteArray::fromStdString(dir.Path().string()));
-    const std::filesystem::path memory = dir / "memory.bin";
-    test::SimProcess radio({"--image", CORVANE_SOURCE_DIR "/sim/demo.vxp", "--save", memory.string()});
+    test::UseProgramDirectory(dir.Path(), settingsHome.path());
+    test::RecordingRadio radio(dir.Path(), {"--image", CORVANE_SOURCE_DIR "/sim/demo.vxp"});
     QVERIFY(profile::WriteString(dir / "setting.ini", "ports", "1", radio.PtyPath()));
     QVERIFY(profile::WriteString(dir / "setting.ini", "setup", "com", "1"));
     QVERIFY(profile::WriteString(dir / "setting.ini", "setup", "autocom", "0"));
@@ -70,8 +67,7 @@ class MainRoadTest : public QObject {
     app->Document().SetChannelFrequency(9, true, "450.250000", app->Questions());
     Transfer(frame, command::kProgramWrite);
     QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_WARN_CLEAR"});
-    radio.Stop();
-    const std::string written = test::ReadAll(memory);
+    const std::string written = radio.SavedMemory();
     QCOMPARE(written.size(), std::size_t{32768});
     const auto image = app->Document().Image();
     for (std::size_t offset = 0; offset < image.size(); ++offset) {

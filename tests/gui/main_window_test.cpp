@@ -110,8 +110,7 @@ class MainWindowTest : public QObject {
   void init() {
     dir_ = std::make_unique<test::ProgramDir>();
     settingsHome_ = std::make_unique<QTemporaryDir>();
-    qputenv("CORVANE_HOME", QByteArray::fromStdString(dir_->Path().string()));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome_->path());
+    test::UseProgramDirectory(dir_->Path(), settingsHome_->path());
     profile::WriteString(dir_->Path() / "setting.ini", "setup", "language", "lang_en");
     test::ScriptedMessageBoxes boxes;
     app_ = Start();

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <iostream>
@@ -15,6 +14,7 @@
 #include "link/port_dlg.h"
 #include "link/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
+#include "tests/gui/gui_test_support.h"
 
 namespace {
 
@@ -30,17 +30,14 @@ void SaveDialog(QDialog& dialog, const QString& file) {
   dialog.close();
 }
 
-void ShootLanguage(const QString& language, const std::filesystem::path& binDir, const QString& outDir) {
-  QTemporaryDir home;
-  for (const char* name : {"setting.ini", "lang_en.lng", "lang_cn.lng"}) {
-    std::filesystem::copy_file(binDir / name, std::filesystem::path(home.path().toStdString()) / name);
-  }
-  const std::filesystem::path settings = std::filesystem::path(home.path().toStdString()) / "setting.ini";
+void ShootLanguage(const QString& language, const QString& outDir) {
+  const test::ProgramDir home;
+  const std::filesystem::path settings = home / "setting.ini";
   profile::WriteString(settings, "setup", "language", language.toStdString());
   // Port 1 names a device that exists on every machine, so its button shows enabled.
   profile::WriteString(settings, "ports", "1", "/dev/null");
-  qputenv("CORVANE_HOME", home.path().toUtf8());
-  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
+  const QTemporaryDir userSettings;
+  test::UseProgramDirectory(home.Path(), userSettings.path());
 
   const std::unique_ptr<CTavroPgmApp> app = CTavroPgmApp::InitInstance({QStringLiteral("corvane"),
                                                                          QStringLiteral(CORVANE_SOURCE_DIR "/sim/demo.vxp")});
@@ -69,9 +66,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
   QDir().mkpath(outDir);
-  const std::filesystem::path binDir = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
   for (const QString& language : {QStringLiteral("lang_en"), QStringLiteral("lang_cn")}) {
-    ShootLanguage(language, binDir, outDir);
+    ShootLanguage(language, outDir);
   }
   return 0;
 }

@@ -43,7 +43,7 @@ struct Bench {
   CSerial port{files.SettingsPath()};
   test::ScriptedMessageBoxes messages;
   std::unique_ptr<CVoicePackage> voices;
-  std::unique_ptr<test::SimProcess> radio;
+  std::unique_ptr<test::RecordingRadio> radio;
   int imageReplaced = 0;
 
   Bench() {
@@ -55,19 +55,13 @@ struct Bench {
   // A cancelled worker may still use the port and the document's files.
   ~Bench() { CWRDlg::FinishPendingTransfer(); }
 
-  std::filesystem::path Log() const { return scratch / "sim.log"; }
-  std::filesystem::path Saved() const { return scratch / "memory.bin"; }
-
   // The radio on port 1, logging and saving its memory into the scratch folder.
   void StartRadio(std::vector<std::string> options) {
-    options.insert(options.end(), {"--log", Log().string(), "--save", Saved().string()});
-    radio = std::make_unique<test::SimProcess>(options);
+    radio = std::make_unique<test::RecordingRadio>(scratch.Path(), std::move(options));
     files.WriteSetting("ports", "1", radio->PtyPath());
   }
-  std::string SavedMemory() {
-    radio->Stop();
-    return test::ReadAll(Saved());
-  }
+  const std::filesystem::path& Log() const { return radio->Log(); }
+  std::string SavedMemory() { return radio->SavedMemory(); }
   // Frames the tool sent, one list per session (a session begins with the handshake).
   std::vector<std::vector<std::string>> SessionsSent() {
     std::vector<std::vector<std::string>> sessions;
