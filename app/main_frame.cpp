@@ -18,12 +18,12 @@
 #include <QToolTip>
 #include <QUrl>
 
-#include "app/dialog_template.h"
-#include "app/qt_text.h"
 #include "app/tavro_pgm_app.h"
-#include "link/wr_dlg.h"
+#include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
 #include "res/main_resources.h"
+#include "ui/dialog_template.h"
+#include "ui/qt_text.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <QSettings>
 #include <fstream>
 
-#include "app/about_dlg.h"
-#include "app/dialog_template.h"
-#include "app/file_dialog.h"
 #include "app/main_frame.h"
-#include "app/qt_text.h"
-#include "link/port_dlg.h"
-#include "link/wr_dlg.h"
+#include "dialogs/about_dlg.h"
+#include "dialogs/port_dlg.h"
+#include "dialogs/wr_dlg.h"
+#include "ui/dialog_template.h"
+#include "ui/file_dialog.h"
+#include "ui/qt_text.h"
 
 std::unique_ptr<CTavroPgmApp> CTavroPgmApp::InitInstance(const QStringList& arguments) {
   LoadProgramResources();

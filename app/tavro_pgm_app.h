@@ -8,11 +8,11 @@
 #include <memory>
 #include <optional>
 
-#include "app/app_files.h"
-#include "app/message_box.h"
 #include "link/serial.h"
 #include "link/voice_package.h"
 #include "radio/document.h"
+#include "settings/app_files.h"
+#include "ui/message_box.h"
 
 class CMainFrame;
 class QSettings;

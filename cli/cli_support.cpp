@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/app_files.h"
 #include "radio/document.h"
+#include "settings/app_files.h"
 
 namespace cli {
 

@@ -7,11 +7,11 @@
 #include <optional>
 #include <system_error>
 
-#include "app/app_files.h"
 #include "cli/cli_support.h"
 #include "cli/radio_commands.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
+#include "settings/app_files.h"
 
 namespace cli {
 namespace {

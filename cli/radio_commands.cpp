@@ -13,12 +13,12 @@
 #include <string>
 #include <thread>
 
-#include "app/app_files.h"
 #include "cli/commands.h"
 #include "link/serial.h"
 #include "link/transfer.h"
 #include "link/voice_package.h"
 #include "radio/document.h"
+#include "settings/app_files.h"
 
 namespace cli {
 namespace {

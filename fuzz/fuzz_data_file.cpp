@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <span>
 
-#include "app/app_files.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
+#include "settings/app_files.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "app/profile.h"
+#include "settings/profile.h"
 
 namespace {
 

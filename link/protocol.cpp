@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/profile.h"
 #include "link/serial.h"
 #include "link/wire.h"
 #include "radio/image_map.h"
+#include "settings/profile.h"
 
 namespace {
 

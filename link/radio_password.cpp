@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <span>
 
-#include "app/app_files.h"
-#include "app/file_io.h"
-#include "app/profile.h"
 #include "link/serial.h"
 #include "link/wire.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
+#include "settings/app_files.h"
+#include "settings/file_io.h"
+#include "settings/profile.h"
 
 namespace {
 

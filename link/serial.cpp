@@ -11,7 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/profile.h"
+#include "settings/profile.h"
 
 namespace {
 

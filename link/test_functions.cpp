@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_files.h"
-#include "app/profile.h"
 #include "link/serial.h"
 #include "link/wire.h"
 #include "radio/document.h"
+#include "settings/app_files.h"
+#include "settings/profile.h"
 
 namespace {
 

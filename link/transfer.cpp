@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/app_files.h"
 #include "link/voice_package.h"
 #include "radio/document.h"
+#include "settings/app_files.h"
 
 std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, CSerial& port, const TransferOptions& options,
                                                 const CVoicePackage* packages) {

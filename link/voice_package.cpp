@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/file_io.h"
+#include "settings/file_io.h"
 
 namespace {
 

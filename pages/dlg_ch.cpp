@@ -3,14 +3,14 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 
-#include "app/app_files.h"
-#include "app/message_box.h"
-#include "app/profile.h"
-#include "app/qt_text.h"
-#include "pages/entry_controls.h"
-#include "pages/grid_ctrl.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
+#include "settings/app_files.h"
+#include "settings/profile.h"
+#include "ui/entry_controls.h"
+#include "ui/grid_ctrl.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "app/dialog_template.h"
+#include "ui/dialog_template.h"
 
 class AppFiles;
 class CTavroPgmDoc;

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/app_files.h"
-#include "app/qt_text.h"
 #include "pages/dlg_ch.h"
 #include "pages/dlg_func.h"
 #include "pages/dlg_key_setting.h"
 #include "pages/dlg_tone.h"
+#include "settings/app_files.h"
+#include "ui/qt_text.h"
 
 CMyTab::CMyTab(QWidget* parent) : QTabWidget(parent) {}
 

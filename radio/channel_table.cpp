@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "app/app_files.h"
 #include "radio/document.h"
+#include "settings/app_files.h"
 
 namespace rec = image::channel;
 

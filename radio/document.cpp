@@ -6,11 +6,11 @@
 #include <cstring>
 #include <limits>
 
-#include "app/app_files.h"
-#include "app/file_io.h"
 #include "radio/codecs.h"
 #include "radio/entry_codecs.h"
 #include "radio/voice_catalogue.h"
+#include "settings/app_files.h"
+#include "settings/file_io.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/app_files.h"
-#include "app/profile.h"
 #include "res/code_tables.h"
+#include "settings/app_files.h"
+#include "settings/profile.h"
 
 namespace entry {
 

@@ -1,6 +1,6 @@
 #include "radio/prompt.h"
 
-#include "app/app_files.h"
+#include "settings/app_files.h"
 
 std::string PromptRequest::Text(const AppFiles& files) const { return files.GetText(textKey) + detail; }
 

@@ -7,11 +7,11 @@
 
 #include <memory>
 
-#include "app/profile.h"
 #include "link/serial.h"
 #include "link/transfer.h"
 #include "link/voice_package.h"
 #include "radio/document.h"
+#include "settings/profile.h"
 #include "tests/e2e/sim_process.h"
 #include "tests/unit/test_support.h"
 

@@ -8,9 +8,9 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "app/dialog_template.h"
-#include "app/profile.h"
+#include "settings/profile.h"
 #include "tests/gui/gui_test_support.h"
+#include "ui/dialog_template.h"
 
 class DialogTemplateTest : public QObject {
   Q_OBJECT

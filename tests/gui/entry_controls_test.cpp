@@ -15,10 +15,10 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "app/qt_text.h"
-#include "pages/entry_controls.h"
 #include "radio/entry_codecs.h"
 #include "tests/gui/gui_test_support.h"
+#include "ui/entry_controls.h"
+#include "ui/qt_text.h"
 
 namespace {
 

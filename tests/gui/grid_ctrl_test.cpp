@@ -2,7 +2,7 @@
 // keyboard and wheel navigation, the external-editor gap in its painting, printing,
 // and divider resizing.
 
-#include "pages/grid_ctrl.h"
+#include "ui/grid_ctrl.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
 #include "tests/e2e/sim_process.h"
 #include "tests/unit/test_support.h"
+#include "ui/message_box.h"
 
 class QString;
 

@@ -4,16 +4,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/file_dialog.h"
 #include "app/main_frame.h"
-#include "app/profile.h"
 #include "app/tavro_pgm_app.h"
-#include "link/wr_dlg.h"
+#include "dialogs/wr_dlg.h"
 #include "pages/dlg_ch.h"
-#include "pages/grid_ctrl.h"
 #include "pages/tavro_pgm_view.h"
 #include "res/main_resources.h"
+#include "settings/profile.h"
 #include "tests/gui/gui_test_support.h"
+#include "ui/file_dialog.h"
+#include "ui/grid_ctrl.h"
 
 class MainRoadTest : public QObject {
   Q_OBJECT

@@ -15,20 +15,20 @@
 #include <QtTest>
 #include <fstream>
 
-#include "app/about_dlg.h"
-#include "app/dialog_template.h"
-#include "app/file_dialog.h"
 #include "app/main_frame.h"
-#include "app/profile.h"
 #include "app/tavro_pgm_app.h"
-#include "link/port_dlg.h"
-#include "link/wr_dlg.h"
+#include "dialogs/about_dlg.h"
+#include "dialogs/port_dlg.h"
+#include "dialogs/wr_dlg.h"
 #include "pages/dlg_ch.h"
-#include "pages/entry_controls.h"
-#include "pages/grid_ctrl.h"
 #include "pages/tavro_pgm_view.h"
 #include "res/main_resources.h"
+#include "settings/profile.h"
 #include "tests/gui/gui_test_support.h"
+#include "ui/dialog_template.h"
+#include "ui/entry_controls.h"
+#include "ui/file_dialog.h"
+#include "ui/grid_ctrl.h"
 
 namespace {
 

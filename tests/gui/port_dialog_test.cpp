@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_template.h"
-#include "app/qt_text.h"
-#include "link/port_dlg.h"
+#include "dialogs/port_dlg.h"
 #include "link/serial.h"
 #include "tests/gui/gui_test_support.h"
+#include "ui/dialog_template.h"
+#include "ui/qt_text.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/about_dlg.h"
 #include "app/main_frame.h"
-#include "app/profile.h"
 #include "app/tavro_pgm_app.h"
-#include "link/port_dlg.h"
-#include "link/wr_dlg.h"
+#include "dialogs/about_dlg.h"
+#include "dialogs/port_dlg.h"
+#include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
+#include "settings/profile.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace {

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_template.h"
-#include "app/qt_text.h"
+#include "dialogs/wr_dlg.h"
 #include "link/serial.h"
 #include "link/voice_package.h"
-#include "link/wr_dlg.h"
 #include "radio/document.h"
 #include "tests/gui/gui_test_support.h"
+#include "ui/dialog_template.h"
+#include "ui/qt_text.h"
 
 namespace {
 

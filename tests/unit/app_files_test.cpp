@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_files.h"
+#include "settings/app_files.h"
 #include "tests/unit/test_support.h"
 
 namespace {

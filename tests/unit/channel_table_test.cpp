@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_files.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
 #include "radio/prompt.h"
+#include "settings/app_files.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include <sstream>
 
-#include "app/profile.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
+#include "settings/profile.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_files.h"
 #include "radio/codecs.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
 #include "radio/prompt.h"
+#include "settings/app_files.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_files.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
+#include "settings/app_files.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_files.h"
 #include "radio/codecs.h"
 #include "radio/entry_codecs.h"
+#include "settings/app_files.h"
 #include "tests/unit/test_support.h"
 
 namespace {

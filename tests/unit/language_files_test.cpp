@@ -8,8 +8,8 @@
 #include <set>
 #include <sstream>
 
-#include "app/app_files.h"
-#include "app/profile.h"
+#include "settings/app_files.h"
+#include "settings/profile.h"
 #include "tests/unit/test_support.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/file_io.h"
-#include "app/profile.h"
+#include "settings/file_io.h"
+#include "settings/profile.h"
 #include "tests/unit/test_support.h"
 
 namespace {

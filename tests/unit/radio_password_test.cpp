@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_files.h"
-#include "app/profile.h"
 #include "link/radio_password.h"
 #include "link/serial.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
+#include "settings/app_files.h"
+#include "settings/profile.h"
 #include "tests/unit/scripted_radio.h"
 #include "tests/unit/test_support.h"
 

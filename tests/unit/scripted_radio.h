@@ -13,10 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_files.h"
 #include "link/serial.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
+#include "settings/app_files.h"
 #include "tests/unit/test_support.h"
 
 namespace test {

@@ -8,8 +8,8 @@
 
 #include <thread>
 
-#include "app/profile.h"
 #include "link/serial.h"
+#include "settings/profile.h"
 #include "tests/unit/test_support.h"
 
 namespace {

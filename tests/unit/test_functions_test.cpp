@@ -17,11 +17,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_files.h"
 #include "link/serial.h"
 #include "link/test_functions.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
+#include "settings/app_files.h"
 #include "tests/unit/scripted_radio.h"
 #include "tests/unit/test_support.h"
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_files.h"
 #include "radio/prompt.h"
+#include "settings/app_files.h"
 
 namespace test {
 

@@ -1,10 +1,10 @@
-#include "app/profile.h"
+#include "settings/profile.h"
 
 #include <cerrno>
 #include <climits>
 #include <vector>
 
-#include "app/file_io.h"
+#include "settings/file_io.h"
 
 namespace profile {
 namespace {

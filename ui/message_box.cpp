@@ -1,9 +1,9 @@
-#include "app/message_box.h"
+#include "ui/message_box.h"
 
 #include <QMessageBox>
 
-#include "app/app_files.h"
-#include "app/qt_text.h"
+#include "settings/app_files.h"
+#include "ui/qt_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "pages/entry_controls.h"
+#include "ui/entry_controls.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_files.h"
-#include "app/qt_text.h"
 #include "radio/entry_codecs.h"
+#include "settings/app_files.h"
+#include "ui/qt_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/dialog_template.h"
+#include "ui/dialog_template.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -15,8 +15,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include "app/app_files.h"
-#include "app/qt_text.h"
+#include "settings/app_files.h"
+#include "ui/qt_text.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "app/about_dlg.h"
+#include "dialogs/about_dlg.h"
 
 #include <QPushButton>
 
-#include "app/dialog_template.h"
+#include "ui/dialog_template.h"
 
 CAboutDlg::CAboutDlg(const AppFiles& files, QWidget* parent) : QDialog(parent) {
   BuildFromTemplate(this, dialog_id::kAbout);

@@ -1,9 +1,9 @@
-#include "app/app_files.h"
+#include "settings/app_files.h"
 
 #include <cstdlib>
 #include <system_error>
 
-#include "app/profile.h"
+#include "settings/profile.h"
 
 namespace {
 

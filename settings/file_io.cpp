@@ -1,4 +1,4 @@
-#include "app/file_io.h"
+#include "settings/file_io.h"
 
 #include <cerrno>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "link/wr_dlg.h"
+#include "dialogs/wr_dlg.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -7,13 +7,13 @@
 #include <QPushButton>
 #include <utility>
 
-#include "app/app_files.h"
-#include "app/dialog_template.h"
-#include "app/message_box.h"
-#include "app/qt_text.h"
 #include "link/serial.h"
 #include "link/transfer.h"
 #include "radio/document.h"
+#include "settings/app_files.h"
+#include "ui/dialog_template.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
 
 namespace {
 

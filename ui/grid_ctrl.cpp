@@ -1,4 +1,4 @@
-#include "pages/grid_ctrl.h"
+#include "ui/grid_ctrl.h"
 
 #include <QApplication>
 #include <QFontInfo>

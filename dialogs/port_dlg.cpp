@@ -1,15 +1,15 @@
-#include "link/port_dlg.h"
+#include "dialogs/port_dlg.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <string>
 
-#include "app/app_files.h"
-#include "app/dialog_template.h"
-#include "app/qt_text.h"
+#include "dialogs/wr_dlg.h"
 #include "link/serial.h"
-#include "link/wr_dlg.h"
+#include "settings/app_files.h"
+#include "ui/dialog_template.h"
+#include "ui/qt_text.h"
 
 namespace {
 
