@@ -57,7 +57,9 @@ void CTavroPgmView::OnUpdate() {
   if (std::find(pages_.begin(), pages_.end(), nullptr) != pages_.end()) return;
   for (CPage* page : pages_) page->LoadFromImage();
   for (int index = 0; index < kPageCount; ++index) {
-    tabs_->setTabText(index, Caption(index));
+    // An unchanged caption is not set again: each new text lays the tab bar out anew.
+    const QString caption = Caption(index);
+    if (tabs_->tabText(index) != caption) tabs_->setTabText(index, caption);
   }
   for (CPage* page : pages_) page->update();
 }

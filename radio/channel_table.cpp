@@ -149,12 +149,12 @@ void CTavroPgmDoc::SetChannelTone(int channel, bool receive, std::string_view te
 namespace channel_table {
 namespace {
 
-std::string SelectorText(const AppFiles& files, std::uint8_t value, int count) {
-  return value < count ? std::to_string(value + 1) : files.GetText("IDS_NONE");
+std::string SelectorText(const LanguageTexts& texts, std::uint8_t value, int count) {
+  return value < count ? std::to_string(value + 1) : texts.GetText("IDS_NONE");
 }
 
-std::string SwitchText(const AppFiles& files, bool set, const char* setKey, const char* clearKey) {
-  return files.GetText(set ? setKey : clearKey);
+std::string SwitchText(const LanguageTexts& texts, bool set, const char* setKey, const char* clearKey) {
+  return texts.GetText(set ? setKey : clearKey);
 }
 
 // How an option column stores its choices: the switch bit and which index sets it.
@@ -179,17 +179,7 @@ const SwitchColumn* FindSwitchColumn(int column) {
   return nullptr;
 }
 
-}  // namespace
-
-Row HeaderTexts(const AppFiles& files) {
-  Row row;
-  for (int column = 0; column < kColumnCount; ++column)
-    row[static_cast<std::size_t>(column)] = files.FaceText("IDS_COL" + std::to_string(column));
-  return row;
-}
-
-std::string CellText(const CTavroPgmDoc& doc, int channel, int column) {
-  const AppFiles& files = doc.Files();
+std::string CellText(const CTavroPgmDoc& doc, const LanguageTexts& texts, int channel, int column) {
   const auto record = doc.ChannelRecord(channel);
   const std::uint8_t switches = record[rec::kSwitches];
   switch (column) {
@@ -198,46 +188,62 @@ std::string CellText(const CTavroPgmDoc& doc, int channel, int column) {
     case kTransmitFrequency: return doc.ChannelFrequencyText(channel, false);
     case kReceiveTone: return doc.ToneToText(channel, true);
     case kTransmitTone: return doc.ToneToText(channel, false);
-    case kSignalSet: return SelectorText(files, record[rec::kSignalSet], rec::kSignalSetCount);
-    case kSignalCode: return SelectorText(files, record[rec::kSignalCode], rec::kSignalCodeCount);
+    case kSignalSet: return SelectorText(texts, record[rec::kSignalSet], rec::kSignalSetCount);
+    case kSignalCode: return SelectorText(texts, record[rec::kSignalCode], rec::kSignalCodeCount);
     case kBusyLockout: {
       const int mode = record[rec::kBusyLockout] & rec::kBusyLockoutMask;
-      return files.OptionText("BUSYLOCKOUT", mode == 3 ? 0 : mode);
+      return texts.OptionText("BUSYLOCKOUT", mode == 3 ? 0 : mode);
     }
     case kPower:
       // Without the permit every channel is low power, whatever its own bit says.
-      return SwitchText(files, doc.IsHighPowerPermitted() && (switches & rec::kHighPower), "IDS_HIGH", "IDS_LOW");
+      return SwitchText(texts, doc.IsHighPowerPermitted() && (switches & rec::kHighPower), "IDS_HIGH", "IDS_LOW");
     default:
       if (const SwitchColumn* entry = FindSwitchColumn(column)) {
         const bool bitSet = (switches & entry->bit) != 0;
-        return SwitchText(files, bitSet == entry->firstChoiceSetsBit, entry->firstKey, entry->secondKey);
+        return SwitchText(texts, bitSet == entry->firstChoiceSetsBit, entry->firstKey, entry->secondKey);
       }
       return {};
   }
 }
 
+}  // namespace
+
+Row HeaderTexts(const AppFiles& files) {
+  const LanguageTexts texts = files.Texts();
+  Row row;
+  for (int column = 0; column < kColumnCount; ++column)
+    row[static_cast<std::size_t>(column)] = texts.FaceText("IDS_COL" + std::to_string(column));
+  return row;
+}
+
+std::string CellText(const CTavroPgmDoc& doc, int channel, int column) {
+  return CellText(doc, doc.Files().Texts(), channel, column);
+}
+
 Row RowTexts(const CTavroPgmDoc& doc, int channel) {
   Row row;
-  row[kNumber] = CellText(doc, channel, kNumber);
+  row[kNumber] = std::to_string(channel);
   if (!doc.IsChannelUsed(channel)) return row;
+  const LanguageTexts texts = doc.Files().Texts();
   for (int column = 1; column < kColumnCount; ++column) {
     if (column == kTransmitTone && !doc.HasTransmitFrequency(channel)) continue;
-    row[static_cast<std::size_t>(column)] = CellText(doc, channel, column);
+    row[static_cast<std::size_t>(column)] = CellText(doc, texts, channel, column);
   }
   return row;
 }
 
 std::vector<std::string> Choices(const AppFiles& files, int column) {
+  const LanguageTexts texts = files.Texts();
   auto numbered = [&](int count) {
-    std::vector<std::string> choices{files.GetText("IDS_NONE")};
+    std::vector<std::string> choices{texts.GetText("IDS_NONE")};
     for (int n = 1; n <= count; ++n) choices.push_back(std::to_string(n));
     return choices;
   };
   if (column == kSignalSet) return numbered(rec::kSignalSetCount);
   if (column == kSignalCode) return numbered(rec::kSignalCodeCount);
-  if (column == kBusyLockout) return files.OptionList("BUSYLOCKOUT");
+  if (column == kBusyLockout) return texts.OptionList("BUSYLOCKOUT");
   if (const SwitchColumn* entry = FindSwitchColumn(column))
-    return {files.GetText(entry->firstKey), files.GetText(entry->secondKey)};
+    return {texts.GetText(entry->firstKey), texts.GetText(entry->secondKey)};
   return {};
 }
 

@@ -53,36 +53,42 @@ std::optional<AppFiles> AppFiles::Locate() {
                                             std::getenv("LC_MESSAGES"), std::getenv("LANG")));
 }
 
-std::string AppFiles::GetText(std::string_view key) const {
-  std::string text = profile::GetString(languagePath_, "String", key, kTextNotFound, kTextMaxBytes);
+const std::string* LanguageTexts::Find(std::string_view section, std::string_view key) const {
+  return file_ ? file_->Find(section, key) : nullptr;
+}
+
+std::string LanguageTexts::GetText(std::string_view key) const {
+  const std::string* found = Find("String", key);
+  std::string text = profile::TruncateUtf8(found ? std::string_view(*found) : kTextNotFound, kTextMaxBytes);
   ReplaceAll(text, "\\n", "\n");
   ReplaceAll(text, "\\t", "\t");
   return text;
 }
 
-std::string AppFiles::FaceText(std::string_view key) const {
-  return profile::GetString(languagePath_, "Face", key, "", kListEntryMaxBytes);
+std::string LanguageTexts::FaceText(std::string_view key) const {
+  const std::string* found = Find("Face", key);
+  return found ? profile::TruncateUtf8(*found, kListEntryMaxBytes) : std::string();
 }
 
-std::string AppFiles::OptionText(std::string_view section, int index) const {
-  return profile::GetString(languagePath_, section, std::to_string(index), "", kListEntryMaxBytes);
+std::string LanguageTexts::OptionText(std::string_view section, int index) const {
+  const std::string* found = Find(section, std::to_string(index));
+  return found ? profile::TruncateUtf8(*found, kListEntryMaxBytes) : std::string();
 }
 
-std::vector<std::string> AppFiles::OptionList(std::string_view section) const {
+std::vector<std::string> LanguageTexts::OptionList(std::string_view section) const {
   std::vector<std::string> entries;
   for (int index = 0;; ++index) {
-    std::optional<std::string> entry = profile::Find(languagePath_, section, std::to_string(index));
-    if (!entry) break;
+    const std::string* entry = Find(section, std::to_string(index));
+    if (entry == nullptr) break;
     entries.push_back(profile::TruncateUtf8(*entry, kListEntryMaxBytes));
   }
   return entries;
 }
 
-std::optional<std::string> AppFiles::ResourceText(int id) const {
-  std::string text = profile::GetString(languagePath_, "Resource", "^" + std::to_string(id), "",
-                                        kResourceMaxBytes);
-  if (text.empty()) return std::nullopt;
-  return text;
+std::optional<std::string> LanguageTexts::ResourceText(int id) const {
+  const std::string* found = Find("Resource", "^" + std::to_string(id));
+  if (found == nullptr || found->empty()) return std::nullopt;
+  return profile::TruncateUtf8(*found, kResourceMaxBytes);
 }
 
 std::optional<std::string> AppFiles::FindSetting(std::string_view section, std::string_view key) const {

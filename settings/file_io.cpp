@@ -9,15 +9,7 @@
 
 namespace file_io {
 
-std::optional<std::string> ReadFile(const std::filesystem::path& path, std::size_t maxBytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat info{};
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    ::close(fd);
-    errno = EISDIR;
-    return std::nullopt;
-  }
+std::optional<std::string> ReadDescriptor(int fd, std::size_t maxBytes) {
   std::string content;
   char chunk[8192];
   while (content.size() < maxBytes) {
@@ -25,15 +17,27 @@ std::optional<std::string> ReadFile(const std::filesystem::path& path, std::size
     const ssize_t got = ::read(fd, chunk, want);
     if (got < 0) {
       if (errno == EINTR) continue;
-      const int saved = errno;
-      ::close(fd);
-      errno = saved;
       return std::nullopt;
     }
     if (got == 0) break;
     content.append(chunk, static_cast<std::size_t>(got));
   }
+  return content;
+}
+
+std::optional<std::string> ReadFile(const std::filesystem::path& path, std::size_t maxBytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info{};
+  std::optional<std::string> content;
+  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    errno = EISDIR;
+  } else {
+    content = ReadDescriptor(fd, maxBytes);
+  }
+  const int saved = errno;
   ::close(fd);
+  errno = saved;
   return content;
 }
 

@@ -9,6 +9,10 @@
 
 namespace file_io {
 
+// Reads an open file from its current position to its end, at most maxBytes of it;
+// nullopt (errno set) on a read error. The descriptor stays open.
+std::optional<std::string> ReadDescriptor(int fd, std::size_t maxBytes = std::string::npos);
+
 // Reads a file, at most maxBytes of it; nullopt (errno set) when it cannot be read.
 std::optional<std::string> ReadFile(const std::filesystem::path& path,
                                     std::size_t maxBytes = std::string::npos);

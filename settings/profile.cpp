@@ -1,7 +1,14 @@
 #include "settings/profile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "settings/file_io.h"
@@ -83,6 +90,109 @@ std::string StripLineBreaks(std::string_view value) {
   return clean;
 }
 
+std::string LowerCase(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = Lower(c);
+  return lower;
+}
+
+// What identifies one state of a file's content without reading it.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+
+  explicit FileIdentity(const struct stat& info)
+      : device(info.st_dev), inode(info.st_ino), size(info.st_size), modified(info.st_mtim),
+        changed(info.st_ctim) {}
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           SameTime(modified, other.modified) && SameTime(changed, other.changed);
+  }
+  static bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+};
+
+std::chrono::nanoseconds SinceEpoch(const timespec& time) {
+  return std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec);
+}
+
+// The parsed INI files, each kept with the identity of the content it was parsed from.
+// Lookups from any thread (the transfer worker reads settings too) share them.
+class KeptFiles {
+ public:
+  static KeptFiles& Instance() {
+    static KeptFiles instance;
+    return instance;
+  }
+
+  std::shared_ptr<const IniFile> Load(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+      Forget(path);
+      return nullptr;
+    }
+    {
+      const std::lock_guard lock(mutex_);
+      const auto at = files_.find(path.native());
+      if (at != files_.end() && at->second.trusted && at->second.identity == FileIdentity(info))
+        return at->second.parsed;
+    }
+    return Reload(path);
+  }
+
+  void Forget(const std::filesystem::path& path) {
+    const std::lock_guard lock(mutex_);
+    files_.erase(path.native());
+  }
+
+ private:
+  struct Kept {
+    FileIdentity identity;
+    bool trusted = false;
+    std::string text;
+    std::shared_ptr<const IniFile> parsed;
+  };
+
+  // Reads and parses the file; the identity comes from the open file, so it describes
+  // the content that was read even when the file is replaced meanwhile.
+  std::shared_ptr<const IniFile> Reload(const std::filesystem::path& path) {
+    const auto readStart = std::chrono::system_clock::now().time_since_epoch();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      Forget(path);
+      return nullptr;
+    }
+    struct stat info {};
+    std::optional<std::string> text;
+    if (::fstat(fd, &info) == 0) text = file_io::ReadDescriptor(fd);
+    const int readError = errno;
+    ::close(fd);
+    if (!text) {
+      Forget(path);
+      errno = readError;
+      return nullptr;
+    }
+    const bool trusted = SinceEpoch(info.st_ctim) + kTimestampMargin < readStart;
+
+    const std::lock_guard lock(mutex_);
+    if (files_.size() >= kMaxFiles) files_.clear();
+    const auto at = files_.find(path.native());
+    // Unchanged content keeps its parse: only the identity is renewed.
+    std::shared_ptr<const IniFile> parsed =
+        at != files_.end() && at->second.text == *text ? at->second.parsed : std::make_shared<const IniFile>(*text);
+    files_.insert_or_assign(path.native(), Kept{FileIdentity(info), trusted, std::move(*text), parsed});
+    return parsed;
+  }
+
+  // The program reads a handful of files; the bound only guards against a caller
+  // that walks many.
+  static constexpr std::size_t kMaxFiles = 64;
+  std::mutex mutex_;
+  std::unordered_map<std::string, Kept> files_;
+};
+
 }  // namespace
 
 std::optional<std::string> FindInText(std::string_view text, std::string_view section,
@@ -100,11 +210,36 @@ std::optional<std::string> FindInText(std::string_view text, std::string_view se
   return std::nullopt;
 }
 
+IniFile::IniFile(std::string_view text) {
+  Entries* current = nullptr;
+  for (std::string_view raw : SplitKeepingEndings(WithoutByteOrderMark(text))) {
+    const Line line = Parse(raw);
+    if (line.kind == Line::kSection) {
+      // A later section of a name already seen is never searched.
+      const auto [at, isNew] = sections_.try_emplace(LowerCase(line.name));
+      current = isNew ? &at->second : nullptr;
+    } else if (current != nullptr && line.kind == Line::kEntry) {
+      current->try_emplace(LowerCase(line.name), Unquote(line.value));  // the first match wins
+    }
+  }
+}
+
+const std::string* IniFile::Find(std::string_view section, std::string_view key) const {
+  const auto entries = sections_.find(LowerCase(section));
+  if (entries == sections_.end()) return nullptr;
+  const auto entry = entries->second.find(LowerCase(key));
+  return entry == entries->second.end() ? nullptr : &entry->second;
+}
+
+std::shared_ptr<const IniFile> Load(const std::filesystem::path& file) { return KeptFiles::Instance().Load(file); }
+
 std::optional<std::string> Find(const std::filesystem::path& file, std::string_view section,
                                 std::string_view key) {
-  const std::optional<std::string> text = file_io::ReadFile(file);
-  if (!text) return std::nullopt;
-  return FindInText(*text, section, key);
+  const std::shared_ptr<const IniFile> ini = Load(file);
+  if (!ini) return std::nullopt;
+  const std::string* value = ini->Find(section, key);
+  if (value == nullptr) return std::nullopt;
+  return *value;
 }
 
 std::string TruncateUtf8(std::string_view text, std::size_t maxBytes) {
@@ -190,7 +325,11 @@ bool WriteString(const std::filesystem::path& file, std::string_view section, st
     if (!sectionFound) appendLine("[" + std::string(section) + "]");
     if (!sectionFound || insertAt == lines.size()) appendLine(entry);
   }
-  return file_io::ReplaceFileAtomically(file, result);
+  const bool written = file_io::ReplaceFileAtomically(file, result);
+  const int writeError = errno;
+  KeptFiles::Instance().Forget(file);
+  errno = writeError;
+  return written;
 }
 
 }  // namespace profile

@@ -168,14 +168,20 @@ void SetControlText(QWidget* control, const QString& text) {
 
 void LoadProgramResources() { Q_INIT_RESOURCE(corvane); }
 
-QIcon ProgramIcon() { return QIcon(QStringLiteral(":/corvane/icons/corvane.xpm")); }
+QIcon ProgramIcon() {
+  // Decoded once: every page reload sets it again. Never destroyed, so that it does not
+  // outlive the application object's pixmap support.
+  static const QIcon* const icon = new QIcon(QStringLiteral(":/corvane/icons/corvane.xpm"));
+  return *icon;
+}
 
 void ApplyDialogTexts(QWidget* dialog, int templateId, const AppFiles& files) {
   dialog->setWindowIcon(ProgramIcon());
-  if (const auto title = files.ResourceText(templateId)) dialog->setWindowTitle(ToQString(*title));
+  const LanguageTexts texts = files.Texts();
+  if (const auto title = texts.ResourceText(templateId)) dialog->setWindowTitle(ToQString(*title));
   for (QWidget* child : dialog->findChildren<QWidget*>()) {
     const int id = ControlId(child);
     if (id == 0) continue;
-    if (const auto text = files.ResourceText(id)) SetControlText(child, ToQString(*text));
+    if (const auto text = texts.ResourceText(id)) SetControlText(child, ToQString(*text));
   }
 }

@@ -217,10 +217,16 @@ CCodeBox::CCodeBox(QWidget* parent) : CInCellComboBox(parent) {
 }
 
 void CCodeBox::FillCodes(const AppFiles& files) {
-  clear();
-  QStringList codes;
-  for (const std::string& code : entry::CodeListEntries(files)) codes.append(ToQString(code));
-  addItems(codes);
+  std::vector<std::string> codes = entry::CodeListEntries(files);
+  // Each page reload asks again; refilling an unchanged list of some 200 codes would
+  // cost more than the rest of the reload.
+  if (codes != shownCodes_) {
+    clear();
+    QStringList items;
+    for (const std::string& code : codes) items.append(ToQString(code));
+    addItems(items);
+    shownCodes_ = std::move(codes);
+  }
   setCurrentIndex(-1);  // no code chosen until the box is opened over a cell
 }
 

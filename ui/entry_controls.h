@@ -16,6 +16,8 @@
 #include <QString>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
 class AppFiles;
 
@@ -122,4 +124,7 @@ class CCodeBox : public CInCellComboBox {
 
  protected:
   void ShowText(const QString& text) override;
+
+ private:
+  std::vector<std::string> shownCodes_;  // the entries the list holds
 };

@@ -4,13 +4,16 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "settings/file_io.h"
@@ -161,14 +164,62 @@ TEST(ProfileRead, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(profile::GetInt(file, "setup", "nokey", 7), 7);
 }
 
-TEST(ProfileRead, ReadsTheFileAfreshOnEveryCall) {
+// Every way the file can change between two lookups, both while the first parse is
+// fresh (the change may land within the same timestamp tick) and once it has aged
+// (the kept parse is then reused until the file's identity changes).
+TEST(ProfileRead, SeesEveryChangeOfTheFileBetweenTwoLookups) {
+  struct Edit {
+    const char* name;
+    void (*apply)(const fs::path& file);
+    std::optional<std::string> expected;
+  };
+  const std::vector<Edit> edits = {
+      {"edited in place, other size", [](const fs::path& file) { std::ofstream(file, std::ios::binary | std::ios::trunc) << "[setup]\ncom=12\n"; }, "12"},
+      {"edited in place, same size", [](const fs::path& file) { std::ofstream(file, std::ios::binary | std::ios::trunc) << "[setup]\ncom=5\n"; }, "5"},
+      {"replaced by rename, same size",
+       [](const fs::path& file) {
+         const fs::path fresh = file.parent_path() / "fresh.ini";
+         std::ofstream(fresh, std::ios::binary) << "[setup]\ncom=6\n";
+         fs::rename(fresh, file);
+       },
+       "6"},
+      {"written by us", [](const fs::path& file) { ASSERT_TRUE(profile::WriteString(file, "setup", "com", "7")); }, "7"},
+      {"removed", [](const fs::path& file) { fs::remove(file); }, std::nullopt},
+  };
+  for (const bool aged : {false, true}) {
+    for (const Edit& edit : edits) {
+      SCOPED_TRACE(std::string(edit.name) + (aged ? ", after the parse aged" : ", at once"));
+      test::TempDir dir;
+      const fs::path file = dir.Write("test.ini", "[setup]\ncom=1\n");
+      if (aged) std::this_thread::sleep_for(profile::kTimestampMargin * 2);
+      ASSERT_EQ(profile::Find(file, "setup", "com"), "1");
+      ASSERT_EQ(profile::Find(file, "setup", "com"), "1");  // the kept parse, where it is trusted
+      edit.apply(file);
+      EXPECT_EQ(profile::Find(file, "setup", "com"), edit.expected);
+    }
+  }
+}
+
+// The transfer worker reads settings while the window thread looks up and writes them.
+TEST(ProfileRead, LookupsAndWritesFromSeveralThreadsSeeWholeValues) {
   test::TempDir dir;
-  const fs::path file = dir.Write("test.ini", "[setup]\ncom=1\n");
-  EXPECT_EQ(profile::GetInt(file, "setup", "com", 0), 1);
-  dir.Write("test.ini", "[setup]\ncom=5\n");
-  EXPECT_EQ(profile::GetInt(file, "setup", "com", 0), 5);
-  fs::remove(file);
-  EXPECT_EQ(profile::GetInt(file, "setup", "com", 9), 9);
+  const fs::path file = dir.Write("test.ini", "[setup]\ncom=1\nautocom=1\n");
+  std::atomic<bool> stop = false;
+  std::atomic<int> wrong = 0;
+  std::vector<std::thread> readers;
+  for (int reader = 0; reader < 3; ++reader) {
+    readers.emplace_back([&] {
+      while (!stop.load()) {
+        const int com = profile::GetInt(file, "setup", "com", -1);
+        if (com < 1 || com > 200 || profile::Find(file, "setup", "autocom") != "1") ++wrong;
+      }
+    });
+  }
+  for (int com = 1; com <= 200; ++com) ASSERT_TRUE(profile::WriteString(file, "setup", "com", std::to_string(com)));
+  stop = true;
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(profile::GetInt(file, "setup", "com", 0), 200);
 }
 
 TEST(ProfileRead, TruncatesInBytesWithoutSplittingACharacter) {
