@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QShowEvent>
 #include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
@@ -224,7 +225,9 @@ void CMainFrame::UpdateRecentFileMenu() {
 void CMainFrame::OnInitialUpdate() {
   view_->OnInitialUpdate();
   ApplyMenuTexts();
-  FitToForm();  // after the menu texts, which set the menu bar's height
+  // After the menu texts, which set the menu bar's height. Before the window first shows,
+  // the fit waits for the show.
+  if (fittedToForm_) FitToForm(FitMode::GrowOnly);
   UpdateTitle();
 }
 
@@ -233,13 +236,26 @@ void CMainFrame::OnImageReplaced() {
   view_->OnUpdate();
 }
 
-void CMainFrame::FitToForm() {
-  // The frame takes the size that shows the whole form, as far as the screen allows.
+void CMainFrame::FitToForm(FitMode mode) {
+  // A maximised or full-screen window has the size the user chose for it.
+  if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+  // The size that shows the whole form, as far as the screen allows.
   layout()->activate();
   const QSize chrome = size() - view_->size();
   QSize wanted = view_->FormSize() + chrome;
   if (const QScreen* screen = this->screen()) wanted = wanted.boundedTo(screen->availableGeometry().size());
+  // Later fits keep the user's size, and only grow a window too small for the form.
+  if (mode == FitMode::GrowOnly) wanted = wanted.expandedTo(size());
   if (wanted != size()) resize(wanted);
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+  // The window fits the form once, when it first shows.
+  if (!event->spontaneous() && !fittedToForm_) {
+    fittedToForm_ = true;
+    FitToForm(FitMode::Exact);
+  }
+  QMainWindow::showEvent(event);
 }
 
 QString CMainFrame::ToolTipText(int commandId) const {
@@ -286,6 +302,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // A transfer cancelled just before may still be using the port: the window waits for it
+  // here, still drawn, rather than the program after the window has gone.
+  CWRDlg::FinishPendingTransfer();
   event->accept();
 }
 
@@ -297,8 +316,16 @@ void CMainFrame::dropEvent(QDropEvent* event) {
   for (const QUrl& url : event->mimeData()->urls()) {
     if (!url.isLocalFile()) continue;
     event->acceptProposedAction();
-    activateWindow();
-    app_.OpenDocumentFile(url.toLocalFile().toStdString());
+    // The file opens once the drop has ended: the save question and the load warning must
+    // not keep the program the file came from waiting for the drop's answer.
+    const std::filesystem::path path = url.toLocalFile().toStdString();
+    QMetaObject::invokeMethod(
+        this,
+        [this, path] {
+          activateWindow();
+          app_.OpenDocumentFile(path);
+        },
+        Qt::QueuedConnection);
     return;
   }
 }

@@ -36,7 +36,7 @@ class CMainFrame : public QMainWindow {
   // "<document> - Corvane".
   void UpdateTitle();
   void UpdateRecentFileMenu();
-  // After New or Open: the view reloads and the frame fits the form.
+  // After New or Open: the view reloads, and a window too small for the form grows.
   void OnInitialUpdate();
   // After the image was replaced (read from the radio, model change).
   void OnImageReplaced();
@@ -54,6 +54,7 @@ class CMainFrame : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,7 +65,13 @@ class CMainFrame : public QMainWindow {
   void CreateAccelerators();
   QAction* NewAction(int commandId, const QString& caption);
   void RunTransferDialog(bool isRead);
-  void FitToForm();
+  enum class FitMode {
+    Exact,     // the size of the form (when the window first shows)
+    GrowOnly,  // larger where the form would not fit, never smaller
+  };
+  // Sizes the window to the form, as far as the screen allows; never a maximised or
+  // full-screen one.
+  void FitToForm(FitMode mode);
 
   CTavroPgmApp& app_;
   CTavroPgmView* view_ = nullptr;
@@ -74,4 +81,5 @@ class CMainFrame : public QMainWindow {
   std::vector<QAction*> recentFileActions_;
   class PageShortcutRouter;
   PageShortcutRouter* shortcutRouter_ = nullptr;
+  bool fittedToForm_ = false;
 };

@@ -68,7 +68,21 @@ void CTavroPgmApp::OnFileOpen() {
   if (const auto path = AskDataFileName(frame_.get(), FileDialogCall{false, {}})) OpenDocumentFile(*path);
 }
 
-bool CTavroPgmApp::OpenDocumentFile(const std::filesystem::path& path) {
+namespace {
+
+// The path as the user reads it in the questions and the title: absolute, without "." and
+// ".." steps, however the file was named (relative on the command line, from a dialog, a
+// recent-file entry or a drop).
+std::filesystem::path FullPath(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return (error ? path : absolute).lexically_normal();
+}
+
+}  // namespace
+
+bool CTavroPgmApp::OpenDocumentFile(const std::filesystem::path& named) {
+  const std::filesystem::path path = FullPath(named);
   if (!SaveModified()) return false;
   // A file that cannot be read leaves the current configuration in place.
   if (!std::ifstream(path, std::ios::binary)) {
@@ -111,7 +125,7 @@ bool CTavroPgmApp::DoSave(const std::filesystem::path& path) {
         doc_.PathName().empty() ? std::filesystem::path("default.vxp") : doc_.PathName();
     const auto chosen = AskDataFileName(frame_.get(), FileDialogCall{true, proposed});
     if (!chosen) return false;
-    target = *chosen;
+    target = FullPath(*chosen);
   }
   FileError saveError;
   if (!doc_.OnSaveDocument(target, saveError)) {

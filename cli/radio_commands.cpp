@@ -5,15 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "cli/commands.h"
+#include "cli/transfer_follow.h"
 #include "link/serial.h"
 #include "link/transfer.h"
 #include "link/voice_package.h"
@@ -39,60 +38,6 @@ std::string FailureKey(TransferState state, bool isRead) {
   }
 }
 
-// Shows the transfer's progress: a bar that redraws itself on a terminal, plain lines
-// (one per change of text) otherwise.
-class ProgressReport {
- public:
-  ProgressReport(const AppFiles& files, std::ostream& err, bool terminal) : files_(files), err_(err), terminal_(terminal) {}
-
-  void Show(TransferState state, int progress, bool isRead) {
-    std::string text;
-    int percent = -1;
-    switch (state) {
-      case TransferState::SearchingPort:
-        text = files_.GetText("IDS_AUTOCOMPORT") + " (" + std::to_string(progress) + ")";
-        break;
-      case TransferState::Reading:
-      case TransferState::Writing:
-        text = files_.GetText(isRead ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE");
-        percent = progress;
-        break;
-      case TransferState::VoiceStart:
-        text = files_.GetText("IDS_VOICECHANGE");
-        break;
-      case TransferState::VoiceWriting:
-        text = files_.GetText("IDS_VOICECHANGE");
-        percent = progress;
-        break;
-      default:
-        return;
-    }
-    if (text == lastText_ && percent == lastPercent_) return;
-    lastText_ = text;
-    lastPercent_ = percent;
-    if (!terminal_) {
-      err_ << text << (percent >= 0 ? " " + std::to_string(percent) + "%" : "") << "\n";
-      return;
-    }
-    std::string bar;
-    if (percent >= 0) bar = " [" + std::string(static_cast<std::size_t>(percent / 5), '#') + std::string(static_cast<std::size_t>(20 - percent / 5), ' ') + "] " + std::to_string(percent) + "%";
-    err_ << "\r\033[K" << text << bar << std::flush;
-    drawn_ = true;
-  }
-  void Finish() {
-    if (drawn_) err_ << "\n";
-    drawn_ = false;
-  }
-
- private:
-  const AppFiles& files_;
-  std::ostream& err_;
-  bool terminal_;
-  bool drawn_ = false;
-  std::string lastText_;
-  int lastPercent_ = -2;
-};
-
 // The type question on the terminal: --yes answers OK, no terminal answers Cancel.
 bool ConfirmOtherModel(const AppFiles& files, std::ostream& err, bool yes) {
   err << files.GetText("IDS_CONFIRM_TYPE");
@@ -104,29 +49,6 @@ bool ConfirmOtherModel(const AppFiles& files, std::ostream& err, bool yes) {
   std::string answer;
   std::getline(std::cin, answer);
   return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
-}
-
-// Runs one transfer to its end, following its state every 20 ms as the desktop program does.
-TransferState Follow(TransferJob& job, const AppFiles& files, std::ostream& err, bool isRead, bool yes) {
-  ProgressReport report(files, err, ::isatty(STDERR_FILENO));
-  for (;;) {
-    const TransferState state = job.State();
-    if (IsFinal(state)) {
-      report.Finish();
-      job.Wait();
-      return state;
-    }
-    if (state == TransferState::ConfirmType) {
-      report.Finish();
-      job.Params().state.store(ConfirmOtherModel(files, err, yes) ? TransferState::Idle : TransferState::WrongType);
-      if (job.State() == TransferState::WrongType) {
-        job.Wait();
-        return TransferState::WrongType;
-      }
-    }
-    report.Show(state, job.Params().progress.load(), isRead);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
 }
 
 // Opens the port a --device names; false, after a message, when it cannot be opened.
@@ -183,7 +105,8 @@ int CommandRead(const Context& context, std::vector<std::string> args) {
   CSerial port(context.files.SettingsPath());
   if (!OpenChosenDevice(context, port, *choice)) return kExitFailure;
   const std::shared_ptr<TransferJob> job = TransferJob::Start(doc, port, OptionsFor(*choice, true), nullptr);
-  const TransferState final = Follow(*job, context.files, context.err, true, false);
+  const TransferState final = Follow(job->Params(), context.files, context.err, true, [] { return false; });
+  job->Wait();
   if (!job->HandOver(doc)) {
     context.err << context.files.GetText(FailureKey(final, true)) << "\n";
     return kExitFailure;
@@ -214,8 +137,16 @@ int CommandWrite(const Context& context, std::vector<std::string> args) {
   if (!OpenChosenDevice(context, port, *choice)) return kExitFailure;
   TransferOptions options = OptionsFor(*choice, false);
   options.overwriteVoice = parsed->Has("--overwrite-voice");
-  const std::shared_ptr<TransferJob> job = TransferJob::Start(doc, port, options, &packages);
-  const TransferState final = Follow(*job, context.files, context.err, false, parsed->Has("--yes"));
+  FileError voiceError;
+  const std::shared_ptr<TransferJob> job = TransferJob::Start(doc, port, options, &packages, &voiceError);
+  if (job == nullptr) {
+    context.err << voiceError.Text(context.files) << "\n";
+    return kExitFailure;
+  }
+  const bool yes = parsed->Has("--yes");
+  const TransferState final = Follow(job->Params(), context.files, context.err, false,
+                                     [&] { return ConfirmOtherModel(context.files, context.err, yes); });
+  job->Wait();
   job->HandOver(doc);
   if (final != TransferState::WriteDone) {
     context.err << context.files.GetText(FailureKey(final, false)) << "\n";

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <utility>
 
+#include "dialogs/worker_wait.h"
 #include "link/serial.h"
 #include "link/transfer.h"
 #include "radio/document.h"
@@ -36,6 +37,12 @@ void ReleaseWaitingWorker(TransferJob& job) {
   job.Params().state.compare_exchange_strong(asking, TransferState::WrongType);
 }
 
+// The voice data a write has to send could not be read: the file error, and no transfer.
+void ShowVoiceFileError(QWidget* parent, const AppFiles& files, const FileError& error) {
+  ShowMessageBox(parent, MessageBoxCall{error.textKey, error.Text(files), files.GetText("IDS_ERROR"),
+                                        PromptIcon::Error, PromptButtons::Ok});
+}
+
 }  // namespace
 
 CWRDlg::CWRDlg(const TransferContext& context, bool isRead, QWidget* parent)
@@ -47,6 +54,7 @@ CWRDlg::CWRDlg(const TransferContext& context, bool isRead, QWidget* parent)
   auto* bar = Control<QProgressBar>(this, kProgressBarId);
   bar->setRange(0, kProgressRange);
   bar->setValue(0);
+  ShowFirstText();
 
   connect(Control<QPushButton>(this, kIdOk), &QPushButton::clicked, this, &CWRDlg::OnOK);
   connect(Control<QPushButton>(this, kIdCancel), &QPushButton::clicked, this, &CWRDlg::OnCancel);
@@ -63,12 +71,15 @@ bool CWRDlg::IsTransferRunning() const {
 }
 
 void CWRDlg::FinishPendingTransfer() {
-  const std::shared_ptr<TransferJob> job = std::exchange(PendingJob(), nullptr);
+  const std::shared_ptr<TransferJob> job = PendingJob();
   if (job == nullptr) return;
   job->Cancel();
   ReleaseWaitingWorker(*job);
-  job->Wait();
-  CSerial& port = *job->Params().port;
+  AwaitWorkerReturn(job);
+  // A call made during the wait (a timer, a queued call) may have finished it already.
+  if (PendingJob() != job) return;
+  PendingJob().reset();
+  SerialPort& port = *job->Params().port;
   if (port.IsOpen()) port.Close();
 }
 
@@ -80,7 +91,9 @@ void CWRDlg::OnOK() {
   TransferOptions options;
   options.isRead = isRead_;
   options.overwriteVoice = !isRead_ && Control<QCheckBox>(this, kOverwriteVoiceId)->isChecked();
-  job_ = TransferJob::Start(context_.doc, context_.port, options, isRead_ ? nullptr : context_.voices);
+  FileError voiceError;
+  job_ = TransferJob::Start(context_.doc, context_.port, options, isRead_ ? nullptr : context_.voices, &voiceError);
+  if (job_ == nullptr) return ShowVoiceFileError(this, context_.files, voiceError);
   PendingJob() = job_;
 
   Control<QProgressBar>(this, kProgressBarId)->setValue(0);
@@ -200,6 +213,11 @@ void CWRDlg::End() {
 void CWRDlg::ReleasePort() {
   if (job_ != nullptr && PendingJob() == job_) PendingJob().reset();
   if (context_.port.IsOpen()) context_.port.Close();
+}
+
+void CWRDlg::ShowFirstText() {
+  // Until OK starts the transfer: what to connect, and that the radio must be on.
+  SetProgressText(Text(isRead_ ? "IDS_PROMPT_READSTART" : "IDS_PROMPT_WRITESTART"));
 }
 
 QString CWRDlg::Text(const char* key) const { return ToQString(context_.files.GetText(key)); }

@@ -40,9 +40,10 @@ class CWRDlg : public QDialog {
   bool IsTransferRunning() const;
 
   // A cancelled transfer's worker may still use the port after its dialog closed. This
-  // waits until the worker of the last transfer has returned and closes the port it left
-  // open (possibly at 38400 baud, mid-session). Whatever uses the port from the user
-  // interface calls it first; the program calls it before the port is destroyed.
+  // waits until the worker of the last transfer has returned, with the windows still
+  // drawn under a busy cursor, and closes the port it left open (possibly at 38400 baud,
+  // mid-session). Whatever uses the port from the user interface calls it first; the
+  // program calls it before the port is destroyed.
   static void FinishPendingTransfer();
 
  public slots:
@@ -63,6 +64,8 @@ class CWRDlg : public QDialog {
   // Cancel, Esc, the window's close button and destruction: the worker stops at its
   // next block; the dialog does not wait for it.
   void AbandonTransfer();
+  // The text above the bar before the first OK.
+  void ShowFirstText();
   QString Text(const char* key) const;
   void SetProgressText(const QString& text);
   void ShowProgress(const char* textKey, int percent);

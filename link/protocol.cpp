@@ -30,20 +30,20 @@ Frame WriteFrame(std::size_t address, const std::uint8_t* data, std::size_t leng
   return frame;
 }
 
-void Send(CSerial& port, const Frame& frame) {
-  Pause(1);
+void Send(SerialPort& port, const Frame& frame) {
+  port.Pause(1);
   port.Write(frame.data(), frame.size());
 }
 
 // Acknowledges a reply and gives the radio up to 50 ms for its answering byte.
-void AckAndListen(CSerial& port) {
+void AckAndListen(SerialPort& port) {
   port.WriteByte(kAck);
   port.ReadByte(kAckWaitMs);
 }
 
 // Reads `length` bytes at `address` into `destination`: the reply must be complete and
 // carry the read header with the address echoed, otherwise nothing is copied.
-bool ReadBlockAt(CSerial& port, std::size_t address, std::size_t length, std::uint8_t* destination) {
+bool ReadBlockAt(SerialPort& port, std::size_t address, std::size_t length, std::uint8_t* destination) {
   Send(port, Header(kReadRequest, address, length));
   std::vector<std::uint8_t> reply(kFrameHeader + length);
   if (port.ReadBlock(reply.data(), reply.size()) != static_cast<int>(reply.size())) return false;
@@ -54,31 +54,31 @@ bool ReadBlockAt(CSerial& port, std::size_t address, std::size_t length, std::ui
   return true;
 }
 
-bool WriteBlockAt(CSerial& port, std::size_t address, const std::uint8_t* data, std::size_t length) {
+bool WriteBlockAt(SerialPort& port, std::size_t address, const std::uint8_t* data, std::size_t length) {
   Send(port, WriteFrame(address, data, length));
   return port.ReadByte(kWriteAckWaitMs) == kAck;
 }
 
 // "PROGRA", drain what the radio said, then "M": true when the radio accepts.
-bool Handshake(CSerial& port) {
+bool Handshake(SerialPort& port) {
   for (char letter : kHandshake.substr(0, kHandshake.size() - 1)) {
-    Pause(kLetterPauseMs);
+    port.Pause(kLetterPauseMs);
     const auto byte = static_cast<std::uint8_t>(letter);
     if (port.Write(&byte, 1) == 0) break;
   }
   while (port.ReadByte(0) != -1) {
   }
-  Pause(kLetterPauseMs);
+  port.Pause(kLetterPauseMs);
   const auto last = static_cast<std::uint8_t>(kHandshake.back());
   port.Write(&last, 1);
   return port.ReadByte(kAckWaitMs) == kAck;
 }
 
 // After the user confirmed another model: the handshake and identification once more.
-void Reconnect(CSerial& port) {
-  Pause(1000);
+void Reconnect(SerialPort& port) {
+  port.Pause(1000);
   for (char letter : kHandshake) {
-    Pause(kLetterPauseMs);
+    port.Pause(kLetterPauseMs);
     const auto byte = static_cast<std::uint8_t>(letter);
     if (port.Write(&byte, 1) == 0) break;
   }
@@ -96,7 +96,7 @@ void SetState(TransferParams& params, TransferState state) {
 
 // The radio reports its identification in the reverse order of the image's model identifier;
 // its band edges must equal the image's too.
-bool SameModel(CSerial& port, const std::uint8_t* image, const std::uint8_t* identification, bool& replyShort) {
+bool SameModel(SerialPort& port, const std::uint8_t* image, const std::uint8_t* identification, bool& replyShort) {
   replyShort = false;
   for (std::size_t k = 0; k < kIdentificationSize; ++k)
     if (identification[k] != image[image::kModelId + image::kModelIdSize - 1 - k]) return false;
@@ -118,7 +118,7 @@ bool UserConfirmedType(TransferParams& params) {
 }
 
 void ReadImage(TransferParams& params, std::size_t blockSize) {
-  CSerial& port = *params.port;
+  SerialPort& port = *params.port;
   const std::size_t blocks = image::kSize / blockSize;
   for (std::size_t k = 0; k < blocks; ++k) {
     const std::size_t address = k * blockSize;
@@ -159,14 +159,14 @@ bool IsEmptyBlock(const std::uint8_t* block) {
 }
 
 void WriteVoice(TransferParams& params) {
-  CSerial& port = *params.port;
+  SerialPort& port = *params.port;
   if (!params.overwriteVoice) {
     Send(port, Header(kReadRequest, radio_memory::kVoiceId, block::kVoiceIdSize));
     std::uint8_t reply[kFrameHeader + block::kVoiceIdSize];
     if (port.ReadBlock(reply, sizeof reply) != static_cast<int>(sizeof reply)) return SetState(params, TransferState::WriteFailed);
     AckAndListen(port);
     if (std::equal(reply + kFrameHeader, reply + sizeof reply, params.voiceId)) {
-      Pause(1000);  // the radio already holds this voice package
+      port.Pause(1000);  // the radio already holds this voice package
       return SetState(params, TransferState::WriteDone);
     }
   }
@@ -188,7 +188,7 @@ void WriteVoice(TransferParams& params) {
     }
     if (params.cancel.load()) return;
   }
-  Pause(1000);
+  port.Pause(1000);
   SetState(params, TransferState::WriteDone);
 }
 
@@ -213,22 +213,24 @@ bool IsFinal(TransferState state) {
 }
 
 bool ConnectRadio(TransferParams& params) {
-  CSerial& port = *params.port;
+  SerialPort& port = *params.port;
   const std::string autocom = profile::GetString(params.settingsPath, "setup", "autocom", "1", 9);
   const bool autoSearch = params.allowPortSearch && (autocom.empty() || autocom.front() != '0');
-  if (!port.IsOpen()) {
+  if (!port.IsOpen())
     port.Open(params.configuredPort > 0 ? params.configuredPort
                                         : profile::GetInt(params.settingsPath, "setup", "com", 1));
-    Pause(kPortSettleMs);
-  }
+  // The cable and the radio get their settling time after the lines were raised before the
+  // first letter, also when the caller opened the port (a device named on the command line).
+  port.Pause(kPortSettleMs);
   // The configured port first, then ports 1 to 255 in order.
   for (int candidate = 1;; ++candidate) {
     if (port.IsOpen() && Handshake(port)) return true;
     if (!autoSearch) break;
     port.Close();
-    if (candidate >= 256) break;
+    // A cancel ends the search here: whoever asked for the transfer has given up on it.
+    if (candidate >= 256 || params.cancel.load()) break;
     if (port.Open(candidate)) {
-      Pause(kPortSettleMs);
+      port.Pause(kPortSettleMs);
       params.foundPort.store(candidate);
       params.progress.store(candidate);
       SetState(params, TransferState::SearchingPort);
@@ -238,8 +240,16 @@ bool ConnectRadio(TransferParams& params) {
   return false;
 }
 
+bool AnswerTypeQuestion(TransferParams& params, bool confirmed) {
+  TransferState asking = TransferState::ConfirmType;
+  if (!params.state.compare_exchange_strong(asking, confirmed ? TransferState::Idle : TransferState::WrongType))
+    return false;
+  params.state.notify_all();
+  return true;
+}
+
 void RunTransfer(TransferParams& params) {
-  CSerial& port = *params.port;
+  SerialPort& port = *params.port;
   if (!ConnectRadio(params)) return;
 
   port.WriteByte(kIdentify);
@@ -273,22 +283,22 @@ void RunTransfer(TransferParams& params) {
   if (generation < radio_memory::kSecondGeneration) {
     if (params.isRead) return ReadImage(params, 8);
     if (!WriteImage(params, 8)) return;
-    Pause(1000);
+    port.Pause(1000);
     return SetState(params, TransferState::WriteDone);
   }
 
-  Pause(2);
+  port.Pause(2);
   Frame fastLink = Header(kSettingFrame, 0, 8);
   fastLink.insert(fastLink.end(), {0x00, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
   port.Write(fastLink.data(), fastLink.size());
   if (port.ReadByte(kAckWaitMs) != kAck) return SetState(params, TransferState::WrongType);
   port.SetBaudRate(CSerial::kFastBaud);
-  Pause(2);
+  port.Pause(2);
 
   if (params.isRead) return ReadImage(params, radio_memory::kVoiceBlockSize);
   if (!WriteImage(params, radio_memory::kVoiceBlockSize)) return;
   if (!params.voiceDataPresent) {
-    Pause(1000);
+    port.Pause(1000);
     return SetState(params, TransferState::WriteDone);
   }
   WriteVoice(params);

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 
-class CSerial;
+class SerialPort;
 
 enum class TransferState : int {
   Idle = 0,
@@ -39,7 +39,7 @@ inline constexpr std::uint8_t kSecondGeneration = 0x20;  // radio versions from 
 }  // namespace radio_memory
 
 struct TransferParams {
-  CSerial* port = nullptr;
+  SerialPort* port = nullptr;
   std::filesystem::path settingsPath;
   // For one run from the command line: the port to try first instead of "com" (0: "com"),
   // and whether the automatic search may run at all (it still needs "autocom").
@@ -66,7 +66,13 @@ int ImageProgress(std::size_t blocks, std::size_t blockSize);
 // The whole exchange; returns when a final state is set or on cancel.
 void RunTransfer(TransferParams& params);
 
-// Connects to the radio: opens the configured port (or reuses the open one), sends
-// the handshake and, when automatic search is on, tries ports 1 to 255. Returns false
-// (state NoLink) when no radio answered. Used by the transfer and the radio dialogs.
+// The user's answer to the question about another model (state ConfirmType): OK lets the
+// worker go on, Cancel ends the transfer (WrongType). Only a worker still waiting gets it;
+// false, and the state left alone, when it has given up or ended meanwhile.
+bool AnswerTypeQuestion(TransferParams& params, bool confirmed);
+
+// Connects to the radio: opens the configured port (or reuses the open one), lets it
+// settle, sends the handshake and, when automatic search is on, tries ports 1 to 255
+// until one answers or `cancel` is set. Returns false (state NoLink) when no radio
+// answered. Used by the transfer and the radio dialogs.
 bool ConnectRadio(TransferParams& params);

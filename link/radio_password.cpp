@@ -51,19 +51,19 @@ constexpr std::size_t kPasswordFileReadLimit = 64 * 1024;
 bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
 
-void Drain(CSerial& port) {
+void Drain(SerialPort& port) {
   while (port.ReadByte(0) != -1) {
   }
 }
 
-bool WriteLetter(CSerial& port, char letter) {
-  Pause(kLetterPauseMs);
+bool WriteLetter(SerialPort& port, char letter) {
+  port.Pause(kLetterPauseMs);
   const auto byte = static_cast<std::uint8_t>(letter);
   return port.Write(&byte, 1) == 1;
 }
 
 // "PROGRA" after an empty receive queue, drain what the radio said, then "M".
-bool Handshake(CSerial& port) {
+bool Handshake(SerialPort& port) {
   Drain(port);
   for (char letter : kHandshake.substr(0, kHandshake.size() - 1))
     if (!WriteLetter(port, letter)) break;
@@ -76,12 +76,12 @@ enum class Link { Connected, NoLink, WrongType };
 
 // The configured port first, then (when "autocom" allows) ports 1 to 255. A port the
 // search found becomes "com" only once the radio there has identified itself.
-Link Connect(CSerial& port, const std::filesystem::path& settings) {
+Link Connect(SerialPort& port, const std::filesystem::path& settings) {
   const std::string autocom = profile::GetString(settings, "setup", "autocom", "1", 9);
   const bool autoSearch = autocom.empty() || autocom.front() != '0';
   if (!port.IsOpen()) {
     port.Open(profile::GetInt(settings, "setup", "com", 1));
-    Pause(kPortSettleMs);
+    port.Pause(kPortSettleMs);
   } else if (port.BaudRate() != CSerial::kLinkBaud) {
     // A port left at the fast block speed could never complete the handshake.
     port.SetBaudRate(CSerial::kLinkBaud);
@@ -93,7 +93,7 @@ Link Connect(CSerial& port, const std::filesystem::path& settings) {
     port.Close();
     if (candidate > kLastPort) return Link::NoLink;
     if (port.Open(candidate)) {
-      Pause(kPortSettleMs);
+      port.Pause(kPortSettleMs);
       found = candidate;
     }
   }
@@ -114,7 +114,7 @@ PasswordOutcome LinkFailure(Link link) {
   return link == Link::WrongType ? PasswordOutcome::WrongType : PasswordOutcome::NoLink;
 }
 
-void AckAndListen(CSerial& port) {
+void AckAndListen(SerialPort& port) {
   port.WriteByte(kAck);
   port.ReadByte(kAckWaitMs);
 }
@@ -122,11 +122,11 @@ void AckAndListen(CSerial& port) {
 // Asks for the 16 bytes that end with the password block. Only a complete reply that
 // carries the data header and the echoed address counts: anything else could put
 // foreign bytes into the block that is then written back to the radio.
-bool ReadPasswordBlock(CSerial& port, std::array<std::uint8_t, kBlockSize>& block) {
+bool ReadPasswordBlock(SerialPort& port, std::array<std::uint8_t, kBlockSize>& block) {
   const std::array<std::uint8_t, kFrameHeader> request = {kReadRequest, static_cast<std::uint8_t>(kReadAddress >> 8),
                                                           static_cast<std::uint8_t>(kReadAddress & 0xFF),
                                                           static_cast<std::uint8_t>(kReadLength)};
-  Pause(1);
+  port.Pause(1);
   port.Write(request.data(), request.size());
   std::array<std::uint8_t, kFrameHeader + kReadLength> reply{};
   if (port.ReadBlock(reply.data(), reply.size()) != static_cast<int>(reply.size())) return false;
@@ -136,7 +136,7 @@ bool ReadPasswordBlock(CSerial& port, std::array<std::uint8_t, kBlockSize>& bloc
 }
 
 // The setting frame with the document's block: its prefix byte by byte, then the block.
-bool StoreBlock(CSerial& port, const CTavroPgmDoc& doc) {
+bool StoreBlock(SerialPort& port, const CTavroPgmDoc& doc) {
   for (std::uint8_t byte : kStoreBlockPrefix)
     if (port.WriteByte(byte) != 1) break;
   std::array<std::uint8_t, kBlockSize> block{};
@@ -208,7 +208,7 @@ PasswordMessageBox PasswordMessage(PasswordOutcome outcome) {
   return {key("IDS_ERROR"), key("IDS_ERROR"), PromptIcon::Error};
 }
 
-PasswordOutcome ProgramWithPassword(CSerial& port, CTavroPgmDoc& doc, std::string_view entered) {
+PasswordOutcome ProgramWithPassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view entered) {
   if (!PasswordLengthValid(entered)) return PasswordOutcome::LengthWrong;
   if (const Link link = Connect(port, doc.Files().SettingsPath()); link != Link::Connected) return LinkFailure(link);
   AckAndListen(port);
@@ -223,7 +223,7 @@ PasswordOutcome ProgramWithPassword(CSerial& port, CTavroPgmDoc& doc, std::strin
   return PasswordOutcome::Done;
 }
 
-PasswordOutcome ChangePassword(CSerial& port, CTavroPgmDoc& doc, std::string_view oldEntered,
+PasswordOutcome ChangePassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view oldEntered,
                                std::string_view newEntered, std::string_view newAgain) {
   if (!PasswordLengthValid(newEntered)) return PasswordOutcome::LengthWrong;
   if (newEntered != newAgain) return PasswordOutcome::NotSame;

@@ -13,7 +13,7 @@
 #include "radio/prompt.h"
 
 class AppFiles;
-class CSerial;
+class SerialPort;
 class CTavroPgmDoc;
 struct FileError;
 
@@ -57,13 +57,13 @@ PasswordMessageBox PasswordMessage(PasswordOutcome outcome);
 // the document (0x3EB-0x3EF; the always-low-power bit at 0x3EA stays the document's),
 // compares the scrambled entry with the radio's password, and on a match stores the
 // document's block 0x3EA-0x3EF in the radio. After Done the dialog refreshes the views.
-PasswordOutcome ProgramWithPassword(CSerial& port, CTavroPgmDoc& doc, std::string_view entered);
+PasswordOutcome ProgramWithPassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view entered);
 
 // "Program" of a new password: checks the two entries, connects, reads the radio's
 // password block into the document (0x3EA-0x3EF), compares the scrambled old entry with
 // the radio's password, and on a match stores the scrambled new password (an empty one
 // removes the password: FF FF FF) with the radio's other block bytes.
-PasswordOutcome ChangePassword(CSerial& port, CTavroPgmDoc& doc, std::string_view oldEntered,
+PasswordOutcome ChangePassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view oldEntered,
                                std::string_view newEntered, std::string_view newAgain);
 
 // The first line of a password file (without its line end); nullopt with error set

@@ -159,6 +159,8 @@ int CSerial::WriteByte(std::uint8_t byte) {
   return Write(&byte, 1);
 }
 
+void CSerial::Pause(int milliseconds) { ::Pause(milliseconds); }
+
 int CSerial::ReadByte(int timeoutMs) {
   std::uint8_t byte = 0;
   return ReadBlockWithin(&byte, 1, timeoutMs) == 1 ? byte : -1;

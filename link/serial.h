@@ -1,5 +1,6 @@
 #pragma once
-// CSerial: the one serial port through which the program talks to a radio.
+// SerialPort: what the exchanges with a radio need of the line; CSerial: the one serial
+// port through which the program talks to a radio.
 //
 // Port numbers 1..255 name devices: an entry n in section "ports" of setting.ini
 // wins (e.g. "1=/dev/ttyUSB0", or a pseudo-terminal), otherwise n counts the serial
@@ -17,7 +18,32 @@ std::vector<std::string> SerialDevicesPresent();
 // The device that port number n names; empty when there is none.
 std::string DevicePathForPort(const std::filesystem::path& settingsPath, int port);
 
-class CSerial {
+// The line to the radio as the protocol, password and test-mode exchanges use it. CSerial
+// is the real one; a fake that replays scripted or fuzzed replies can stand in its place.
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+
+  // Opens port n (closing an open port first); false when it cannot be opened.
+  virtual bool Open(int port) = 0;
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+  virtual int BaudRate() const = 0;
+  virtual void SetBaudRate(int baud) = 0;
+  // One write of the whole frame; the number of bytes written.
+  virtual int Write(const std::uint8_t* bytes, std::size_t count) = 0;
+  // Pauses 1 ms, then writes the byte; 1 when written.
+  virtual int WriteByte(std::uint8_t byte) = 0;
+  // The next received byte, or -1 when none came within timeoutMs (0: one look).
+  virtual int ReadByte(int timeoutMs) = 0;
+  // Collects up to count bytes within a fixed 500 ms window from the call; returns at
+  // once when they are all there.
+  virtual int ReadBlock(std::uint8_t* buffer, std::size_t count) = 0;
+  // The protocol's fixed pauses between frames and letters, in the line's time.
+  virtual void Pause(int milliseconds) = 0;
+};
+
+class CSerial final : public SerialPort {
  public:
   static constexpr int kLinkBaud = 9600;
   static constexpr int kFastBaud = 38400;
@@ -30,24 +56,21 @@ class CSerial {
 
   // Opens port n (closing an open port first); false when it cannot be opened,
   // with LastError() saying why.
-  bool Open(int port);
+  bool Open(int port) override;
   bool OpenDevice(const std::string& path);
-  void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  void Close() override;
+  bool IsOpen() const override { return fd_ >= 0; }
   const std::string& DevicePath() const { return devicePath_; }
   int LastError() const { return lastError_; }
-  int BaudRate() const { return baud_; }
+  int BaudRate() const override { return baud_; }
 
-  void SetBaudRate(int baud);
-  // One write of the whole frame; the number of bytes written.
-  int Write(const std::uint8_t* bytes, std::size_t count);
-  // Pauses 1 ms, then writes the byte; 1 when written.
-  int WriteByte(std::uint8_t byte);
-  // The next received byte, or -1 when none came within timeoutMs (0: one look).
-  int ReadByte(int timeoutMs);
-  // Collects up to count bytes within a fixed 500 ms window from the call; returns at
-  // once when they are all there.
-  int ReadBlock(std::uint8_t* buffer, std::size_t count);
+  void SetBaudRate(int baud) override;
+  int Write(const std::uint8_t* bytes, std::size_t count) override;
+  int WriteByte(std::uint8_t byte) override;
+  int ReadByte(int timeoutMs) override;
+  int ReadBlock(std::uint8_t* buffer, std::size_t count) override;
+  // Sleeps: the real line runs in real time.
+  void Pause(int milliseconds) override;
 
  private:
   // Reads until count bytes came, the window ended or the line hung up.

@@ -89,15 +89,15 @@ TestFrame SettingFrame(std::array<std::uint8_t, 8> data) {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-void Drain(CSerial& port) {
+void Drain(SerialPort& port) {
   while (port.ReadByte(0) != -1) {
   }
 }
 
 // "PROGRAM" with 15 ms before each letter; true when the radio acknowledged.
-bool Handshake(CSerial& port) {
+bool Handshake(SerialPort& port) {
   for (char letter : kHandshake) {
-    Pause(kLetterPauseMs);
+    port.Pause(kLetterPauseMs);
     const auto byte = static_cast<std::uint8_t>(letter);
     if (port.Write(&byte, 1) == 0) break;
   }
@@ -111,17 +111,17 @@ bool SameModel(const std::uint8_t* identification, const CTavroPgmDoc& doc) {
   return true;
 }
 
-void AckAndListen(CSerial& port) {
+void AckAndListen(SerialPort& port) {
   port.WriteByte(kAck);
   port.ReadByte(kAckWaitMs);
 }
 
 // The configured port (no search), three handshakes, the model check.
-TestLinkOutcome Connect(CSerial& port, const CTavroPgmDoc& doc) {
+TestLinkOutcome Connect(SerialPort& port, const CTavroPgmDoc& doc) {
   if (!port.IsOpen() && !port.Open(profile::GetInt(doc.Files().SettingsPath(), "setup", "com", 1)))
     return TestLinkOutcome::PortOpenFailed;
   port.SetBaudRate(CSerial::kLinkBaud);
-  Pause(kPortSettleMs);
+  port.Pause(kPortSettleMs);
   Drain(port);
   bool accepted = false;
   for (int attempt = 0; attempt < kHandshakeAttempts && !accepted; ++attempt) accepted = Handshake(port);
@@ -181,10 +181,10 @@ std::optional<PromptRequest> TestLinkMessage(TestLinkOutcome outcome, TestDialog
   return std::nullopt;
 }
 
-TestLinkOutcome TestConnect(CSerial& port, const CTavroPgmDoc& doc) {
+TestLinkOutcome TestConnect(SerialPort& port, const CTavroPgmDoc& doc) {
   if (const TestLinkOutcome outcome = Connect(port, doc); outcome != TestLinkOutcome::Connected) return outcome;
   const TestFrame enter = EnterTestFrame();
-  Pause(1);
+  port.Pause(1);
   port.Write(enter.data(), enter.size());
   return port.ReadByte(kAckWaitMs) == kAck ? TestLinkOutcome::Connected : TestLinkOutcome::WrongType;
 }
@@ -194,7 +194,7 @@ TestFrame ItemFrame(std::uint8_t item) { return SettingFrame({0x10, 0x80, item, 
 TestFrame PointFrame(std::uint8_t point) { return SettingFrame({0x80, 0x00, 0x00, 0x00, 0x20, 0x00, point, 0x00}); }
 TestFrame SaveFrame() { return SettingFrame({0x10, 0x00, 0x01, 0x00, 0x00, 0x80, 0x00, 0x00}); }
 
-bool SendTestFrame(CSerial& port, const TestFrame& frame) {
+bool SendTestFrame(SerialPort& port, const TestFrame& frame) {
   for (std::uint8_t byte : frame)
     if (port.WriteByte(byte) != 1) break;
   return port.ReadByte(kTestAnswerWaitMs) == kAck;
@@ -208,7 +208,7 @@ const TestItem* FindTestItem(int controlId) {
   return found == kTestItems.end() ? nullptr : found;
 }
 
-std::optional<int> ReadTestValue(CSerial& port) {
+std::optional<int> ReadTestValue(SerialPort& port) {
   port.WriteByte(kValueQuery);
   const int low = port.ReadByte(kTestAnswerWaitMs);
   const int high = port.ReadByte(kTestAnswerWaitMs);
@@ -216,7 +216,7 @@ std::optional<int> ReadTestValue(CSerial& port) {
   return low + 256 * high;
 }
 
-ItemSelection SelectTestItem(CSerial& port, const TestItem& item) {
+ItemSelection SelectTestItem(SerialPort& port, const TestItem& item) {
   const std::span<const TestStep> steps = item.Steps();
   bool lastAcknowledged = false;
   for (std::size_t k = 0; k < steps.size(); ++k) {
@@ -233,12 +233,12 @@ ItemSelection SelectTestItem(CSerial& port, const TestItem& item) {
   return selection;
 }
 
-bool PingTestRadio(CSerial& port) {
+bool PingTestRadio(SerialPort& port) {
   port.WriteByte(kPing);
   return port.ReadByte(kTestAnswerWaitMs) == kAck;
 }
 
-TestPoll PollTestRadio(CSerial& port, const TestItem* current) {
+TestPoll PollTestRadio(SerialPort& port, const TestItem* current) {
   TestPoll poll;
   if (current != nullptr && current->kind == TestItemKind::Reading) {
     poll.value = ReadTestValue(port);
@@ -259,9 +259,9 @@ int StepTestValue(int value, int spinDelta) {
   return value > 0 ? value - 1 : value;
 }
 
-void SendTestValue(CSerial& port, std::uint8_t value) { SendTestFrame(port, PointFrame(value)); }
+void SendTestValue(SerialPort& port, std::uint8_t value) { SendTestFrame(port, PointFrame(value)); }
 
-void SaveTestValue(CSerial& port) { SendTestFrame(port, SaveFrame()); }
+void SaveTestValue(SerialPort& port) { SendTestFrame(port, SaveFrame()); }
 
 std::span<const CalibrationField> CalibrationFields() { return kCalibrationFields; }
 
@@ -280,9 +280,9 @@ std::optional<std::uint8_t> CalibrationByteFromText(std::string_view text) {
   return static_cast<std::uint8_t>(number & 0xFF);
 }
 
-TestLinkOutcome ConnectForCalibration(CSerial& port, const CTavroPgmDoc& doc) { return Connect(port, doc); }
+TestLinkOutcome ConnectForCalibration(SerialPort& port, const CTavroPgmDoc& doc) { return Connect(port, doc); }
 
-TestLinkOutcome ReadCalibration(CSerial& port, CTavroPgmDoc& doc) {
+TestLinkOutcome ReadCalibration(SerialPort& port, CTavroPgmDoc& doc) {
   if (const TestLinkOutcome outcome = Connect(port, doc); outcome != TestLinkOutcome::Connected) return outcome;
   std::array<std::uint8_t, image::kCalibrationSize> area{};
   for (std::size_t offset = 0; offset < area.size(); offset += kCalibrationBlock) {
@@ -290,7 +290,7 @@ TestLinkOutcome ReadCalibration(CSerial& port, CTavroPgmDoc& doc) {
     const std::array<std::uint8_t, kFrameHeader> request = {kReadRequest, static_cast<std::uint8_t>(address >> 8),
                                                             static_cast<std::uint8_t>(address & 0xFF),
                                                             static_cast<std::uint8_t>(kCalibrationBlock)};
-    Pause(1);
+    port.Pause(1);
     port.Write(request.data(), request.size());
     std::array<std::uint8_t, kFrameHeader + kCalibrationBlock> reply{};
     if (port.ReadBlock(reply.data(), reply.size()) != static_cast<int>(reply.size())) return TestLinkOutcome::ReadFailed;
@@ -311,7 +311,7 @@ TestLinkOutcome ReadCalibration(CSerial& port, CTavroPgmDoc& doc) {
   return TestLinkOutcome::ReadDone;
 }
 
-TestLinkOutcome WriteCalibration(CSerial& port, const CTavroPgmDoc& doc) {
+TestLinkOutcome WriteCalibration(SerialPort& port, const CTavroPgmDoc& doc) {
   if (const TestLinkOutcome outcome = Connect(port, doc); outcome != TestLinkOutcome::Connected) return outcome;
   for (std::size_t offset = 0; offset < image::kCalibrationSize; offset += kCalibrationBlock) {
     const std::size_t address = image::kCalibration + offset;
@@ -319,7 +319,7 @@ TestLinkOutcome WriteCalibration(CSerial& port, const CTavroPgmDoc& doc) {
         kCalibrationWrite, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF),
         static_cast<std::uint8_t>(kCalibrationBlock)};
     for (std::size_t k = 0; k < kCalibrationBlock; ++k) frame[kFrameHeader + k] = doc.At(address + k);
-    Pause(kCalibrationFramePauseMs);
+    port.Pause(kCalibrationFramePauseMs);
     port.Write(frame.data(), frame.size());
     if (port.ReadByte(kCalibrationAckWaitMs) != kAck) return TestLinkOutcome::WriteFailed;
   }

@@ -14,7 +14,7 @@
 #include "radio/image_map.h"
 #include "radio/prompt.h"
 
-class CSerial;
+class SerialPort;
 class CTavroPgmDoc;
 
 // ---------------------------------------------------------------- access code
@@ -46,7 +46,7 @@ std::optional<PromptRequest> TestLinkMessage(TestLinkOutcome outcome, TestDialog
 // Opens the "com" port when it is closed (no port search), sets the link speed, makes
 // up to three handshakes, checks the radio's identification against the document's
 // model and puts the radio in its test state. The port stays open either way.
-TestLinkOutcome TestConnect(CSerial& port, const CTavroPgmDoc& doc);
+TestLinkOutcome TestConnect(SerialPort& port, const CTavroPgmDoc& doc);
 
 // ---------------------------------------------------------------- test frames
 
@@ -60,7 +60,7 @@ TestFrame SaveFrame();
 
 // Writes the frame byte by byte (1 ms before each, stopping when a write fails) and
 // waits up to 500 ms for the answer; true when it was the acknowledge.
-bool SendTestFrame(CSerial& port, const TestFrame& frame);
+bool SendTestFrame(SerialPort& port, const TestFrame& frame);
 
 // The alignment items of the test dialog.
 enum class TestItemKind { Reading, Adjust };
@@ -82,7 +82,7 @@ const TestItem* FindTestItem(int controlId);
 
 // The value the radio reports for the selected item: 'r', then the low and high byte
 // within 500 ms each; nullopt when either is missing.
-std::optional<int> ReadTestValue(CSerial& port);
+std::optional<int> ReadTestValue(SerialPort& port);
 
 struct ItemSelection {
   bool valueAsked = false;   // an adjust item's frames were all acknowledged: the value was read
@@ -90,10 +90,10 @@ struct ItemSelection {
 };
 // Sends the item's frames in order, stopping when a frame before the last is not
 // acknowledged; an adjust item whose last frame is acknowledged reads the value once.
-ItemSelection SelectTestItem(CSerial& port, const TestItem& item);
+ItemSelection SelectTestItem(SerialPort& port, const TestItem& item);
 
 // The 'E' ping; true when the radio acknowledged it.
-bool PingTestRadio(CSerial& port);
+bool PingTestRadio(SerialPort& port);
 
 // One tick of the test dialog's timer: a reading item reads the value, anything else
 // (no item, an adjust item) pings.
@@ -101,7 +101,7 @@ struct TestPoll {
   bool answered = false;
   std::optional<int> value;  // reading items only
 };
-TestPoll PollTestRadio(CSerial& port, const TestItem* current);
+TestPoll PollTestRadio(SerialPort& port, const TestItem* current);
 
 // The link indicator: 1 and 2 alternate while the radio answers, 0 when it did not.
 int NextIndicatorState(int state, bool answered);
@@ -110,9 +110,9 @@ int NextIndicatorState(int state, bool answered);
 // lowers it by one above 0.
 int StepTestValue(int value, int spinDelta);
 // Sends a stepped or slid value (the point frame with the value) and ignores the answer.
-void SendTestValue(CSerial& port, std::uint8_t value);
+void SendTestValue(SerialPort& port, std::uint8_t value);
 // "Save": the save frame; the answer is ignored.
-void SaveTestValue(CSerial& port);
+void SaveTestValue(SerialPort& port);
 
 // ---------------------------------------------------------------- calibration table
 
@@ -130,10 +130,10 @@ std::span<const CalibrationField> CalibrationFields();
 std::optional<std::uint8_t> CalibrationByteFromText(std::string_view text);
 
 // Connecting for the calibration table: as TestConnect without the test state.
-TestLinkOutcome ConnectForCalibration(CSerial& port, const CTavroPgmDoc& doc);
+TestLinkOutcome ConnectForCalibration(SerialPort& port, const CTavroPgmDoc& doc);
 // Connects and reads the 32 bytes of the calibration area in blocks of eight. The
 // document changes only when every block came; on ReadDone the port is closed.
-TestLinkOutcome ReadCalibration(CSerial& port, CTavroPgmDoc& doc);
+TestLinkOutcome ReadCalibration(SerialPort& port, CTavroPgmDoc& doc);
 // Connects and writes the document's calibration area with the 't' frame, eight bytes
 // at a time; on WriteDone the port is closed.
-TestLinkOutcome WriteCalibration(CSerial& port, const CTavroPgmDoc& doc);
+TestLinkOutcome WriteCalibration(SerialPort& port, const CTavroPgmDoc& doc);

@@ -1,16 +1,39 @@
 #include "link/transfer.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "link/voice_package.h"
-#include "radio/document.h"
 #include "settings/app_files.h"
 
-std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, CSerial& port, const TransferOptions& options,
-                                                const CVoicePackage* packages) {
+WriteVoiceData ReadWriteVoiceData(const std::filesystem::path& programDirectory, const CVoicePackage* packages,
+                                  bool overwriteVoice, std::span<std::uint8_t, radio_memory::kSize> buffer) {
+  const std::string selected = packages != nullptr ? packages->SelectedFileName() : std::string();
+  if (selected.empty()) {
+    if (!overwriteVoice) return {};
+    // Asked to send voice data, with no package beside the program to send.
+    return {false, FileError{"IDS_ERROR_OPENFILE", programDirectory / "*.enc", ENOENT}};
+  }
+  const std::filesystem::path file = programDirectory / selected.substr(1);
+  if (LoadVoiceData(file, buffer)) return {true, std::nullopt};
+  const int error = errno;
+  if (!overwriteVoice) return {};
+  return {false, FileError{"IDS_ERROR_OPENFILE", file, error}};
+}
+
+std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, SerialPort& port, const TransferOptions& options,
+                                                const CVoicePackage* packages, FileError* voiceError) {
   const bool isRead = options.isRead;
   std::shared_ptr<TransferJob> job(new TransferJob());
   std::fill(job->buffer_.begin(), job->buffer_.end(), 0xFF);
+  WriteVoiceData voice;
+  if (!isRead) {
+    voice = ReadWriteVoiceData(doc.Files().ProgramDirectory(), packages, options.overwriteVoice, job->buffer_);
+    if (voice.error) {
+      if (voiceError != nullptr) *voiceError = *voice.error;
+      return nullptr;
+    }
+  }
   const auto image = doc.Image();
   std::copy(image.begin(), image.end(), job->buffer_.begin());
   job->buffer_[image::kKeyAndVox] |= image::key_and_vox::kTransferFlag;
@@ -28,11 +51,7 @@ std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, CSerial& port
   params.overwriteVoice = options.overwriteVoice;
   params.configuredPort = options.configuredPort;
   params.allowPortSearch = options.allowPortSearch;
-  params.voiceDataPresent = false;
-  if (!isRead && packages != nullptr && !packages->SelectedFileName().empty()) {
-    const std::filesystem::path file = doc.Files().ProgramDirectory() / packages->SelectedFileName().substr(1);
-    params.voiceDataPresent = LoadVoiceData(file, job->buffer_);
-  }
+  params.voiceDataPresent = voice.present;
   // The worker holds the job, so buffer and parameters outlive an early-closed caller.
   job->worker_ = std::thread([job] { RunTransfer(job->params_); });
   return job;

@@ -6,13 +6,16 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <span>
 #include <thread>
 
 #include "link/protocol.h"
+#include "radio/document.h"
 #include "radio/image_map.h"
 
-class CTavroPgmDoc;
 class CVoicePackage;
 
 struct TransferOptions {
@@ -22,12 +25,26 @@ struct TransferOptions {
   bool allowPortSearch = true;
 };
 
+// The voice data a write sends after the image, decided and read before anything goes to
+// the radio: the selected voice package's, into buffer[0x400..0x7FFF]. Without
+// `overwriteVoice` a package that cannot be read (or no package at all) leaves the write
+// with the configuration only. With it the user asked for the voice data to be sent, so a
+// missing or unreadable package file, or no package at all, is a file error
+// ("IDS_ERROR_OPENFILE") and the write must not start.
+struct WriteVoiceData {
+  bool present = false;            // the buffer holds voice data to send
+  std::optional<FileError> error;  // set: nothing may be sent
+};
+WriteVoiceData ReadWriteVoiceData(const std::filesystem::path& programDirectory, const CVoicePackage* packages,
+                                  bool overwriteVoice, std::span<std::uint8_t, radio_memory::kSize> buffer);
+
 class TransferJob {
  public:
-  // Copies the image (with the transfer flag set) and, for a write, the voice data of the
-  // selected voice package, then starts the worker.
-  static std::shared_ptr<TransferJob> Start(CTavroPgmDoc& doc, CSerial& port, const TransferOptions& options,
-                                            const CVoicePackage* packages);
+  // Copies the image (with the transfer flag set) and, for a write, the voice data it sends
+  // (ReadWriteVoiceData), then starts the worker. When that voice data cannot be read nothing
+  // starts: the result is null and `voiceError`, when given, says why.
+  static std::shared_ptr<TransferJob> Start(CTavroPgmDoc& doc, SerialPort& port, const TransferOptions& options,
+                                            const CVoicePackage* packages, FileError* voiceError = nullptr);
   ~TransferJob();
 
   TransferParams& Params() { return params_; }

@@ -1,7 +1,9 @@
 #include "pages/dlg_ch.h"
 
 #include <QComboBox>
+#include <QHideEvent>
 #include <QSignalBlocker>
+#include <initializer_list>
 
 #include "radio/channel_table.h"
 #include "radio/document.h"
@@ -27,6 +29,10 @@ constexpr unsigned kCellFormat = grid_format::kCenter | grid_format::kVCenter | 
 bool IsFrequencyColumn(int column) { return column == col::kReceiveFrequency || column == col::kTransmitFrequency; }
 bool IsToneColumn(int column) { return column == col::kReceiveTone || column == col::kTransmitTone; }
 
+// An editor is open over a cell from the page opening it until its commit closes it,
+// also while the page itself is hidden behind another tab.
+bool IsOpen(const QWidget& editor) { return !editor.isHidden(); }
+
 }  // namespace
 
 CDlgCh::CDlgCh(const PageContext& context, QWidget* parent)
@@ -44,6 +50,9 @@ CDlgCh::CDlgCh(const PageContext& context, QWidget* parent)
   toneBox_ = Control<CCodeBox>(this, kToneBoxId);
   optionBox_ = Control<CAddBox>(this, kOptionBoxId);
   modelSelector_ = Control<QComboBox>(this, kModelSelectorId);
+  // An editor ended with Enter or Esc gives the focus to the page, which hands it on to
+  // the grid: the user goes on from the cell with the keyboard (arrows, typing, Enter).
+  setFocusProxy(grid_);
 
   connect(grid_, &CGridCtrl::beginEdit, this, &CDlgCh::OnBeginEdit);
   connect(frequencyEdit_, &CFreqEdit::focusLost, this, &CDlgCh::OnFrequencyEditDone);
@@ -105,6 +114,12 @@ void CDlgCh::SetUpGrid() {
 }
 
 void CDlgCh::ShowRow(int channel) {
+  // No editor stays open over rows shown afresh: its cell may now hold another value.
+  HideEditors();
+  ShowRowTexts(channel);
+}
+
+void CDlgCh::ShowRowTexts(int channel) {
   const bool used = Doc().IsChannelUsed(channel);
   const bool transmit = Doc().HasTransmitFrequency(channel);
   const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
@@ -143,7 +158,7 @@ void CDlgCh::OnBeginEdit(const GridBeginEdit& request) {
 }
 
 void CDlgCh::OnFrequencyEditDone() {
-  if (!frequencyEdit_->isVisible() || !IsFrequencyColumn(editColumn_)) return;
+  if (!IsOpen(*frequencyEdit_) || !IsFrequencyColumn(editColumn_)) return;
   CloseEditor(frequencyEdit_);
   const bool receive = editColumn_ == col::kReceiveFrequency;
   const std::string text = Doc().BandCheckedText(ToStdString(frequencyEdit_->text()), editRow_, receive, Questions());
@@ -152,7 +167,7 @@ void CDlgCh::OnFrequencyEditDone() {
 }
 
 void CDlgCh::OnToneEditDone() {
-  if (!toneBox_->isVisible() || !IsToneColumn(editColumn_)) return;
+  if (!IsOpen(*toneBox_) || !IsToneColumn(editColumn_)) return;
   CloseEditor(toneBox_);
   Doc().SetChannelTone(editRow_, editColumn_ == col::kReceiveTone, ToStdString(toneBox_->currentText()));
   ShowRow(editRow_);
@@ -161,12 +176,36 @@ void CDlgCh::OnToneEditDone() {
 void CDlgCh::OnOptionChosen(int index) {
   if (index < 0 || editRow_ < 1) return;
   col::StoreChoice(Doc(), editRow_, editColumn_, index);
-  ShowRow(editRow_);
+  // The option box stays open until it loses the focus.
+  ShowRowTexts(editRow_);
 }
 
 void CDlgCh::OnOptionBoxClosed() {
-  if (!optionBox_->isVisible()) return;
+  if (!IsOpen(*optionBox_)) return;
   CloseEditor(optionBox_);
+}
+
+void CDlgCh::CommitOpenEditor() {
+  OnFrequencyEditDone();
+  OnToneEditDone();
+  OnOptionBoxClosed();
+}
+
+void CDlgCh::HideEditors() {
+  const bool hadFocus = frequencyEdit_->hasFocus() || toneBox_->hasFocus() || optionBox_->hasFocus();
+  for (QWidget* editor : std::initializer_list<QWidget*>{frequencyEdit_, toneBox_, optionBox_}) {
+    if (IsOpen(*editor)) CloseEditor(editor);
+  }
+  if (hadFocus) grid_->setFocus();
+}
+
+void CDlgCh::hideEvent(QHideEvent* event) {
+  // A tab switch (Ctrl+Tab, Ctrl+PgDown, a click on a tab) hides the page while an editor
+  // may still have the focus: the edit is committed as leaving the cell commits it, before
+  // the focus moves on from a hidden editor. A window minimised or closing hides its pages
+  // too: that is no leave (closing has committed already).
+  if (!event->spontaneous() && window()->isVisible()) CommitOpenEditor();
+  CPage::hideEvent(event);
 }
 
 void CDlgCh::CloseEditor(QWidget* editor) {

@@ -38,12 +38,16 @@ class CDlgCh : public CPage {
 
  protected:
   void LoadControls() override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void FillModelSelector();
   void SetUpGrid();
-  // Texts, editability and colours of one channel's row, from the image.
+  // The row display rule: the in-cell editors close, then the row's texts, editability
+  // and colours come from the image.
   void ShowRow(int channel);
+  // Texts, editability and colours of one channel's row, from the image.
+  void ShowRowTexts(int channel);
   void OnBeginEdit(const GridBeginEdit& request);
   void OnFrequencyEditDone();
   void OnToneEditDone();
@@ -51,6 +55,10 @@ class CDlgCh : public CPage {
   void OnOptionBoxClosed();
   void OnModelSelected(int index);
   void CloseEditor(QWidget* editor);
+  // Commits the editor open over a cell, as its losing the focus does.
+  void CommitOpenEditor();
+  // Closes every open editor without committing it; the grid takes the focus one had.
+  void HideEditors();
 
   CGridCtrl* grid_ = nullptr;
   CFreqEdit* frequencyEdit_ = nullptr;

@@ -1,5 +1,6 @@
 #include "pages/tavro_pgm_view.h"
 
+#include <QKeyEvent>
 #include <algorithm>
 
 #include "pages/dlg_ch.h"
@@ -17,6 +18,18 @@ void CMyTab::AddPage(const QString& caption, CPage* page) {
 }
 
 CPage* CMyTab::Page(int index) const { return qobject_cast<CPage*>(widget(index)); }
+
+void CMyTab::keyPressEvent(QKeyEvent* event) {
+  // Ctrl+PgDown and Ctrl+PgUp switch pages as Ctrl+Tab and Ctrl+Shift+Tab do.
+  const int key = event->key();
+  if (event->modifiers() == Qt::ControlModifier && (key == Qt::Key_PageDown || key == Qt::Key_PageUp)) {
+    QKeyEvent tab(QEvent::KeyPress, key == Qt::Key_PageDown ? Qt::Key_Tab : Qt::Key_Backtab, Qt::ControlModifier);
+    QTabWidget::keyPressEvent(&tab);
+    event->setAccepted(tab.isAccepted());
+    return;
+  }
+  QTabWidget::keyPressEvent(event);
+}
 
 CTavroPgmView::CTavroPgmView(const PageContext& context, QWidget* parent)
     : QScrollArea(parent), context_(context), form_(new QWidget) {

@@ -19,6 +19,9 @@ class CMyTab : public QTabWidget {
   explicit CMyTab(QWidget* parent = nullptr);
   void AddPage(const QString& caption, CPage* page);
   CPage* Page(int index) const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 class CTavroPgmView : public QScrollArea {

@@ -175,6 +175,13 @@ void CDTMFEdit::keyPressEvent(QKeyEvent* event) {
 CInCellComboBox::CInCellComboBox(QWidget* parent) : QComboBox(parent) { StartClosed(*this); }
 
 void CInCellComboBox::keyPressEvent(QKeyEvent* event) {
+  // Ctrl+PgUp and Ctrl+PgDown switch the page under the editor (as Ctrl+Tab does) rather
+  // than step through the list.
+  if ((event->modifiers() & Qt::ControlModifier) &&
+      (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown)) {
+    event->ignore();
+    return;
+  }
   if (IsEnterOrEscape(*event)) {
     if (event->key() == Qt::Key_Escape) ShowText(savedText_);
     GiveFocusToParent(*this);

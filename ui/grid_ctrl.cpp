@@ -631,6 +631,7 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
   const int row = focusRow_ < 0 ? fixedRows_ : focusRow_;
   const int column = focusColumn_ < 0 ? fixedColumns_ : focusColumn_;
   const bool hasFocusCell = focusRow_ >= 0;
+  const bool control = event->modifiers() & Qt::ControlModifier;
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -655,17 +656,44 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_End:
       MoveFocusTo(LastRow(), column);
       break;
+    // Ctrl+PgUp and Ctrl+PgDown belong to the tabs around the grid: they switch pages.
     case Qt::Key_PageUp:
+      if (control) {
+        event->ignore();
+        return;
+      }
       MoveFocusTo(row - PageRowCount(), column);
       break;
     case Qt::Key_PageDown:
+      if (control) {
+        event->ignore();
+        return;
+      }
       MoveFocusTo(row + PageRowCount(), column);
       break;
     default:
+      if (BeginEditByTyping(*event)) break;
       QAbstractScrollArea::keyPressEvent(event);
       return;
   }
   event->accept();
+}
+
+bool CGridCtrl::BeginEditByTyping(const QKeyEvent& event) {
+  // Typed text: printable, with no modifier but Shift (or the keypad's). Ctrl and Alt
+  // combinations are commands, not text.
+  const QString text = event.text();
+  if (text.isEmpty() || !text.front().isPrint()) return false;
+  if (event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) return false;
+  if (focusRow_ < 0 || focusColumn_ < 0) return false;
+  EditCell(focusRow_, focusColumn_);
+  // The page opened its editor over the cell and gave it the focus: the key is the first
+  // one typed there, as it would be in the cell itself.
+  QWidget* editor = window()->focusWidget();
+  if (editor == nullptr || editor == this) return false;
+  QKeyEvent typed(QEvent::KeyPress, event.key(), event.modifiers(), text, event.isAutoRepeat(), event.count());
+  QCoreApplication::sendEvent(editor, &typed);
+  return true;
 }
 
 // Tab and Shift+Tab walk through the cells, row by row; past the last or before the

@@ -1,8 +1,9 @@
 #pragma once
 // CGridCtrl: the table widget of the channel and signalling pages. A grid of text
 // cells with fixed heading rows and columns, scrolling and keyboard navigation. It
-// edits nothing itself: when the user asks to edit a cell it emits beginEdit with
-// the cell and its screen rectangle, and the page opens its own editor there.
+// edits nothing itself: when the user asks to edit a cell (a click, Enter, or a
+// character typed into it) it emits beginEdit with the cell and its screen rectangle,
+// and the page opens its own editor there; a typed character goes on to that editor.
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -13,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+class QKeyEvent;
 class QPainter;
 
 // Text drawing flags of a cell (the platform's text-drawing flags).
@@ -173,6 +175,9 @@ class CGridCtrl : public QAbstractScrollArea {
   int PageRowCount() const;
   // Makes (row, column), clamped to the non-fixed cells, the focus cell and shows it.
   void MoveFocusTo(int row, int column);
+  // A character typed into the focus cell asks to edit it and goes to the editor the
+  // page opens; false when the key is not typed text or no editor took the focus.
+  bool BeginEditByTyping(const QKeyEvent& event);
   // Repaint the viewport, or a part of it (nothing for an empty rectangle), unless
   // drawing is switched off.
   void Repaint();

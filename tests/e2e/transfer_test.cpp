@@ -2,14 +2,22 @@
 // corvane-radio-sim on the other side.
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <stdexcept>
+#include <thread>
 
 #include "link/serial.h"
 #include "link/transfer.h"
 #include "link/voice_package.h"
+#include "link/wire.h"
 #include "radio/document.h"
 #include "settings/profile.h"
 #include "tests/e2e/sim_process.h"
@@ -190,6 +198,66 @@ TEST_F(TransferTest, PortSearchFindsTheRadioAndKeepsThePortOnlyAfterItIdentified
   for (int fd : silent) ::close(fd);
 }
 
+// Terminals nobody answers on, mapped to ports 1 to `count`; closed with the fixture.
+class SilentPorts {
+ public:
+  SilentPorts(int count, const std::function<void(int, const std::string&)>& map) {
+    for (int port = 1; port <= count; ++port) {
+      int master = -1, slave = -1;
+      char name[256];
+      if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+      fds_.insert(fds_.end(), {master, slave});
+      map(port, name);
+    }
+  }
+  ~SilentPorts() {
+    for (int fd : fds_) ::close(fd);
+  }
+
+ private:
+  std::vector<int> fds_;
+};
+
+TEST_F(TransferTest, ACancelEndsThePortSearchAtTheNextPort) {
+  constexpr int kSilentPorts = 12;
+  const SilentPorts silent(kSilentPorts, [this](int port, const std::string& name) { MapPort(port, name); });
+  Setup("com", "1");
+  Setup("autocom", "1");
+  CTavroPgmDoc target(files_);
+  const std::shared_ptr<TransferJob> job = Start(target, true);
+  TransferState state = job->State();
+  while (state != TransferState::SearchingPort && !IsFinal(state)) state = WaitWhile(*job, state);
+  ASSERT_EQ(state, TransferState::SearchingPort);
+  job->Cancel();
+  job->Wait();
+  EXPECT_EQ(job->State(), TransferState::NoLink);
+  // The port the search had opened when it stopped: far from the last silent one.
+  EXPECT_LT(job->Params().progress.load(), kSilentPorts);
+  EXPECT_EQ(profile::GetInt(files_.SettingsPath(), "setup", "com", 0), 1);
+}
+
+// The cable and the radio get 100 ms after the port opened before the first handshake letter,
+// also when the caller opened the port itself.
+TEST_F(TransferTest, APortOpenedByTheCallerSettlesBeforeTheHandshake) {
+  int master = -1, slave = -1;
+  char name[256];
+  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  ASSERT_TRUE(port_.OpenDevice(name));
+  const auto opened = std::chrono::steady_clock::now();
+  CTavroPgmDoc target(files_);
+  const std::shared_ptr<TransferJob> job = Start(target, true);
+  pollfd ready{master, POLLIN, 0};
+  ASSERT_EQ(::poll(&ready, 1, 10000), 1);
+  const auto firstByte = std::chrono::steady_clock::now();
+  char letter = 0;
+  ASSERT_EQ(::read(master, &letter, 1), 1);
+  EXPECT_EQ(letter, 'P');
+  EXPECT_GE(firstByte - opened, std::chrono::milliseconds(wire::kPortSettleMs));
+  EXPECT_EQ(Finish(*job, target), TransferState::NoLink);
+  ::close(master);
+  ::close(slave);
+}
+
 TEST_F(TransferTest, EveryFaultEndsInItsState) {
   struct Case {
     std::vector<std::string> options;
@@ -339,9 +407,56 @@ TEST_F(VoiceTransferTest, AnEmptyPackageSendsOnlyTheInvalidationAndNoPackageSend
   // Without any package the configuration is still written and the radio's voice data kept.
   const CVoicePackage none(scratch_.Path() / "no-such-folder");
   StartRadio({"--generation", "2", "--band", kModel2Band});
-  EXPECT_EQ(Finish(*Start(doc_, false, true, &none), doc_), TransferState::WriteDone);
+  EXPECT_EQ(Finish(*Start(doc_, false, false, &none), doc_), TransferState::WriteDone);
   SavedMemory();
   EXPECT_TRUE(VoiceFramesSent().empty());
+}
+
+// Voice data asked for ("Overwrite voice data") that cannot be read stops the write before
+// anything is sent; without the option the configuration alone is written, as always.
+TEST_F(VoiceTransferTest, VoiceDataThatCannotBeReadIsAFileErrorOnlyWhenAskedFor) {
+  WritePackage("gone.enc", 0x03, {0x0400});
+  const CVoicePackage listed(home_.Path());
+  ASSERT_EQ(listed.Count(), 1u);
+  std::filesystem::remove(home_.Path() / "gone.enc");  // after the catalogue was made
+  const CVoicePackage none(home_.Path());
+  ASSERT_EQ(none.Count(), 0u);
+  struct Case {
+    const char* name;
+    const CVoicePackage* packages;
+    bool overwrite;
+    std::filesystem::path errorPath;  // empty: the configuration is written
+  };
+  const std::vector<Case> cases = {
+      {"package file gone, overwrite", &listed, true, home_.Path() / "gone.enc"},
+      {"no package, overwrite", &none, true, home_.Path() / "*.enc"},
+      {"package file gone", &listed, false, {}},
+      {"no package", &none, false, {}},
+  };
+  FillChannels(doc_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartRadio({"--generation", "2", "--band", kModel2Band});
+    TransferOptions options;
+    options.isRead = false;
+    options.overwriteVoice = c.overwrite;
+    FileError error;
+    const std::shared_ptr<TransferJob> job = TransferJob::Start(doc_, port_, options, c.packages, &error);
+    if (!c.errorPath.empty()) {
+      EXPECT_EQ(job, nullptr);
+      EXPECT_EQ(error.textKey, "IDS_ERROR_OPENFILE");
+      EXPECT_EQ(error.path, c.errorPath);
+      EXPECT_EQ(error.systemError, ENOENT);
+      EXPECT_EQ(SavedMemory().substr(image::ChannelOffset(1), 4), std::string(4, '\xFF'));
+      EXPECT_TRUE(test::ReadSimLog(Log()).empty());
+    } else {
+      ASSERT_NE(job, nullptr);
+      EXPECT_EQ(Finish(*job, doc_), TransferState::WriteDone);
+      EXPECT_EQ(SavedMemory().substr(image::ChannelOffset(1), 4), ImageOf(doc_).substr(image::ChannelOffset(1), 4));
+      EXPECT_TRUE(VoiceFramesSent().empty());
+    }
+    port_.Close();
+  }
 }
 
 // corvane-cli read and write, as a script uses them.
@@ -382,6 +497,51 @@ TEST_F(CliTransferTest, ReadSavesTheRadioAndWriteAsksBeforeAnotherModel) {
   StartRadio({"--generation", "2", "--model-id", "0102030405060708"});
   EXPECT_EQ(Cli({"write", "--yes", "--device", radio_->PtyPath(), read}).status, 0);
   EXPECT_EQ(ImageOf(SavedMemory()).substr(image::ChannelOffset(1), 16), ImageOf(doc_).substr(image::ChannelOffset(1), 16));
+}
+
+TEST_F(CliTransferTest, OverwriteVoiceWithoutAPackageFailsBeforeAnythingIsSent) {
+  FillChannels(doc_);
+  FileError error;
+  const std::string file = (scratch_ / "mine.vxp").string();
+  ASSERT_TRUE(doc_.OnSaveDocument(file, error));
+
+  // No voice package beside the program.
+  StartRadio({"--generation", "2", "--band", kModel2Band});
+  const Result refused = Cli({"write", "--overwrite-voice", "--device", radio_->PtyPath(), file});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(refused.err.starts_with(files_.GetText("IDS_ERROR_OPENFILE") + " ")) << refused.err;
+  EXPECT_NE(refused.err.find((home_.Path() / "*.enc").string()), std::string::npos) << refused.err;
+  EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+  EXPECT_EQ(SavedMemory().substr(image::ChannelOffset(1), 4), std::string(4, '\xFF'));
+  EXPECT_TRUE(test::ReadSimLog(Log()).empty());
+
+  // Not asked for: the configuration is written.
+  StartRadio({"--generation", "2", "--band", kModel2Band});
+  const Result written = Cli({"write", "--device", radio_->PtyPath(), file});
+  EXPECT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(SavedMemory().substr(image::ChannelOffset(1), 4), ImageOf(doc_).substr(image::ChannelOffset(1), 4));
+}
+
+// A device named on the command line is opened before the transfer starts; the cable and
+// the radio still get their 100 ms before the first handshake letter.
+TEST_F(CliTransferTest, ANamedDeviceSettlesBeforeTheHandshake) {
+  int master = -1, slave = -1;
+  char name[256];
+  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  // Nothing answers: the read ends with no link after the handshake.
+  const auto started = std::chrono::steady_clock::now();  // before the command opens the device
+  std::thread read([&] { Cli({"read", "--device", name, (scratch_ / "never.vxp").string()}); });
+  pollfd ready{master, POLLIN, 0};
+  const int polled = ::poll(&ready, 1, 10000);
+  const auto firstByte = std::chrono::steady_clock::now();
+  char letter = 0;
+  const ssize_t got = polled == 1 ? ::read(master, &letter, 1) : -1;
+  read.join();
+  ::close(master);
+  ::close(slave);
+  ASSERT_EQ(got, 1);
+  EXPECT_EQ(letter, 'P');
+  EXPECT_GE(firstByte - started, std::chrono::milliseconds(wire::kPortSettleMs));
 }
 
 TEST_F(CliTransferTest, AFailedReadReportsItsMessageAndWritesNoFile) {

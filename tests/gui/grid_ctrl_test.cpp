@@ -138,6 +138,8 @@ class GridCtrlTest : public QObject {
   void editRequests();
   void keyboardNavigation_data();
   void keyboardNavigation();
+  void typingIntoACellBeginsItsEdit_data();
+  void typingIntoACellBeginsItsEdit();
   void cellOperationsOutsideTableAreIgnored_data();
   void cellOperationsOutsideTableAreIgnored();
   void newCellsAndFontChange();
@@ -266,6 +268,9 @@ void GridCtrlTest::keyboardNavigation_data() {
   QTest::newRow("page up") << 16 << 4 << int(Qt::Key_PageUp) << none << 11 << 4 << true;
   QTest::newRow("page up stops at the first row") << 3 << 4 << int(Qt::Key_PageUp) << none << 1 << 4 << true;
   QTest::newRow("without a focus cell: first cell") << -1 << -1 << int(Qt::Key_Down) << none << 1 << 1 << true;
+  // Ctrl+PgUp and Ctrl+PgDown switch the tabs around the grid; the focus cell stays.
+  QTest::newRow("ctrl+page down is left to the tabs") << 1 << 4 << int(Qt::Key_PageDown) << int(Qt::ControlModifier) << 1 << 4 << true;
+  QTest::newRow("ctrl+page up is left to the tabs") << 16 << 4 << int(Qt::Key_PageUp) << int(Qt::ControlModifier) << 16 << 4 << true;
 }
 
 // Navigation keeps the focus among the data cells and scrolls it fully into view,
@@ -307,6 +312,57 @@ void GridCtrlTest::keyboardNavigation() {
   QCOMPARE(window->edits.front().row, expectRow);
   QCOMPARE(window->edits.front().column, expectColumn);
   QCOMPARE(window->edits.front().screenRect, QRect(grid->viewport()->mapToGlobal(focusRect.topLeft()), focusRect.size()));
+}
+
+void GridCtrlTest::typingIntoACellBeginsItsEdit_data() {
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<int>("modifiers");
+  QTest::addColumn<bool>("readOnly");
+  QTest::addColumn<QString>("edited");  // what reaches the editor; empty: no edit asked
+  const int none = Qt::NoModifier;
+  QTest::newRow("digits") << "146.5" << none << false << "146.5";
+  QTest::newRow("upper-case letters") << "D023N" << int(Qt::ShiftModifier) << false << "D023N";
+  QTest::newRow("on a read-only cell") << "146" << none << true << "";
+  QTest::newRow("a Ctrl shortcut is no typing") << "c" << int(Qt::ControlModifier) << false << "";
+  QTest::newRow("an Alt key is no typing") << "f" << int(Qt::AltModifier) << false << "";
+}
+
+// A character typed into the focus cell asks to edit it, as Enter does, and it is the first
+// character the page's editor gets; the keys after it go to the editor, which has the focus.
+void GridCtrlTest::typingIntoACellBeginsItsEdit() {
+  QFETCH(QString, typed);
+  QFETCH(int, modifiers);
+  QFETCH(bool, readOnly);
+  QFETCH(QString, edited);
+  auto window = ShowGrid();
+  QVERIFY(window);
+  CGridCtrl* grid = window->grid;
+  QTRY_VERIFY(grid->hasFocus());
+  // The page's part: an editor over the cell, with the cell's text selected.
+  QLineEdit* editor = window->neighbour;
+  QObject::connect(grid, &CGridCtrl::beginEdit, editor, [editor](const GridBeginEdit& request) {
+    editor->setText(request.cell.text);
+    editor->selectAll();
+    editor->setFocus();
+  });
+  grid->SetFocusCell(5, 3);
+  if (readOnly) grid->SetItemState(5, 3, grid->GetItemState(5, 3) | grid_state::kReadOnly);
+
+  for (const QChar c : typed) {
+    QTest::keyClick(QApplication::focusWidget(), c.toLatin1(), Qt::KeyboardModifiers(modifiers));
+  }
+
+  if (edited.isEmpty()) {
+    QVERIFY(window->edits.empty());
+    QVERIFY(grid->hasFocus());
+    QCOMPARE(editor->text(), QString());
+    return;
+  }
+  QCOMPARE(window->edits.size(), size_t{1});
+  QCOMPARE(window->edits.front().row, 5);
+  QCOMPARE(window->edits.front().column, 3);
+  QVERIFY(editor->hasFocus());
+  QCOMPARE(editor->text(), edited);  // the first character replaced the cell's text
 }
 
 void GridCtrlTest::cellOperationsOutsideTableAreIgnored_data() {

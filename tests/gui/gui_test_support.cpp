@@ -1,6 +1,9 @@
 #include "tests/gui/gui_test_support.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QSettings>
+#include <QTimer>
 
 namespace test {
 
@@ -30,6 +33,14 @@ PromptAnswer ScriptedMessageBoxes::Answer(const MessageBoxCall& call) {
     return answer;
   }
   return call.buttons == PromptButtons::YesNoCancel ? PromptAnswer::No : PromptAnswer::Ok;
+}
+
+EventsDuringWait::EventsDuringWait() {
+  QTimer::singleShot(0, &timerOwner_, [this] {
+    ran = true;
+    const QCursor* cursor = QApplication::overrideCursor();
+    busyCursor = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+  });
 }
 
 }  // namespace test

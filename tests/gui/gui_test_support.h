@@ -2,6 +2,7 @@
 // Shared pieces of the window tests: the message-box answerer that plays the user,
 // and the fixtures of the unit and end-to-end tests (program directory, simulator).
 
+#include <QObject>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -41,6 +42,17 @@ class ScriptedMessageBoxes {
   PromptAnswer Answer(const MessageBoxCall& call);
   std::deque<PromptAnswer> answers_;
   std::vector<MessageBoxCall> shown_;
+};
+
+// Arms a zero-time timer that notes whether it ran while the window thread waited, and
+// whether the busy cursor showed then: the window stayed alive under a busy cursor.
+struct EventsDuringWait {
+  EventsDuringWait();
+  bool ran = false;
+  bool busyCursor = false;
+
+ private:
+  QObject timerOwner_;  // a test that ends first takes the timer with it
 };
 
 }  // namespace test

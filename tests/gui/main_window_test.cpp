@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
@@ -104,6 +105,24 @@ class MainWindowTest : public QObject {
   void ActivateFrame() {
     QApplication::setActiveWindow(&Frame());
     QVERIFY(QTest::qWaitForWindowActive(&Frame()));
+  }
+  // Keys as the user presses them: each goes to whichever widget has the focus then.
+  static void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+  }
+  static void Type(const QString& text) {
+    for (const QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+  }
+  // Drops `file` on the main window as a file manager does.
+  void DropOnFrame(const QString& file) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &drop);
+    QVERIFY(drop.isAccepted());
   }
 
  private slots:
@@ -337,17 +356,65 @@ class MainWindowTest : public QObject {
     QCOMPARE(Frame().windowTitle(), QStringLiteral("default - Corvane"));
   }
 
-  void aDroppedFileOpens() {
+  void aDroppedFileOpensAfterTheDropHasEnded() {
     const std::filesystem::path file = SavedFile("dropped.vxp");
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
-    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&Frame(), &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&Frame(), &drop);
-    QCOMPARE(Frame().windowTitle(), QStringLiteral("dropped.vxp - Corvane"));
+    Doc().SetChannelFrequency(3, true, "442.000000", App().Questions());
+    test::ScriptedMessageBoxes boxes;  // No: the unsaved change is dropped
+    bool inDrop = false;
+    std::vector<bool> askedInDrop;
+    boxes.onShow = [&](const MessageBoxCall&) { askedInDrop.push_back(inDrop); };
+    inDrop = true;
+    DropOnFrame(QString::fromStdString(file.string()));
+    inDrop = false;
+    // The program the file came from is not kept waiting on our questions.
+    QVERIFY(boxes.Shown().empty());
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("default - Corvane"));
+    QTRY_COMPARE(Frame().windowTitle(), QStringLiteral("dropped.vxp - Corvane"));
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_SAVE_CHANGES"});
+    QCOMPARE(askedInDrop, std::vector<bool>{false});
     QCOMPARE(ChannelPage().Grid().GetItemText(1, 1), QStringLiteral("440.125000"));
+    QVERIFY(!Doc().IsChannelUsed(3));
+  }
+
+  // However the file is named, the questions show its full path.
+  void theSaveQuestionShowsTheFullPathOfAnOpenedFile_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("command line") << "command line";
+    QTest::newRow("Open dialog") << "open dialog";
+    QTest::newRow("recent file") << "recent file";
+    QTest::newRow("drop") << "drop";
+  }
+  void theSaveQuestionShowsTheFullPathOfAnOpenedFile() {
+    QFETCH(QString, way);
+    SavedFile("named.vxp");
+    std::filesystem::create_directory(*dir_ / "sub");
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(QString::fromStdString(dir_->Path().string())));
+    const std::filesystem::path full = std::filesystem::current_path() / "named.vxp";
+    const QString typed = QStringLiteral("./sub/../named.vxp");
+    if (way == "command line") {
+      app_.reset();
+      app_ = Start({typed});
+    } else if (way == "open dialog") {
+      SetFileDialogAnswerer([&](const FileDialogCall&) { return std::optional<std::filesystem::path>(typed.toStdString()); });
+      Frame().OnCommand(command::kFileOpen);
+    } else if (way == "recent file") {
+      QSettings(QSettings::IniFormat, QSettings::UserScope, QString::fromLatin1(CTavroPgmApp::kSettingsKey),
+                QStringLiteral("Corvane"))
+          .setValue("Recent File List/File1", typed);
+      Frame().OnCommand(command::kFirstRecentFile);
+    } else {
+      DropOnFrame(QDir::currentPath() + QLatin1Char('/') + typed);
+    }
+    QTRY_COMPARE(Frame().windowTitle(), QStringLiteral("named.vxp - Corvane"));
+    QVERIFY(QDir::setCurrent(previous));
+
+    Doc().SetChannelFrequency(2, true, "441.000000", App().Questions());
+    test::ScriptedMessageBoxes boxes({PromptAnswer::Cancel});
+    Frame().OnCommand(command::kFileSave);
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_WARN_SAVE"});
+    QCOMPARE(boxes.Shown()[0].text, App().Files().GetText("IDS_WARN_SAVE") + full.string());
+    QCOMPARE(App().RecentFiles().value(0).toStdString(), full.string());
   }
 
   void theRecentFileListKeepsFourMostRecentFirst() {
@@ -407,6 +474,56 @@ class MainWindowTest : public QObject {
     QCOMPARE(Frame().View().Tabs().tabText(3), QStringLiteral("Selective Calling"));
   }
 
+  // The user's size stays: New, Open and a drop only grow a window too small for the form.
+  void theWindowKeepsTheUsersSize_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("command");
+    for (const char* window : {"larger", "maximised", "full screen", "too small"}) {
+      for (const char* command : {"New", "Open", "drop"}) {
+        QTest::addRow("%s, %s", window, command) << window << command;
+      }
+    }
+  }
+  void theWindowKeepsTheUsersSize() {
+    QFETCH(QString, window);
+    QFETCH(QString, command);
+    const std::filesystem::path file = SavedFile("sized.vxp");
+    const QSize fitted = Frame().size();
+    const QSize screen = Frame().screen()->availableGeometry().size();
+    const QSize larger = fitted + QSize(200, 150);
+    QVERIFY2(larger.width() < screen.width() && larger.height() < screen.height(), "the screen leaves no room to grow");
+    if (window == "larger") {
+      Frame().resize(larger);
+    } else if (window == "maximised") {
+      Frame().showMaximized();
+    } else if (window == "full screen") {
+      Frame().showFullScreen();
+    } else {
+      Frame().resize(fitted / 2);
+    }
+    QTRY_VERIFY(Frame().size() != fitted);
+    const QSize before = Frame().size();
+    const Qt::WindowStates state = Frame().windowState();
+
+    test::ScriptedMessageBoxes boxes;
+    if (command == "New") {
+      Frame().OnCommand(command::kFileNew);
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_WARN_CLEAR"});
+    } else if (command == "Open") {
+      QVERIFY(App().OpenDocumentFile(file));
+    } else {
+      DropOnFrame(QString::fromStdString(file.string()));
+      QTRY_COMPARE(Frame().windowTitle(), QStringLiteral("sized.vxp - Corvane"));
+    }
+    QCOMPARE(Frame().windowState(), state);
+    if (window == "too small") {
+      QCOMPARE(Frame().size(), fitted);  // grown to show the form again
+    } else {
+      QCOMPARE(Frame().size(), before);
+    }
+    Frame().showNormal();
+  }
+
   void theWindowShowsTheWholeFormAsFarAsTheScreenAllows() {
     // The frame fits the form in each direction, unless the screen is smaller.
     const QSize form = Frame().View().FormSize();
@@ -447,6 +564,162 @@ class MainWindowTest : public QObject {
     editor.clear();
     QTest::keyClick(&editor, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(editor.text(), QStringLiteral("441.5"));
+  }
+
+  // Enter and Esc in a cell's editor give the focus back to the grid on that cell: a column
+  // fills from the keyboard alone.
+  void theKeyboardFillsAColumnWithoutTheMouse() {
+    ActivateFrame();
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.setFocus();
+    test::ScriptedMessageBoxes boxes;
+    Press(Qt::Key_Down);  // the first key shows where the focus cell is: channel 1
+    Press(Qt::Key_Return);
+    const QStringList frequencies = {"440.125", "441.5", "442", "445.25"};
+    for (int index = 0; index < frequencies.size(); ++index) {
+      const int channel = index + 1;
+      Type(frequencies[index]);  // into the editor that Enter or the first digit opened
+      Press(Qt::Key_Return);
+      QCOMPARE(QApplication::focusWidget(), &grid);
+      QCOMPARE(grid.FocusRow(), channel);
+      QCOMPARE(grid.FocusColumn(), 1);
+      Press(Qt::Key_Down);
+    }
+    QVERIFY(boxes.Shown().empty());
+    for (int index = 0; index < frequencies.size(); ++index) {
+      const int channel = index + 1;
+      QCOMPARE(QString::fromStdString(Doc().ChannelFrequencyText(channel, true)).toDouble(), frequencies[index].toDouble());
+      QCOMPARE(grid.GetItemText(channel, 1), QString::fromStdString(Doc().ChannelFrequencyText(channel, true)));
+    }
+
+    // Esc leaves the cell as it was, and the arrows go on from it.
+    QCOMPARE(grid.FocusRow(), 5);
+    Type("446");
+    QVERIFY(ChannelPage().FrequencyEdit().isVisible());
+    Press(Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), &grid);
+    QVERIFY(!Doc().IsChannelUsed(5));
+    Press(Qt::Key_Up);
+    QCOMPARE(grid.FocusRow(), 4);
+
+    // The tone column's code box too: typing opens it with the first character.
+    Press(Qt::Key_Right);
+    Type("88.5");
+    QVERIFY(ChannelPage().ToneBox().isVisible());
+    Press(Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), &grid);
+    QCOMPARE(Doc().ToneToText(4, true), std::string("88.5"));
+    QCOMPARE(grid.FocusColumn(), 2);
+    QVERIFY(!grid.HasExternalEditor());
+  }
+
+  // A tab switch in the middle of a cell edit commits it, as leaving the cell does, and no
+  // editor is left over the cell.
+  void switchingTabsDuringACellEditCommitsIt_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("backKey");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("frequency, Ctrl+Tab")
+        << 1 << int(Qt::Key_Tab) << int(Qt::Key_Backtab) << "440.125" << "440.125000";
+    QTest::newRow("frequency, Ctrl+PgDown")
+        << 1 << int(Qt::Key_PageDown) << int(Qt::Key_PageUp) << "440.125" << "440.125000";
+    QTest::newRow("tone, Ctrl+Tab") << 2 << int(Qt::Key_Tab) << int(Qt::Key_Backtab) << "D023N" << "D023N";
+    QTest::newRow("tone, Ctrl+PgDown") << 2 << int(Qt::Key_PageDown) << int(Qt::Key_PageUp) << "D023N" << "D023N";
+  }
+  void switchingTabsDuringACellEditCommitsIt() {
+    QFETCH(int, column);
+    QFETCH(int, key);
+    QFETCH(int, backKey);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    Doc().SetChannelFrequency(2, true, "441.000000", App().Questions());
+    Doc().SetModifiedFlag(false);
+    Frame().View().OnUpdate();
+    ActivateFrame();
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.setFocus();
+    const int row = column == 1 ? 1 : 2;
+    grid.SetFocusCell(row, column);
+    Press(Qt::Key_Return);
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor == &ChannelPage().FrequencyEdit() || editor == &ChannelPage().ToneBox());
+    Type(typed);
+
+    test::ScriptedMessageBoxes boxes;
+    Press(Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(Frame().View().Tabs().currentIndex(), 1);
+    QVERIFY(boxes.Shown().empty());
+    QVERIFY(Doc().IsModified());
+    QCOMPARE(grid.GetItemText(row, column), shown);
+    QVERIFY(editor->isHidden());
+    QVERIFY(!grid.HasExternalEditor());
+
+    Press(Qt::Key(backKey), backKey == Qt::Key_Backtab ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+    QCOMPARE(Frame().View().Tabs().currentIndex(), 0);
+    for (QWidget* each : std::initializer_list<QWidget*>{&ChannelPage().FrequencyEdit(), &ChannelPage().ToneBox(),
+                                                         &ChannelPage().OptionBox()}) {
+      QVERIFY(!each->isVisible());
+    }
+    QCOMPARE(grid.GetItemText(row, column), shown);
+  }
+
+  // A reload shows the rows afresh: an editor still open (a recent file chosen from the menu
+  // while a cell was edited) closes, and its text never reaches the configuration opened.
+  void aReloadClosesAnEditorLeftOpen() {
+    const std::filesystem::path file = SavedFile("reopened.vxp");
+    QVERIFY(App().OpenDocumentFile(file));
+    ActivateFrame();
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.setFocus();
+    grid.SetFocusCell(1, 1);
+    Press(Qt::Key_Return);
+    CFreqEdit& editor = ChannelPage().FrequencyEdit();
+    QVERIFY(editor.hasFocus());
+    Type("446");
+
+    test::ScriptedMessageBoxes boxes;
+    Frame().OnCommand(command::kFirstRecentFile);  // the same file again; nothing to ask
+    QVERIFY(boxes.Shown().empty());
+    QVERIFY(editor.isHidden());
+    QVERIFY(!grid.HasExternalEditor());
+    QCOMPARE(grid.GetItemText(1, 1), QStringLiteral("440.125000"));
+    Frame().View().Tabs().setFocus();  // whatever takes the focus next
+    QCOMPARE(Doc().ChannelFrequencyText(1, true), std::string("440.125000"));
+    QVERIFY(!Doc().IsModified());
+  }
+
+  // A write cancelled in the second a first-generation radio takes after the last block
+  // leaves its worker running; closing the program waits for it with the window still
+  // drawn under a busy cursor, then frees the port.
+  void closingWaitsForACancelledTransferWithoutFreezing() {
+    test::TempDir scratch;
+    test::RecordingRadio radio(scratch.Path(), {"--generation", "1", "--band", "0000004700000040"});
+    const AppFiles& files = App().Files();
+    files.WriteSetting("ports", "1", radio.PtyPath());
+    files.WriteSetting("setup", "com", "1");
+    files.WriteSetting("setup", "autocom", "0");
+    Doc().SetChannelFrequency(1, true, "440.125000", App().Questions());
+    {
+      CWRDlg write(TransferContext{files, Doc(), App().Port(), nullptr, {}}, false, &Frame());
+      write.show();
+      QTest::mouseClick(Control<QPushButton>(&write, kIdOk), Qt::LeftButton);
+      auto* progress = Control<QLabel>(&write, 1302);
+      const QString full = QString::fromStdString(files.GetText("IDS_PROMPT_WRITE")) + " 100%";
+      QTRY_VERIFY_WITH_TIMEOUT(progress->text() == full || !write.isVisible(), 30000);
+      QCOMPARE(progress->text(), full);
+      QTest::mouseClick(Control<QPushButton>(&write, kIdCancel), Qt::LeftButton);
+    }
+
+    test::EventsDuringWait wait;
+    test::ScriptedMessageBoxes boxes;  // No: the configuration is not saved
+    QVERIFY(Frame().close());
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_SAVE_CHANGES"});
+    QVERIFY(wait.ran);
+    QVERIFY(wait.busyCursor);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(!App().Port().IsOpen());
   }
 
   void closingWhileACellIsEditedStoresTheEditBeforeTheQuestion() {

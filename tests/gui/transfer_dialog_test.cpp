@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/port_dlg.h"
 #include "dialogs/wr_dlg.h"
 #include "link/serial.h"
 #include "link/voice_package.h"
@@ -125,6 +127,12 @@ class TransferDialogTest : public QObject {
   void closingDuringATransferReturnsAtOnceAndFreesThePort();
   void writeOffersTheVoiceOptionAndFillsTheBarAtFullProgress_data();
   void writeOffersTheVoiceOptionAndFillsTheBarAtFullProgress();
+  void overwriteVoiceWithoutReadableVoiceDataShowsTheFileErrorAndSendsNothing_data();
+  void overwriteVoiceWithoutReadableVoiceDataShowsTheFileErrorAndSendsNothing();
+  void theDialogOpensWithWhatToDoBeforeOk_data();
+  void theDialogOpensWithWhatToDoBeforeOk();
+  void theNextUseOfThePortWaitsForACancelledWorkerWithoutFreezing_data();
+  void theNextUseOfThePortWaitsForACancelledWorkerWithoutFreezing();
 
  private:
   std::unique_ptr<Bench> bench_;
@@ -389,6 +397,126 @@ void TransferDialogTest::writeOffersTheVoiceOptionAndFillsTheBarAtFullProgress()
       overwriteVoice ? std::vector<std::string>{"77 7F F8 08", "77 04 00 40", "77 10 00 40", "77 7F C0 40"}
                      : std::vector<std::string>{};
   QCOMPARE(voiceFrames, expected);
+}
+
+void TransferDialogTest::overwriteVoiceWithoutReadableVoiceDataShowsTheFileErrorAndSendsNothing_data() {
+  QTest::addColumn<bool>("packageListed");
+  QTest::newRow("the chosen package file is gone") << true;
+  QTest::newRow("no voice package") << false;
+}
+
+void TransferDialogTest::overwriteVoiceWithoutReadableVoiceDataShowsTheFileErrorAndSendsNothing() {
+  QFETCH(bool, packageListed);
+  Bench& b = *bench_;
+  const std::filesystem::path package = b.home.Path() / "voice.enc";
+  if (packageListed) b.home.Write("voice.enc", std::string(CVoicePackage::kFileSize, '\x11'));
+  b.voices = std::make_unique<CVoicePackage>(b.home.Path());
+  QCOMPARE(b.voices->Count(), std::size_t{packageListed ? 1u : 0u});
+  std::filesystem::remove(package);  // after the program listed the packages
+  b.StartRadio({"--generation", "2", "--band", kModel2Band});
+  b.FillChannels(b.doc);
+
+  CWRDlg dialog(b.Context(), false);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  QTest::mouseClick(OverwriteVoice(dialog), Qt::LeftButton);
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+
+  QCOMPARE(b.messages.Keys(), std::vector<std::string>{"IDS_ERROR_OPENFILE"});
+  const MessageBoxCall& shown = b.messages.Shown()[0];
+  const std::string missing = packageListed ? package.string() : (b.home.Path() / "*.enc").string();
+  QVERIFY2(shown.text.starts_with(b.files.GetText("IDS_ERROR_OPENFILE") + " " + missing), shown.text.c_str());
+  QCOMPARE(shown.caption, b.files.GetText("IDS_ERROR"));
+  QCOMPARE(shown.icon, PromptIcon::Error);
+  // No transfer started: the dialog waits with OK for another try.
+  QVERIFY(!dialog.IsTransferRunning());
+  QVERIFY(dialog.isVisible());
+  QVERIFY(OkButton(dialog)->isEnabled());
+  QCOMPARE(finished.size(), 0);
+  QVERIFY(!b.port.IsOpen());
+  QCOMPARE(b.SavedMemory().substr(image::ChannelOffset(1), 4), std::string(4, '\xFF'));
+  QVERIFY(b.SessionsSent().empty());
+}
+
+void TransferDialogTest::theDialogOpensWithWhatToDoBeforeOk_data() {
+  QTest::addColumn<QString>("language");
+  QTest::newRow("English") << "lang_en";
+  QTest::newRow("Chinese") << "lang_cn";
+}
+
+// Before OK the dialog says what to connect and what to do: a text of its own for reading
+// and for writing, from the language file, whole on the label.
+void TransferDialogTest::theDialogOpensWithWhatToDoBeforeOk() {
+  QFETCH(QString, language);
+  Bench& b = *bench_;
+  const AppFiles files = b.home.Files(language.toStdString());
+  QStringList shown;
+  for (const bool isRead : {true, false}) {
+    CWRDlg dialog(TransferContext{files, b.doc, b.port, nullptr, {}}, isRead);
+    dialog.show();
+    QLabel* label = ProgressText(dialog);
+    const QString text = label->text();
+    QCOMPARE(text, ToQString(files.GetText(isRead ? "IDS_PROMPT_READSTART" : "IDS_PROMPT_WRITESTART")));
+    QVERIFY(!text.isEmpty() && text != ToQString(kTextNotFound));
+    QVERIFY(label->isVisible());
+    QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(text));
+    shown.append(text);
+  }
+  QVERIFY(shown[0] != shown[1]);
+}
+
+void TransferDialogTest::theNextUseOfThePortWaitsForACancelledWorkerWithoutFreezing_data() {
+  QTest::addColumn<QString>("next");
+  QTest::newRow("OK in a transfer dialog") << "transfer";
+  QTest::newRow("the port dialog") << "port";
+}
+
+// A cancelled worker may go on for a while (here: the second a first-generation radio takes
+// after the last block). Whoever uses the port next waits for it with the windows still
+// going and a busy cursor, then has the port to itself.
+void TransferDialogTest::theNextUseOfThePortWaitsForACancelledWorkerWithoutFreezing() {
+  QFETCH(QString, next);
+  Bench& b = *bench_;
+  b.StartRadio({"--generation", "1", "--band", kModel2Band});
+  for (int port = 2; port <= CPortDlg::kPortCount; ++port) {
+    b.files.WriteSetting("ports", std::to_string(port), (b.scratch / "no-such-tty").string());
+  }
+  b.FillChannels(b.doc);
+  {
+    CWRDlg write(b.Context(), false);
+    QSignalSpy finished(&write, &QDialog::finished);
+    write.show();
+    QTest::mouseClick(OkButton(write), Qt::LeftButton);
+    const QString full = b.Text("IDS_PROMPT_WRITE") + " 100%";
+    QTRY_VERIFY_WITH_TIMEOUT(ProgressText(write)->text() == full || finished.size() > 0, kTransferTimeoutMs);
+    QCOMPARE(ProgressText(write)->text(), full);
+    QTest::mouseClick(Control<QPushButton>(&write, kIdCancel), Qt::LeftButton);
+    QCOMPARE(finished.size(), 1);
+  }
+
+  test::EventsDuringWait wait;
+  if (next == "transfer") {
+    CWRDlg read(b.Context(), true);
+    QSignalSpy finished(&read, &QDialog::finished);
+    read.show();
+    QTest::mouseClick(OkButton(read), Qt::LeftButton);
+    QVERIFY(wait.ran);
+    QVERIFY(wait.busyCursor);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+    QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+    QVERIFY(b.messages.Keys().empty());
+    QCOMPARE(b.imageReplaced, 1);
+  } else {
+    CPortDlg port(b.files, b.port);  // probes the ports as it opens
+    QVERIFY(wait.ran);
+    QVERIFY(wait.busyCursor);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    // The radio's terminal is free again: its port opens.
+    QVERIFY(Control<QRadioButton>(&port, CPortDlg::kFirstPortButton)->isEnabled());
+    QVERIFY(!Control<QRadioButton>(&port, CPortDlg::kFirstPortButton + 1)->isEnabled());
+  }
+  QVERIFY(!b.port.IsOpen());
 }
 
 QTEST_MAIN(TransferDialogTest)

@@ -4,8 +4,11 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <future>
 #include <sstream>
 
+#include "cli/transfer_follow.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
 #include "settings/profile.h"
@@ -194,6 +197,44 @@ TEST_F(CliTest, PortsTellWhichDevicesOpenAndVoicesListThePackages) {
   const Result voices = Run({"voices"});
   EXPECT_EQ(voices.status, 0);
   EXPECT_EQ(voices.out, "0\tEnglish\t\t00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 07\tenglish.enc\n");
+}
+
+// The radio waits about 30 s for the answer to the question about another model; a user
+// who answers later must find the transfer ended as the worker left it.
+TEST_F(CliTest, AnAnswerAfterTheWorkerGaveUpLeavesTheStateItEndedIn) {
+  struct Case {
+    const char* name;
+    bool workerGivesUp;  // while the user is still thinking
+    bool answer;
+    TransferState expected;
+  };
+  const std::vector<Case> cases = {
+      {"yes, too late", true, true, TransferState::NoLink},
+      {"no, too late", true, false, TransferState::NoLink},
+      {"no, in time", false, false, TransferState::WrongType},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TransferParams params;
+    params.state.store(TransferState::ConfirmType);
+    int asked = 0;
+    const std::function<bool()> confirm = [&] {
+      ++asked;
+      // What the worker does when its wait for the answer runs out.
+      if (c.workerGivesUp) params.state.store(TransferState::NoLink);
+      return c.answer;
+    };
+    std::ostringstream err;
+    std::future<TransferState> follow =
+        std::async(std::launch::async, [&] { return cli::Follow(params, files_, err, false, confirm); });
+    const bool ended = follow.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    // A follower that lost the end would look forever; a final state lets it go.
+    if (!ended) params.state.store(TransferState::WriteFailed);
+    ASSERT_TRUE(ended) << "the command never ends";
+    EXPECT_EQ(follow.get(), c.expected);
+    EXPECT_EQ(params.state.load(), c.expected);
+    EXPECT_EQ(asked, 1);
+  }
 }
 
 TEST_F(CliTest, RefusesToRunWithoutSettings) {

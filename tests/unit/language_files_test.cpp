@@ -59,8 +59,7 @@ std::set<std::string> KeysUsedInSources() {
   const std::regex literal("\"((IDS|MENU)_[A-Z0-9_]*[A-Z0-9])\"(?!\\s*\\+)");
   std::set<std::string> used;
   const std::filesystem::path root(CORVANE_SOURCE_DIR);
-  for (const char* folder : {"app", "radio", "link", "pages", "testmode", "print", "cli", "sim"}) {
-    if (!std::filesystem::exists(root / folder)) continue;
+  for (const char* folder : {"settings", "radio", "link", "ui", "dialogs", "pages", "app", "cli", "sim"}) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root / folder)) {
       const std::string text = test::ReadAll(entry.path());
       for (std::sregex_iterator it(text.begin(), text.end(), literal), end; it != end; ++it) used.insert((*it)[1]);
