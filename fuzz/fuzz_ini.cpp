@@ -15,6 +15,15 @@ namespace {
 const std::filesystem::path& ScratchFile() {
   static const std::filesystem::path file =
       std::filesystem::temp_directory_path() / ("corvane-fuzz-ini-" + std::to_string(::getpid()) + ".ini");
+  // Registered after the path exists, so it runs before the path is destroyed.
+  static const bool removedAtExit = [] {
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove(file, ignored);
+    });
+    return true;
+  }();
+  (void)removedAtExit;
   return file;
 }
 
