@@ -30,13 +30,6 @@ std::shared_ptr<TransferJob>& PendingJob() {
   return job;
 }
 
-// A worker waiting for the answer to the model question, which nobody will give now,
-// is told the answer is no, so that it ends instead of waiting out its time.
-void ReleaseWaitingWorker(TransferJob& job) {
-  TransferState asking = TransferState::ConfirmType;
-  job.Params().state.compare_exchange_strong(asking, TransferState::WrongType);
-}
-
 // The voice data a write has to send could not be read: the file error, and no transfer.
 void ShowVoiceFileError(QWidget* parent, const AppFiles& files, const FileError& error) {
   ShowMessageBox(parent, MessageBoxCall{error.textKey, error.Text(files), files.GetText("IDS_ERROR"),
@@ -74,7 +67,9 @@ void CWRDlg::FinishPendingTransfer() {
   const std::shared_ptr<TransferJob> job = PendingJob();
   if (job == nullptr) return;
   job->Cancel();
-  ReleaseWaitingWorker(*job);
+  // A worker still waiting for the answer to the model question, which nobody will give
+  // now, is told no, so that it ends instead of waiting out its time.
+  AnswerTypeQuestion(job->Params(), false);
   AwaitWorkerReturn(job);
   // A call made during the wait (a timer, a queued call) may have finished it already.
   if (PendingJob() != job) return;
@@ -111,7 +106,7 @@ void CWRDlg::AbandonTransfer() {
   timer_.stop();
   if (job_ == nullptr) return;
   job_->Cancel();
-  ReleaseWaitingWorker(*job_);
+  AnswerTypeQuestion(job_->Params(), false);  // nobody will answer the model question now
 }
 
 void CWRDlg::OnTimer() {
@@ -193,13 +188,9 @@ void CWRDlg::AskAboutOtherModel() {
   if (!alive) return;
   // The worker waits a limited time for the answer and may have given up meanwhile
   // (state NoLink); only a worker still waiting gets the answer.
-  TransferState asking = TransferState::ConfirmType;
-  if (answer != PromptAnswer::Ok) {
-    job_->Params().state.compare_exchange_strong(asking, TransferState::WrongType);
-    End();
-    return;
-  }
-  job_->Params().state.compare_exchange_strong(asking, TransferState::Idle);
+  const bool confirmed = answer == PromptAnswer::Ok;
+  AnswerTypeQuestion(job_->Params(), confirmed);
+  if (!confirmed) return End();
   timer_.start();
 }
 
