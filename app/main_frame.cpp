@@ -87,7 +87,7 @@ class CMainFrame::PageShortcutRouter : public QObject {
 CMainFrame::CMainFrame(CTavroPgmApp& app) : app_(app) {
   setWindowIcon(ProgramIcon());
   setAcceptDrops(true);
-  view_ = new CTavroPgmView(PageContext{app.Files(), app.Document(), app.Questions()}, this);
+  view_ = new CTavroPgmView(PageContext{app.Files(), app.Document(), app.Questions(), &app.Voices()}, this);
   setCentralWidget(view_);
   CreateMenus();
   CreateToolBar();

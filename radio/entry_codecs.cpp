@@ -73,4 +73,23 @@ std::vector<std::string> CodeListEntries(const AppFiles& files) {
   return entries;
 }
 
+std::string MessageStoredText(std::string_view shown) {
+  std::string stored;
+  stored.reserve(shown.size());
+  for (const char c : shown) {
+    if (c == '\n') stored += '\r';
+    if (c != '\r') stored += c;
+  }
+  return stored;
+}
+
+std::string MessageShownText(std::string_view stored) {
+  std::string shown;
+  shown.reserve(stored.size());
+  for (const char c : stored) {
+    if (c != '\r') shown += c;
+  }
+  return shown;
+}
+
 }  // namespace entry

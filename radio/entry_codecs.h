@@ -29,6 +29,12 @@ std::string DtmfText(std::span<const std::uint8_t, kDtmfDigits> code);
 // Fills a DTMF code from text; the first character that is not a DTMF digit ends it.
 void DtmfFromText(std::string_view text, std::span<std::uint8_t, kDtmfDigits> code);
 
+// The embedded message as the radio stores it: a line break is CR LF, at most 60 bytes.
+inline constexpr std::size_t kMessageMaxBytes = 60;
+// Stored text of shown text (line breaks "\n") and shown text of stored text.
+std::string MessageStoredText(std::string_view shown);
+std::string MessageShownText(std::string_view stored);
+
 // The code texts of one built-in table (resource 140-146), in table order.
 std::vector<std::string> CodeTable(int resourceId);
 // The tone chooser's entries: the "none" text, then the tables that the settings

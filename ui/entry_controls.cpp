@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <algorithm>
 #include <QStringList>
 #include <QStringView>
 #include <string>
@@ -251,4 +254,31 @@ void CCodeBox::ShowText(const QString& text) {
   // The list opens at the shown code; the edit field shows the text as it is.
   setCurrentIndex(findText(text, Qt::MatchFixedString));
   setEditText(text);
+}
+
+CMessageEdit::CMessageEdit(QWidget* parent) : QPlainTextEdit(parent) {
+  setTabChangesFocus(true);
+  setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  connect(this, &QPlainTextEdit::textChanged, this, &CMessageEdit::KeepWithinLimit);
+}
+
+void CMessageEdit::KeepWithinLimit() {
+  const QString text = toPlainText();
+  if (entry::MessageStoredText(ToStdString(text)).size() <= entry::kMessageMaxBytes) {
+    accepted_ = text;
+    return;
+  }
+  const int position = std::min(textCursor().position(), static_cast<int>(accepted_.size()));
+  const QSignalBlocker blocker(this);
+  setPlainText(accepted_);
+  QTextCursor cursor = textCursor();
+  cursor.setPosition(std::max(0, position - static_cast<int>(text.size() - accepted_.size())));
+  setTextCursor(cursor);
+  QApplication::beep();
+}
+
+void CMessageEdit::focusOutEvent(QFocusEvent* event) {
+  QPlainTextEdit::focusOutEvent(event);
+  if (EndsEditing(*event)) emit focusLost();
 }

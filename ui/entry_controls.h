@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRect>
 #include <QString>
 #include <cstdint>
@@ -127,4 +128,24 @@ class CCodeBox : public CInCellComboBox {
 
  private:
   std::vector<std::string> shownCodes_;  // the entries the list holds
+};
+
+// The embedded message: lines of text within the radio's byte limit. Return starts a
+// line, Tab moves on; an edit that would pass the limit (typed or pasted) is undone
+// as a whole.
+class CMessageEdit : public QPlainTextEdit {
+  Q_OBJECT
+
+ public:
+  explicit CMessageEdit(QWidget* parent = nullptr);
+
+ signals:
+  void focusLost();
+
+ protected:
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  void KeepWithinLimit();
+  QString accepted_;  // the last text within the limit
 };

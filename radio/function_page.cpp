@@ -1,0 +1,1 @@
+#include "radio/function_page.h"

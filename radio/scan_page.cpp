@@ -1,0 +1,1 @@
+#include "radio/scan_page.h"

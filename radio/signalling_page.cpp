@@ -1,0 +1,1 @@
+#include "radio/signalling_page.h"
