@@ -9,7 +9,9 @@
 
 #include "cli/cli_support.h"
 #include "cli/radio_commands.h"
+#include "link/voice_package.h"
 #include "radio/channel_table.h"
+#include "radio/config_dump.h"
 #include "radio/document.h"
 #include "settings/app_files.h"
 
@@ -28,6 +30,12 @@ constexpr const char* kUsage =
     "                       of 13 column headers, then one line for each channel 1 to 16.\n"
     "  info FILE            Print the model, band edges, header, voice package identifier\n"
     "                       and used channels of FILE.\n"
+    "  dump FILE            Print every setting of FILE as the four pages show it, one\n"
+    "                       line per control: <page>.<control>, a tab, the shown value,\n"
+    "                       and a tab and \"disabled\" for a disabled control; then the\n"
+    "                       channel cells (150.<channel>.<column>), the signal sets'\n"
+    "                       fields (153.<set>.<control>) and the signal codes' tones\n"
+    "                       (153.code<n>.<column>). Compare two dumps with diff.\n"
     "  read [--port N | --device PATH] FILE\n"
     "                       Read the radio into a new configuration saved as FILE (only\n"
     "                       when the whole read succeeded). --port N tries port N first;\n"
@@ -120,6 +128,19 @@ int CommandInfo(const Context& context, const std::vector<std::string>& args) {
   return status;
 }
 
+int CommandDump(const Context& context, const std::vector<std::string>& args) {
+  int status = kExitOk;
+  const std::optional<Arguments> parsed = Parse(context, args, {}, status);
+  if (!parsed) return status;
+  CTavroPgmDoc doc(context.files);
+  if (const std::optional<int> stop = OpenDataFile(context, doc, parsed->file, status)) return *stop;
+  CVoicePackage packages(context.files.ProgramDirectory());
+  const function_page::SpeechLanguages languages = SpeechLanguagesOf(packages, doc.VoiceId());
+  for (const config_dump::Line& line : config_dump::Lines(doc, context.files, languages))
+    context.out << config_dump::Format(line) << "\n";
+  return status;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -141,7 +162,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   using Command = std::function<int(const Context&, const std::vector<std::string>&)>;
   const std::pair<const char*, Command> commands[] = {
-      {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"read", CommandRead},
+      {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"read", CommandRead},
       {"write", CommandWrite}, {"ports", CommandPorts}, {"voices", CommandVoices}};
   for (const auto& [name, command] : commands)
     if (args[0] == name) return command(context, rest);

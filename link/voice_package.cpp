@@ -73,3 +73,12 @@ bool LoadVoiceData(const std::filesystem::path& file, std::span<std::uint8_t, CV
   std::copy(padded.begin() + CVoicePackage::kVoiceData, padded.end(), buffer.begin() + CVoicePackage::kVoiceData);
   return true;
 }
+
+function_page::SpeechLanguages SpeechLanguagesOf(CVoicePackage& packages, std::span<const std::uint8_t, 16> voiceId) {
+  function_page::SpeechLanguages languages;
+  packages.ResetNames(0);
+  for (std::string name = packages.NextName(); !name.empty(); name = packages.NextName())
+    languages.names.push_back(std::move(name));
+  languages.selected = packages.FindById(voiceId);
+  return languages;
+}

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "radio/function_page.h"
 #include "radio/voice_catalogue.h"
 
 class CVoicePackage : public VoiceCatalogue {
@@ -54,3 +55,8 @@ class CVoicePackage : public VoiceCatalogue {
 // a 32768-byte transfer buffer; a short file leaves the rest 0xFF. False when the file
 // cannot be read.
 bool LoadVoiceData(const std::filesystem::path& file, std::span<std::uint8_t, CVoicePackage::kFileSize> buffer);
+
+// The speech-language list of a document: the packages' first names, and the package
+// whose identifier the document names, which also becomes the selected package (the one
+// a write sends).
+function_page::SpeechLanguages SpeechLanguagesOf(CVoicePackage& packages, std::span<const std::uint8_t, 16> voiceId);

@@ -8,7 +8,6 @@
 #include "radio/channel_table.h"
 #include "radio/document.h"
 #include "settings/app_files.h"
-#include "settings/profile.h"
 #include "ui/entry_controls.h"
 #include "ui/grid_ctrl.h"
 #include "ui/message_box.h"
@@ -18,8 +17,6 @@ namespace {
 
 namespace col = channel_table;
 
-constexpr int kModelCount = 16;
-constexpr std::size_t kModelNameMaxBytes = 29;
 constexpr std::array<int, col::kColumnCount> kColumnWidths{36, 70, 57, 52, 69, 57, 52, 45, 45, 68, 48, 42, 55};
 constexpr int kHeaderHeight = 30;
 constexpr int kRowHeight = 21;
@@ -85,13 +82,7 @@ void CDlgCh::LoadControls() {
 
 void CDlgCh::FillModelSelector() {
   const QSignalBlocker blocker(modelSelector_);
-  modelSelector_->clear();
-  for (int model = 0; model < kModelCount; ++model) {
-    const std::optional<std::string> name = Files().FindSetting("model", "fdisp" + std::to_string(model));
-    if (!name) break;
-    modelSelector_->addItem(ToQString(profile::TruncateUtf8(*name, kModelNameMaxBytes)));
-  }
-  modelSelector_->setCurrentIndex(Doc().ModelIndex());
+  ShowStates({col::ModelSelector(Doc(), Files())});
 }
 
 void CDlgCh::SetUpGrid() {
@@ -120,13 +111,10 @@ void CDlgCh::ShowRow(int channel) {
 }
 
 void CDlgCh::ShowRowTexts(int channel) {
-  const bool used = Doc().IsChannelUsed(channel);
-  const bool transmit = Doc().HasTransmitFrequency(channel);
   const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
   const col::Row texts = col::RowTexts(Doc(), channel);
   for (int column = 1; column < col::kColumnCount; ++column) {
-    const bool editable =
-        column == col::kReceiveFrequency || (used && (column != col::kTransmitTone || transmit));
+    const bool editable = col::IsCellEditable(Doc(), channel, column);
     const unsigned state = grid_->GetItemState(channel, column);
     grid_->SetItemState(channel, column,
                         editable ? state & ~grid_state::kReadOnly : state | grid_state::kReadOnly);

@@ -4,6 +4,7 @@
 
 #include "radio/document.h"
 #include "settings/app_files.h"
+#include "settings/profile.h"
 
 namespace rec = image::channel;
 
@@ -230,6 +231,23 @@ Row RowTexts(const CTavroPgmDoc& doc, int channel) {
     row[static_cast<std::size_t>(column)] = CellText(doc, texts, channel, column);
   }
   return row;
+}
+
+bool IsCellEditable(const CTavroPgmDoc& doc, int channel, int column) {
+  if (column == kReceiveFrequency) return true;
+  return doc.IsChannelUsed(channel) && (column != kTransmitTone || doc.HasTransmitFrequency(channel));
+}
+
+page_state::Control ModelSelector(const CTavroPgmDoc& doc, const AppFiles& files) {
+  constexpr int kModelCount = 16;
+  constexpr std::size_t kModelNameMaxBytes = 29;
+  std::vector<std::string> names;
+  for (int model = 0; model < kModelCount; ++model) {
+    const std::optional<std::string> name = files.FindSetting("model", "fdisp" + std::to_string(model));
+    if (!name) break;
+    names.push_back(profile::TruncateUtf8(*name, kModelNameMaxBytes));
+  }
+  return page_state::List(kModelSelectorId, std::move(names), doc.ModelIndex());
 }
 
 std::vector<std::string> Choices(const AppFiles& files, int column) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "radio/page_state.h"
+
 class AppFiles;
 class CTavroPgmDoc;
 
@@ -36,6 +38,15 @@ std::string CellText(const CTavroPgmDoc& doc, int channel, int column);
 // A whole row as displayed: the channel number; for an unused channel nothing else;
 // no transmit tone without a transmit frequency.
 Row RowTexts(const CTavroPgmDoc& doc, int channel);
+
+// Whether a cell can be edited: the receive frequency always; the other cells of a used
+// channel, except the transmit tone of a channel without a transmit frequency.
+bool IsCellEditable(const CTavroPgmDoc& doc, int channel, int column);
+
+// The model selector (control 1237): the model names of the settings file, the
+// document's model selected.
+inline constexpr int kModelSelectorId = 1237;
+page_state::Control ModelSelector(const CTavroPgmDoc& doc, const AppFiles& files);
 
 // The choices an option column (3, 6 to 12) offers, in order.
 std::vector<std::string> Choices(const AppFiles& files, int column);

@@ -3,6 +3,7 @@
 // reversal, options, embedded message, keys and emergency alarm.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "radio/page_state.h"
@@ -11,6 +12,33 @@ class AppFiles;
 class CTavroPgmDoc;
 
 namespace function_page {
+
+// Control ids of the page (template 151) that show a stored value.
+namespace id {
+inline constexpr int kSpeechLanguage = 1250;
+inline constexpr int kSquelchLevel = 1240;
+inline constexpr int kTimeOutTimer = 1238;
+inline constexpr int kTailReversal = 1251;
+inline constexpr int kRadioVersion = 1143;
+inline constexpr int kAnnounceChannel = 1053;
+inline constexpr int kBatteryLowNotice = 1065;
+inline constexpr int kBatterySave = 1060;
+inline constexpr int kRogerTone = 1058;
+inline constexpr int kWiredCloneMode = 1061;
+inline constexpr int kMessage = 1104;
+inline constexpr int kProgrammableKeyMode = 1255;
+inline constexpr int kNormalKey = 1252;
+inline constexpr int kLongPressDuration = 1141;
+inline constexpr int kLongPressUpDown = 1201;
+inline constexpr int kShortKey = 1253;
+inline constexpr int kLongKey = 1254;
+inline constexpr int kEmergencyChannel = 1256;
+inline constexpr int kSendEni = 1055;
+inline constexpr int kEmergencyId = 1114;
+inline constexpr int kLocalAlarm = 1054;
+inline constexpr int kSendAlarmTone = 1056;
+inline constexpr int kSendBackgroundNoise = 1062;
+}  // namespace id
 
 // The speech-language list: the voice packages' names in catalogue order and the entry
 // whose identifier the document names.
@@ -22,5 +50,23 @@ struct SpeechLanguages {
 // Every control of the page as it shows the document (loading ends the embedded
 // message inside its region, as the page does).
 page_state::Controls State(CTavroPgmDoc& doc, const AppFiles& files, const SpeechLanguages& languages);
+
+enum class Outcome {
+  Stored,
+  FreeChannel,  // refused: the chosen channel is not programmed ("IDS_ERROR_CH")
+};
+
+// A pick from one of the lists (not the speech language: the document selects the
+// voice package itself). Marks the document modified unless refused.
+Outcome StoreChoice(CTavroPgmDoc& doc, int control, int index);
+// A click on a check box; marks the document modified.
+void StoreCheck(CTavroPgmDoc& doc, int control, bool checked);
+// One step of the long-press duration (+1 or -1 tenth of a second), from the shown value.
+void StepLongPress(CTavroPgmDoc& doc, int direction);
+// The emergency ID as typed; stored (and the document marked) only when it differs.
+void StoreEmergencyId(CTavroPgmDoc& doc, std::string_view text);
+// The embedded message as shown (line breaks "\n"); the document is marked only when a
+// byte changed.
+void StoreMessage(CTavroPgmDoc& doc, std::string_view shownText);
 
 }  // namespace function_page
