@@ -178,6 +178,7 @@ int CMainFrame::AcceleratorCommand(const QKeyEvent& event) {
 }
 
 void CMainFrame::OnCommand(int commandId) {
+  CommitFocusedEdit();
   if (commandId >= command::kFirstRecentFile && commandId < command::kFirstRecentFile + command::kRecentFileCount) {
     app_.OpenRecentFile(commandId - command::kFirstRecentFile);
     return;
@@ -293,6 +294,19 @@ void CMainFrame::RunTransferDialog(bool isRead) {
                                 [this] { OnImageReplaced(); }},
                 isRead, this);
   dialog.exec();
+}
+
+void CMainFrame::CommitFocusedEdit() {
+  // A command works on the configuration as the user sees it: a field being edited is
+  // stored first, as leaving it stores it, and keeps the focus; an in-cell editor that
+  // the commit closed hands the focus to its page.
+  QWidget* focus = QApplication::focusWidget();
+  if (focus == nullptr || focus == this) return;
+  focus->clearFocus();
+  if (focus->isVisible() && focus->isEnabled())
+    focus->setFocus(Qt::OtherFocusReason);
+  else if (QWidget* page = view_->Tabs().currentWidget())
+    page->setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -31,6 +31,8 @@ class CMainFrame : public QMainWindow {
 
   // Runs a command as the menu, the toolbar or a shortcut does.
   void OnCommand(int commandId);
+  // Stores the edit in progress in the focused field, which keeps the focus.
+  void CommitFocusedEdit();
   // Menu captions from the language file.
   void ApplyMenuTexts();
   // "<document> - Corvane".

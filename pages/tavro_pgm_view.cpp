@@ -1,6 +1,8 @@
 #include "pages/tavro_pgm_view.h"
 
 #include <QKeyEvent>
+#include <QShortcut>
+#include <utility>
 #include <algorithm>
 
 #include "pages/dlg_ch.h"
@@ -10,7 +12,21 @@
 #include "settings/app_files.h"
 #include "ui/qt_text.h"
 
-CMyTab::CMyTab(QWidget* parent) : QTabWidget(parent) {}
+CMyTab::CMyTab(QWidget* parent) : QTabWidget(parent) {
+  // The page switches work wherever the focus is on a page: a list or a text field would
+  // otherwise take Ctrl+PgUp or Ctrl+Shift+Tab for itself, and the user would be stuck.
+  const std::pair<QKeySequence, int> switches[] = {{QKeySequence(Qt::CTRL | Qt::Key_PageDown), +1},
+                                                   {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+                                                   {QKeySequence(Qt::CTRL | Qt::Key_Tab), +1},
+                                                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1}};
+  for (const auto& [keys, step] : switches) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, step = step] {
+      if (count() > 0) setCurrentIndex((currentIndex() + step + count()) % count());
+    });
+  }
+}
 
 void CMyTab::AddPage(const QString& caption, CPage* page) {
   // The first page added is the one shown; later ones wait behind their tabs.

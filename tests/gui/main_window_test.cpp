@@ -665,9 +665,10 @@ class MainWindowTest : public QObject {
     QCOMPARE(grid.GetItemText(row, column), shown);
   }
 
-  // A reload shows the rows afresh: an editor still open (a recent file chosen from the menu
-  // while a cell was edited) closes, and its text never reaches the configuration opened.
-  void aReloadClosesAnEditorLeftOpen() {
+  // A command stores the edit in progress first, as leaving the cell does: a recent file
+  // chosen from the menu while a cell was edited asks about the edit, and answering No
+  // opens the file as it was saved, with no editor left open over its rows.
+  void aCommandStoresTheEditInProgressFirst() {
     const std::filesystem::path file = SavedFile("reopened.vxp");
     QVERIFY(App().OpenDocumentFile(file));
     ActivateFrame();
@@ -679,13 +680,12 @@ class MainWindowTest : public QObject {
     QVERIFY(editor.hasFocus());
     Type("446");
 
-    test::ScriptedMessageBoxes boxes;
-    Frame().OnCommand(command::kFirstRecentFile);  // the same file again; nothing to ask
-    QVERIFY(boxes.Shown().empty());
+    test::ScriptedMessageBoxes boxes({PromptAnswer::No});
+    Frame().OnCommand(command::kFirstRecentFile);  // the same file again
+    QCOMPARE(boxes.Keys().size(), std::size_t{1});  // save the changes?
     QVERIFY(editor.isHidden());
     QVERIFY(!grid.HasExternalEditor());
     QCOMPARE(grid.GetItemText(1, 1), QStringLiteral("440.125000"));
-    Frame().View().Tabs().setFocus();  // whatever takes the focus next
     QCOMPARE(Doc().ChannelFrequencyText(1, true), std::string("440.125000"));
     QVERIFY(!Doc().IsModified());
   }
