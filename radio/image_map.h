@@ -166,6 +166,8 @@ inline constexpr std::size_t kScanAndPttId = 0x3CF;
 namespace scan_and_ptt_id {
 inline constexpr std::uint8_t kPttIdMode = 0x03;
 inline constexpr std::uint8_t kScanType = 0x0C;         // both set: the first scan type option
+inline constexpr std::uint8_t kScanTypeLow = 0x04;      // alone: the second scan type option
+inline constexpr std::uint8_t kScanTypeHigh = 0x08;     // set: the first scan type option
 inline constexpr std::uint8_t kBatteryLowNotice = 0x20;
 inline constexpr std::uint8_t kTwoToneSideTone = 0x80;
 }  // namespace scan_and_ptt_id
