@@ -4,6 +4,7 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <sstream>
@@ -110,6 +111,60 @@ TEST_F(CliTest, ShowPrintsTheCellsTheChannelPageShows) {
   EXPECT_NE(info.out.find("2: 1, 3"), std::string::npos) << info.out;
 }
 
+TEST_F(CliTest, DumpPrintsEveryControlInAStableOrderThatDiffCompares) {
+  CTavroPgmDoc doc(files_);
+  test::ScriptedPrompter prompter;
+  bool suppress = true;
+  doc.OnNewDocument(prompter, suppress);
+  doc.SetChannelFrequency(3, true, "446.00625", prompter);
+  doc.SetChannelFrequency(3, false, "", prompter);  // receive only: no transmit tone
+  FileError error;
+  const std::string fresh = (scratch_ / "fresh.vxp").string();
+  ASSERT_TRUE(doc.OnSaveDocument(fresh, error));
+  doc.At(image::kSquelchLevel) = 7;
+  doc.At(image::SignalCodeOffset(2)) = 0xA0;  // first tone of code 2: 4000, "400.0"
+  doc.At(image::SignalCodeOffset(2) + 1) = 0x0F;
+  const std::string changed = (scratch_ / "changed.vxp").string();
+  ASSERT_TRUE(doc.OnSaveDocument(changed, error));
+
+  const Result before = Run({"dump", fresh});
+  const Result after = Run({"dump", changed});
+  ASSERT_EQ(before.status, 0) << before.err;
+  ASSERT_EQ(after.status, 0) << after.err;
+  const std::vector<std::string> a = Lines(before.out);
+  const std::vector<std::string> b = Lines(after.out);
+  ASSERT_EQ(a.size(), b.size());
+  std::vector<std::string> differing;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) differing.push_back(a[i] + " | " + b[i]);
+  }
+  EXPECT_EQ(differing, (std::vector<std::string>{"151.1240\t3 | 151.1240\t7", "153.code2.1\t | 153.code2.1\t400.0"}));
+
+  // The page controls by page and id, then the channel cells, the sets' fields and the codes.
+  const auto position = [&](const std::string& prefix) {
+    return std::find_if(a.begin(), a.end(), [&](const std::string& line) { return line.starts_with(prefix); }) -
+           a.begin();
+  };
+  EXPECT_EQ(position("150.1237\t"), 0);
+  EXPECT_LT(position("151.1240\t"), position("153.1051\t"));
+  EXPECT_LT(position("153.1051\t"), position("159.1057\t"));
+  EXPECT_LT(position("159.1057\t"), position("150.1.1\t"));
+  EXPECT_EQ(position("150.1.2\t"), position("150.1.1\t") + 1);
+  EXPECT_EQ(position("150.2.1\t"), position("150.1.1\t") + 12);
+  EXPECT_LT(position("150.16.12\t"), position("153.1.1117\t"));
+  EXPECT_LT(position("153.4.1117\t"), position("153.code1.1\t"));
+  EXPECT_EQ(a.back(), "153.code16.2\t");
+
+  // Disabled controls and cells say so; what a list shows is its entry's text.
+  const auto line = [&](const std::string& prefix) { return a[static_cast<std::size_t>(position(prefix))]; };
+  EXPECT_EQ(line("151.1256\t"), "151.1256\t" + files_.GetText("IDS_SELCH") + "\tdisabled");
+  EXPECT_EQ(line("150.3.1\t"), "150.3.1\t446.006250");
+  EXPECT_EQ(line("150.3.5\t"), "150.3.5\t\tdisabled");
+  EXPECT_EQ(line("150.4.1\t"), "150.4.1\t");
+  EXPECT_EQ(line("150.4.2\t"), "150.4.2\t\tdisabled");
+  EXPECT_EQ(Run({"dump", changed}).out, after.out);
+}
+
 TEST_F(CliTest, ShowOfAForeignFileWarnsAndExitsWithThree) {
   const std::string file = scratch_.Write("foreign.vxp", std::string(1088, 'x'));
   const Result shown = Run({"show", file});
@@ -160,7 +215,7 @@ TEST_F(CliTest, HelpNamesEveryCommand) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"show", "--help"}}) {
     const Result result = Run(args);
     EXPECT_EQ(result.status, 0);
-    for (const char* command : {"new", "show", "info", "--force"})
+    for (const char* command : {"new", "show", "info", "dump", "--force"})
       EXPECT_NE(result.out.find(command), std::string::npos) << command;
   }
 }
