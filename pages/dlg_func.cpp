@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHideEvent>
+#include <algorithm>
 
 #include "link/voice_package.h"
 #include "radio/document.h"
@@ -14,7 +15,10 @@
 
 namespace fp = function_page;
 
-CDlgFunc::CDlgFunc(const PageContext& context, QWidget* parent) : CPage(dialog_id::kFunctionPage, context, parent) {
+CDlgFunc::CDlgFunc(const PageContext& context, QWidget* parent)
+    : CPage(dialog_id::kFunctionPage, context, parent),
+      message_(ControlAs<CMessageEdit>(fp::id::kMessage)),
+      emergencyId_(ControlAs<CDTMFEdit>(fp::id::kEmergencyId)) {
   for (const int control : {fp::id::kSquelchLevel, fp::id::kTimeOutTimer, fp::id::kTailReversal,
                             fp::id::kProgrammableKeyMode, fp::id::kNormalKey, fp::id::kShortKey, fp::id::kLongKey,
                             fp::id::kEmergencyChannel}) {
@@ -30,58 +34,75 @@ CDlgFunc::CDlgFunc(const PageContext& context, QWidget* parent) : CPage(dialog_i
             [this, control](bool checked) { OnCheckClicked(control, checked); });
   }
   connect(ControlAs<CUpDown>(fp::id::kLongPressUpDown), &CUpDown::stepped, this, &CDlgFunc::OnLongPressStepped);
-  connect(ControlAs<CDTMFEdit>(fp::id::kEmergencyId), &QLineEdit::editingFinished, this, &CDlgFunc::CommitEmergencyId);
-  connect(ControlAs<CMessageEdit>(fp::id::kMessage), &CMessageEdit::focusLost, this, &CDlgFunc::CommitMessage);
+  // Return, or leaving the field after typing; the commit itself looks whether anything was typed.
+  connect(emergencyId_, &QLineEdit::editingFinished, this, &CDlgFunc::CommitEmergencyId);
+  connect(message_, &CMessageEdit::focusLost, this, &CDlgFunc::CommitMessage);
 }
 
 void CDlgFunc::LoadControls() {
   // Finding the document's package also makes it the one a write sends.
   languages_ = Voices() != nullptr ? SpeechLanguagesOf(*Voices(), Doc().VoiceId()) : fp::SpeechLanguages{};
-  ShowImage();
+  ShowImage(false);
+  emergencyId_->setModified(false);
 }
 
-void CDlgFunc::ShowImage() { ShowStates(fp::State(Doc(), Files(), languages_)); }
+void CDlgFunc::ShowImage(bool keepTyping) {
+  page_state::Controls states = fp::State(Doc(), Files(), languages_);
+  for (page_state::Control& state : states) {
+    if (state.kind != page_state::Kind::Text) continue;
+    if (state.id == fp::id::kMessage) {
+      // The message edit shows a stored message in full, beyond the typing limit.
+      if (!(keepTyping && message_->hasFocus())) message_->ShowMessage(ToQString(state.text));
+      state.kind = page_state::Kind::Caption;  // enabling only
+    } else if (state.id == fp::id::kEmergencyId && keepTyping && emergencyId_->hasFocus()) {
+      state.kind = page_state::Kind::Caption;
+    }
+  }
+  ShowStates(states);
+}
 
 void CDlgFunc::OnListPicked(int control, int index) {
-  if (fp::StoreChoice(Doc(), control, index) == fp::Outcome::FreeChannel) {
-    ShowMessageBox(this, Files(), {"IDS_ERROR_CH", "", "IDS_ERROR", PromptIcon::Error, PromptButtons::Ok});
-  }
-  ShowImage();
+  if (fp::StoreChoice(Doc(), control, index) == fp::Outcome::FreeChannel)
+    ShowMessageBox(this, Files(), fp::kFreeChannelRefused);
+  ShowImage(true);  // a refused channel: the list shows the stored one again
 }
 
 void CDlgFunc::OnSpeechLanguagePicked(int index) {
-  if (index >= 0 && Doc().SelectVoicePackage(static_cast<std::size_t>(index))) {
-    languages_.selected = index;
-    Doc().SetModifiedFlag();
-  }
-  ShowImage();
+  fp::StoreSpeechLanguage(Doc(), languages_, index);
+  ShowImage(true);
 }
 
 void CDlgFunc::OnCheckClicked(int control, bool checked) {
   fp::StoreCheck(Doc(), control, checked);
-  ShowImage();
+  ShowImage(true);
 }
 
 void CDlgFunc::OnLongPressStepped(int direction) {
   fp::StepLongPress(Doc(), direction);
-  ShowImage();
+  ShowImage(true);
 }
 
 void CDlgFunc::CommitEmergencyId() {
-  fp::StoreEmergencyId(Doc(), ToStdString(ControlAs<CDTMFEdit>(fp::id::kEmergencyId)->text()));
-  ShowImage();
+  if (!emergencyId_->isModified()) return;
+  emergencyId_->setModified(false);
+  fp::StoreEmergencyId(Doc(), ToStdString(emergencyId_->text()));
+  ShowImage(false);
 }
 
 void CDlgFunc::CommitMessage() {
-  fp::StoreMessage(Doc(), ToStdString(ControlAs<CMessageEdit>(fp::id::kMessage)->toPlainText()));
-  ShowImage();
+  if (!message_->IsEdited()) return;
+  fp::StoreMessage(Doc(), ToStdString(message_->toPlainText()));
+  ShowImage(false);
 }
 
 void CDlgFunc::hideEvent(QHideEvent* event) {
-  // A tab switch while a field has the focus stores it as leaving the field does.
+  // A tab switch hides the page while an edit may still have the focus: what was typed is
+  // committed now, as leaving the edit commits it, before the focus moves on from a hidden
+  // edit. A window minimised or closing hides its pages too: that is no leave (closing has
+  // committed already).
   if (!event->spontaneous() && window()->isVisible()) {
-    if (ControlById(fp::id::kMessage)->hasFocus()) CommitMessage();
-    if (ControlById(fp::id::kEmergencyId)->hasFocus()) CommitEmergencyId();
+    if (message_->hasFocus()) CommitMessage();
+    if (emergencyId_->hasFocus()) CommitEmergencyId();
   }
   CPage::hideEvent(event);
 }

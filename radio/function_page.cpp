@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <span>
 
 #include "radio/document.h"
 #include "radio/entry_codecs.h"
@@ -110,26 +112,27 @@ page_state::Controls State(CTavroPgmDoc& doc, const AppFiles& files, const Speec
 
   Controls controls{
       List(id::kSpeechLanguage, languages.names, languages.selected),
-      List(id::kSquelchLevel, Numbers(0, kSquelchLevels), std::min<int>(doc.At(image::kSquelchLevel), kSquelchLevels - 1)),
+      List(id::kSquelchLevel, Numbers(0, kSquelchLevels),
+           std::min<int>(doc.At(image::kSquelchLevel), kSquelchLevels - 1)),
       List(id::kTimeOutTimer, std::move(timeOut), timeOutValue <= kTimeOutSteps ? timeOutValue : 0),
       List(id::kTailReversal, texts.OptionList("TAILREVERSAL"), TailReversalIndex(options)),
       Text(id::kRadioVersion, doc.RadioVersionText()),
       Text(id::kMessage, entry::MessageShownText(doc.MessageText())),
       List(id::kProgrammableKeyMode, texts.OptionList("PROGRAMMEKEY"), keyMode ? 1 : 0),
-      Caption(1330, keyMode),
+      Caption(id::kNormalKeyLabel, keyMode),
       List(id::kNormalKey, texts.OptionList("USUALKEY"), normalKey <= kLastNormalKey ? normalKey : 0, keyMode),
-      Caption(1333, !keyMode),
+      Caption(id::kLongPressLabel, !keyMode),
       Text(id::kLongPressDuration, TenthsText(LongPressTenths(doc)), !keyMode),
       Caption(id::kLongPressUpDown, !keyMode),
-      Caption(1331, !keyMode),
+      Caption(id::kShortKeyLabel, !keyMode),
       List(id::kShortKey, texts.OptionList("SHORTKEYFUNC"), ShortKeyIndex(doc.At(image::kShortKeyFunction)), !keyMode),
-      Caption(1332, !keyMode),
+      Caption(id::kLongKeyLabel, !keyMode),
       List(id::kLongKey, texts.OptionList("LONGKEYFUNC"), longKey <= kLastLongKey ? longKey : 0, !keyMode),
-      Caption(1373, emergency),
-      Caption(1371, emergency),
+      Caption(id::kEmergencyGroup, emergency),
+      Caption(id::kEmergencyChannelLabel, emergency),
       List(id::kEmergencyChannel, std::move(channels), emergencyChannel <= image::kChannelCount ? emergencyChannel : 0,
            emergency),
-      Caption(1359, emergency),
+      Caption(id::kEmergencyIdLabel, emergency),
       Text(id::kEmergencyId, entry::DtmfText(EmergencyIdField(doc)), emergency),
   };
   for (const CheckBit& check : kCheckBits) {
@@ -171,6 +174,14 @@ Outcome StoreChoice(CTavroPgmDoc& doc, int control, int index) {
   return Outcome::Stored;
 }
 
+bool StoreSpeechLanguage(CTavroPgmDoc& doc, SpeechLanguages& languages, int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= languages.names.size()) return false;
+  if (!doc.SelectVoicePackage(static_cast<std::size_t>(index))) return false;
+  languages.selected = index;
+  doc.SetModifiedFlag();
+  return true;
+}
+
 void StoreCheck(CTavroPgmDoc& doc, int control, bool checked) {
   const auto* check = std::find_if(kCheckBits.begin(), kCheckBits.end(),
                                    [control](const CheckBit& entry) { return entry.control == control; });
@@ -182,10 +193,12 @@ void StoreCheck(CTavroPgmDoc& doc, int control, bool checked) {
 }
 
 void StepLongPress(CTavroPgmDoc& doc, int direction) {
-  const int shown = LongPressTenths(doc);
-  const int tenths = std::clamp(shown + direction, kLongPressFirstTenth, kLongPressLastTenth);
-  if (tenths == shown) return;
-  doc.At(image::kLongPressDuration) = static_cast<std::uint8_t>(tenths * kLongPressUnitsPerTenth);
+  const int step = direction > 0 ? 1 : -1;
+  const int tenths = std::clamp(LongPressTenths(doc) + step, kLongPressFirstTenth, kLongPressLastTenth);
+  const auto units = static_cast<std::uint8_t>(tenths * kLongPressUnitsPerTenth);
+  std::uint8_t& stored = doc.At(image::kLongPressDuration);
+  if (stored == units) return;  // at a limit already
+  stored = units;
   doc.SetModifiedFlag();
 }
 
@@ -200,11 +213,8 @@ void StoreEmergencyId(CTavroPgmDoc& doc, std::string_view text) {
 
 void StoreMessage(CTavroPgmDoc& doc, std::string_view shownText) {
   const auto region = doc.Image().subspan<image::kMessage, image::kMessageSize>();
-  const std::array<std::uint8_t, image::kMessageSize> before = [&] {
-    std::array<std::uint8_t, image::kMessageSize> copy{};
-    std::copy(region.begin(), region.end(), copy.begin());
-    return copy;
-  }();
+  std::array<std::uint8_t, image::kMessageSize> before{};
+  std::copy(region.begin(), region.end(), before.begin());
   doc.SetMessageText(entry::MessageStoredText(shownText));
   if (!std::equal(before.begin(), before.end(), region.begin())) doc.SetModifiedFlag();
 }

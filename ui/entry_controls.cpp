@@ -263,17 +263,28 @@ CMessageEdit::CMessageEdit(QWidget* parent) : QPlainTextEdit(parent) {
   connect(this, &QPlainTextEdit::textChanged, this, &CMessageEdit::KeepWithinLimit);
 }
 
+void CMessageEdit::ShowMessage(const QString& text) {
+  shown_ = text;
+  if (toPlainText() == text) return;
+  accepted_ = text;  // as it stands, also beyond the limit
+  setPlainText(text);
+}
+
 void CMessageEdit::KeepWithinLimit() {
   const QString text = toPlainText();
-  if (entry::MessageStoredText(ToStdString(text)).size() <= entry::kMessageMaxBytes) {
+  const auto storedSize = [](const QString& shown) { return entry::MessageStoredText(ToStdString(shown)).size(); };
+  const std::size_t size = storedSize(text);
+  if (text == accepted_ || size <= entry::kMessageMaxBytes || size < storedSize(accepted_)) {
     accepted_ = text;
     return;
   }
-  const int position = std::min(textCursor().position(), static_cast<int>(accepted_.size()));
+  // The cursor goes back to where the refused insertion began.
+  const auto position = std::clamp(textCursor().position() - static_cast<int>(text.size() - accepted_.size()), 0,
+                                   static_cast<int>(accepted_.size()));
   const QSignalBlocker blocker(this);
   setPlainText(accepted_);
   QTextCursor cursor = textCursor();
-  cursor.setPosition(std::max(0, position - static_cast<int>(text.size() - accepted_.size())));
+  cursor.setPosition(position);
   setTextCursor(cursor);
   QApplication::beep();
 }

@@ -132,12 +132,17 @@ class CCodeBox : public CInCellComboBox {
 
 // The embedded message: lines of text within the radio's byte limit. Return starts a
 // line, Tab moves on; an edit that would pass the limit (typed or pasted) is undone
-// as a whole.
+// as a whole. A message shown from the image may be longer (a radio holds up to 63
+// bytes): it shows in full, and may be shortened but not lengthened.
 class CMessageEdit : public QPlainTextEdit {
   Q_OBJECT
 
  public:
   explicit CMessageEdit(QWidget* parent = nullptr);
+  // Shows a stored message (set only when it differs, so that the cursor stays).
+  void ShowMessage(const QString& text);
+  // Whether the text differs from the one last shown: the user has changed it.
+  bool IsEdited() const { return toPlainText() != shown_; }
 
  signals:
   void focusLost();
@@ -148,4 +153,5 @@ class CMessageEdit : public QPlainTextEdit {
  private:
   void KeepWithinLimit();
   QString accepted_;  // the last text within the limit
+  QString shown_;     // the text last shown
 };
