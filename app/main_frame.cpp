@@ -8,12 +8,15 @@
 #include <QHelpEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
 #include <QShortcut>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
@@ -55,7 +58,9 @@ bool IsAvailable(int commandId) {
     case command::kFilePrint:
     case command::kFilePrintPreview:
     case command::kFilePrintSetup:
+    case command::kFileExportPdf:
     case command::kProgramTest:
+    case command::kRadioPassword:
       return false;
     default:
       return true;
@@ -66,7 +71,8 @@ bool IsAvailable(int commandId) {
 
 // Offers every key pressed inside a page to the accelerator table first, so that the
 // main window's shortcuts work while an edit field of a page has the focus. The key of
-// a disabled command stays with the field.
+// a disabled command stays with the field, and so does paste in a field that takes
+// text: Ctrl+V is Print Preview only where nothing can be pasted.
 class CMainFrame::PageShortcutRouter : public QObject {
  public:
   explicit PageShortcutRouter(CMainFrame& frame) : QObject(&frame), frame_(frame) {}
@@ -75,12 +81,21 @@ class CMainFrame::PageShortcutRouter : public QObject {
     if (event->type() != QEvent::ShortcutOverride) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || !frame_.View().isAncestorOf(widget)) return false;
-    const QAction* action = frame_.Action(AcceleratorCommand(*static_cast<QKeyEvent*>(event)));
+    const auto& key = *static_cast<QKeyEvent*>(event);
+    if (key.matches(QKeySequence::Paste) && TakesText(*widget)) return false;
+    const QAction* action = frame_.Action(AcceleratorCommand(key));
     // Not accepting the override leaves the key to the window's shortcuts.
     return action != nullptr && action->isEnabled();
   }
 
  private:
+  static bool TakesText(const QWidget& widget) {
+    if (const auto* line = qobject_cast<const QLineEdit*>(&widget)) return !line->isReadOnly();
+    if (const auto* text = qobject_cast<const QTextEdit*>(&widget)) return !text->isReadOnly();
+    if (const auto* plain = qobject_cast<const QPlainTextEdit*>(&widget)) return !plain->isReadOnly();
+    return false;
+  }
+
   CMainFrame& frame_;
 };
 

@@ -72,8 +72,12 @@ inline constexpr int kChannelPage = 150;
 inline constexpr int kFunctionPage = 151;
 inline constexpr int kPort = 152;
 inline constexpr int kSignallingPage = 153;
+inline constexpr int kCalibration = 154;
+inline constexpr int kTestMode = 155;
+inline constexpr int kTestFunction = 157;
 inline constexpr int kTransfer = 158;
 inline constexpr int kScanVoxDtmfPage = 159;
+inline constexpr int kAuthorization = 161;
 }  // namespace dialog_id
 
 // nullptr for an id no template has.

@@ -15,6 +15,7 @@ constexpr std::array kFileItems{
     MenuItem{kFilePrint, "&Print...\tCtrl+P", "MENU_FILE_PRINT"},
     MenuItem{kFilePrintPreview, "Print Pre&view\tCtrl+V", "MENU_FILE_PRINT_PREVIEW"},
     MenuItem{kFilePrintSetup, "P&rint Setup...", "MENU_FILE_PRINT_SETUP"},
+    MenuItem{kFileExportPdf, "&Export PDF...", "MENU_FILE_EXPORT_PDF"},
     MenuItem{},
     MenuItem{kRecentFilePlace, "", ""},
     MenuItem{},
@@ -30,6 +31,7 @@ constexpr std::array kProgramItems{
 
 constexpr std::array kSetupItems{
     MenuItem{kSetupPort, "&Communication Port...", "MENU_SETUP_PORT"},
+    MenuItem{kRadioPassword, "Radio &Password...", "MENU_SETUP_PASSWORD"},
 };
 
 constexpr std::array kHelpItems{

@@ -24,6 +24,8 @@ inline constexpr int kProgramWrite = 32773;
 inline constexpr int kProgramTest = 32774;
 inline constexpr int kHelp = 32775;
 inline constexpr int kRadioPassword = 32779;
+// Not in the accelerator table: the channel table as a PDF file.
+inline constexpr int kFileExportPdf = 32780;
 }  // namespace command
 
 // A menu entry: a command, a separator (id 0), or the place of the recent-file list.
