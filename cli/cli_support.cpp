@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
+#include "link/serial.h"
 #include "radio/document.h"
 #include "settings/app_files.h"
 
@@ -56,6 +59,35 @@ std::optional<int> OpenDataFile(const Context& context, CTavroPgmDoc& doc, const
   }
   context.err << error.Text(context.files) << "\n";
   return kExitFailure;
+}
+
+std::optional<PortChoice> ParsePortChoice(const Context& context, std::vector<std::string>& args, int& status) {
+  PortChoice choice;
+  for (std::size_t i = 0; i < args.size();) {
+    if ((args[i] == "--port" || args[i] == "--device") && i + 1 < args.size()) {
+      if (args[i] == "--port") {
+        choice.port = std::atoi(args[i + 1].c_str());
+        if (choice.port < 1 || choice.port > 255) {
+          status = context.UsageError(args[i] + " " + args[i + 1]);
+          return std::nullopt;
+        }
+      } else {
+        choice.device = args[i + 1];
+      }
+      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+      continue;
+    }
+    ++i;
+  }
+  return choice;
+}
+
+bool OpenChosenDevice(const Context& context, CSerial& port, const PortChoice& choice) {
+  if (choice.device.empty()) return true;
+  if (port.OpenDevice(choice.device)) return true;
+  context.err << context.files.GetText("IDS_ERROR_PORTOPEN") << " " << choice.device << " ("
+              << std::strerror(port.LastError()) << ")\n";
+  return false;
 }
 
 std::string HexBytes(std::span<const std::uint8_t> bytes) {

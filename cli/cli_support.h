@@ -12,6 +12,7 @@
 #include "radio/prompt.h"
 
 class AppFiles;
+class CSerial;
 class CTavroPgmDoc;
 
 namespace cli {
@@ -57,6 +58,18 @@ class CliPrompter : public Prompter {
 // when it could not be read; otherwise sets status to kExitOk, or kExitNotADataFile when
 // the header was not recognised (the document then holds an empty image).
 std::optional<int> OpenDataFile(const Context& context, CTavroPgmDoc& doc, const std::string& path, int& status);
+
+// The port options of the commands that talk to a radio.
+struct PortChoice {
+  int port = 0;        // --port N: tried first instead of "com"
+  std::string device;  // --device PATH: the one device to use, no port search
+};
+// Takes --port N and --device PATH out of args; nullopt (status set) for a port number
+// outside 1-255.
+std::optional<PortChoice> ParsePortChoice(const Context& context, std::vector<std::string>& args, int& status);
+// Opens the device --device names; false, after a message, when it cannot be opened.
+// Nothing is done without --device.
+bool OpenChosenDevice(const Context& context, CSerial& port, const PortChoice& choice);
 
 // "00 0A FF": bytes as two-digit upper-case hexadecimal numbers.
 std::string HexBytes(std::span<const std::uint8_t> bytes);

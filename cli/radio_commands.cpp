@@ -22,12 +22,6 @@
 namespace cli {
 namespace {
 
-// The port options shared by read and write.
-struct PortChoice {
-  int port = 0;        // --port N
-  std::string device;  // --device PATH
-};
-
 std::string FailureKey(TransferState state, bool isRead) {
   switch (state) {
     case TransferState::NoLink: return "IDS_ERROR_PORTCONN";
@@ -49,36 +43,6 @@ bool ConfirmOtherModel(const AppFiles& files, std::ostream& err, bool yes) {
   std::string answer;
   std::getline(std::cin, answer);
   return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
-}
-
-// Opens the port a --device names; false, after a message, when it cannot be opened.
-bool OpenChosenDevice(const Context& context, CSerial& port, const PortChoice& choice) {
-  if (choice.device.empty()) return true;
-  if (port.OpenDevice(choice.device)) return true;
-  context.err << context.files.GetText("IDS_ERROR_PORTOPEN") << " " << choice.device << " ("
-              << std::strerror(port.LastError()) << ")\n";
-  return false;
-}
-
-std::optional<PortChoice> ParsePortChoice(const Context& context, std::vector<std::string>& args, int& status) {
-  PortChoice choice;
-  for (std::size_t i = 0; i < args.size();) {
-    if ((args[i] == "--port" || args[i] == "--device") && i + 1 < args.size()) {
-      if (args[i] == "--port") {
-        choice.port = std::atoi(args[i + 1].c_str());
-        if (choice.port < 1 || choice.port > 255) {
-          status = context.UsageError(args[i] + " " + args[i + 1]);
-          return std::nullopt;
-        }
-      } else {
-        choice.device = args[i + 1];
-      }
-      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-      continue;
-    }
-    ++i;
-  }
-  return choice;
 }
 
 TransferOptions OptionsFor(const PortChoice& choice, bool isRead) {
