@@ -7,6 +7,7 @@
 #include <optional>
 #include <system_error>
 
+#include "cli/calibration_command.h"
 #include "cli/cli_support.h"
 #include "cli/radio_commands.h"
 #include "link/voice_package.h"
@@ -47,6 +48,14 @@ constexpr const char* kUsage =
     "                       when the radio already has that package. A radio of another\n"
     "                       model is only overwritten after a yes: --yes answers it, and\n"
     "                       without a terminal the answer is no.\n"
+    "  calibration read [--port N | --device PATH] FILE\n"
+    "                       Save the radio's calibration values (the table of test mode)\n"
+    "                       to the text file FILE: its model, then name=value lines.\n"
+    "  calibration write [--port N | --device PATH] FILE\n"
+    "                       Write the values of FILE (0 to 255 each) to a radio of the\n"
+    "                       model FILE names; items FILE leaves out, and the radio's\n"
+    "                       password, stay as the radio holds them. Both use port N,\n"
+    "                       PATH or the configured port, without a port search.\n"
     "  ports                List the port numbers, their devices and whether each opens.\n"
     "  voices               List the voice packages (*.enc) beside the program.\n"
     "  --help               Show this text.\n"
@@ -163,7 +172,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   using Command = std::function<int(const Context&, const std::vector<std::string>&)>;
   const std::pair<const char*, Command> commands[] = {
       {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"read", CommandRead},
-      {"write", CommandWrite}, {"ports", CommandPorts}, {"voices", CommandVoices}};
+      {"write", CommandWrite}, {"ports", CommandPorts}, {"voices", CommandVoices},
+      {"calibration", CommandCalibration}};
   for (const auto& [name, command] : commands)
     if (args[0] == name) return command(context, rest);
   return context.UsageError(args[0]);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <iterator>
 #include <string>
 
 #include "link/serial.h"
@@ -104,21 +106,16 @@ bool Handshake(SerialPort& port) {
   return port.ReadByte(kAckWaitMs) == kAck;
 }
 
-// The radio identifies itself in the reverse order of the image's model identifier.
-bool SameModel(const std::uint8_t* identification, const CTavroPgmDoc& doc) {
-  for (std::size_t k = 0; k < kIdentificationSize; ++k)
-    if (identification[k] != doc.At(image::kModelId + image::kModelIdSize - 1 - k)) return false;
-  return true;
-}
-
 void AckAndListen(SerialPort& port) {
   port.WriteByte(kAck);
   port.ReadByte(kAckWaitMs);
 }
 
-// The configured port (no search), three handshakes, the model check.
-TestLinkOutcome Connect(SerialPort& port, const CTavroPgmDoc& doc) {
-  if (!port.IsOpen() && !port.Open(profile::GetInt(doc.Files().SettingsPath(), "setup", "com", 1)))
+// The configured port (no search), three handshakes, the identification; a radio that
+// `accept` refuses gets no acknowledge.
+TestLinkOutcome Connect(SerialPort& port, const std::string& settingsPath,
+                        const std::function<bool(const ModelIdentifier&)>& accept, ModelIdentifier* reported = nullptr) {
+  if (!port.IsOpen() && !port.Open(profile::GetInt(settingsPath, "setup", "com", 1)))
     return TestLinkOutcome::PortOpenFailed;
   port.SetBaudRate(CSerial::kLinkBaud);
   port.Pause(kPortSettleMs);
@@ -128,11 +125,59 @@ TestLinkOutcome Connect(SerialPort& port, const CTavroPgmDoc& doc) {
   if (!accepted) return TestLinkOutcome::ConnectFailed;
   port.WriteByte(kIdentify);
   std::uint8_t identification[kIdentificationSize];
-  if (port.ReadBlock(identification, sizeof identification) != static_cast<int>(sizeof identification) ||
-      !SameModel(identification, doc))
+  if (port.ReadBlock(identification, sizeof identification) != static_cast<int>(sizeof identification))
     return TestLinkOutcome::WrongType;
+  // The radio identifies itself in the reverse order of the image's model identifier.
+  static_assert(kIdentificationSize == image::kModelIdSize);
+  ModelIdentifier model;
+  std::reverse_copy(std::begin(identification), std::end(identification), model.begin());
+  if (!accept(model)) return TestLinkOutcome::WrongType;
+  if (reported != nullptr) *reported = model;
   AckAndListen(port);
   return TestLinkOutcome::Connected;
+}
+
+// The model check against the document's model identifier.
+TestLinkOutcome Connect(SerialPort& port, const CTavroPgmDoc& doc) {
+  return Connect(port, doc.Files().SettingsPath(), [&doc](const ModelIdentifier& model) {
+    return std::equal(model.begin(), model.end(), doc.Image().begin() + image::kModelId);
+  });
+}
+
+// The four blocks of the calibration area, read with read requests; false at the first
+// short or wrongly addressed reply.
+bool ReadCalibrationArea(SerialPort& port, CalibrationArea& area) {
+  for (std::size_t offset = 0; offset < area.size(); offset += kCalibrationBlock) {
+    const std::size_t address = image::kCalibration + offset;
+    const std::array<std::uint8_t, kFrameHeader> request = {kReadRequest, static_cast<std::uint8_t>(address >> 8),
+                                                            static_cast<std::uint8_t>(address & 0xFF),
+                                                            static_cast<std::uint8_t>(kCalibrationBlock)};
+    port.Pause(1);
+    port.Write(request.data(), request.size());
+    std::array<std::uint8_t, kFrameHeader + kCalibrationBlock> reply{};
+    if (port.ReadBlock(reply.data(), reply.size()) != static_cast<int>(reply.size())) return false;
+    // Alignment values from a reply for another address would go back into the radio
+    // with the next write: such a reply fails the read.
+    if (reply[0] != kDataReply || reply[1] != request[1] || reply[2] != request[2]) return false;
+    std::copy(reply.begin() + kFrameHeader, reply.end(), area.begin() + static_cast<std::ptrdiff_t>(offset));
+    AckAndListen(port);
+  }
+  return true;
+}
+
+// The four blocks with the 't' frame; false at the first one not acknowledged.
+bool WriteCalibrationArea(SerialPort& port, const CalibrationArea& area) {
+  for (std::size_t offset = 0; offset < area.size(); offset += kCalibrationBlock) {
+    const std::size_t address = image::kCalibration + offset;
+    std::array<std::uint8_t, kFrameHeader + kCalibrationBlock> frame = {
+        kCalibrationWrite, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF),
+        static_cast<std::uint8_t>(kCalibrationBlock)};
+    std::copy_n(area.begin() + static_cast<std::ptrdiff_t>(offset), kCalibrationBlock, frame.begin() + kFrameHeader);
+    port.Pause(kCalibrationFramePauseMs);
+    port.Write(frame.data(), frame.size());
+    if (port.ReadByte(kCalibrationAckWaitMs) != kAck) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -284,22 +329,8 @@ TestLinkOutcome ConnectForCalibration(SerialPort& port, const CTavroPgmDoc& doc)
 
 TestLinkOutcome ReadCalibration(SerialPort& port, CTavroPgmDoc& doc) {
   if (const TestLinkOutcome outcome = Connect(port, doc); outcome != TestLinkOutcome::Connected) return outcome;
-  std::array<std::uint8_t, image::kCalibrationSize> area{};
-  for (std::size_t offset = 0; offset < area.size(); offset += kCalibrationBlock) {
-    const std::size_t address = image::kCalibration + offset;
-    const std::array<std::uint8_t, kFrameHeader> request = {kReadRequest, static_cast<std::uint8_t>(address >> 8),
-                                                            static_cast<std::uint8_t>(address & 0xFF),
-                                                            static_cast<std::uint8_t>(kCalibrationBlock)};
-    port.Pause(1);
-    port.Write(request.data(), request.size());
-    std::array<std::uint8_t, kFrameHeader + kCalibrationBlock> reply{};
-    if (port.ReadBlock(reply.data(), reply.size()) != static_cast<int>(reply.size())) return TestLinkOutcome::ReadFailed;
-    // Alignment values from a reply for another address would go back into the radio
-    // with the next write: such a reply fails the read.
-    if (reply[0] != kDataReply || reply[1] != request[1] || reply[2] != request[2]) return TestLinkOutcome::ReadFailed;
-    std::copy(reply.begin() + kFrameHeader, reply.end(), area.begin() + static_cast<std::ptrdiff_t>(offset));
-    AckAndListen(port);
-  }
+  CalibrationArea area{};
+  if (!ReadCalibrationArea(port, area)) return TestLinkOutcome::ReadFailed;
   // The document takes the table only whole, and a change marks it modified.
   bool changed = false;
   for (std::size_t k = 0; k < area.size(); ++k) {
@@ -313,16 +344,36 @@ TestLinkOutcome ReadCalibration(SerialPort& port, CTavroPgmDoc& doc) {
 
 TestLinkOutcome WriteCalibration(SerialPort& port, const CTavroPgmDoc& doc) {
   if (const TestLinkOutcome outcome = Connect(port, doc); outcome != TestLinkOutcome::Connected) return outcome;
-  for (std::size_t offset = 0; offset < image::kCalibrationSize; offset += kCalibrationBlock) {
-    const std::size_t address = image::kCalibration + offset;
-    std::array<std::uint8_t, kFrameHeader + kCalibrationBlock> frame = {
-        kCalibrationWrite, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF),
-        static_cast<std::uint8_t>(kCalibrationBlock)};
-    for (std::size_t k = 0; k < kCalibrationBlock; ++k) frame[kFrameHeader + k] = doc.At(address + k);
-    port.Pause(kCalibrationFramePauseMs);
-    port.Write(frame.data(), frame.size());
-    if (port.ReadByte(kCalibrationAckWaitMs) != kAck) return TestLinkOutcome::WriteFailed;
+  CalibrationArea area{};
+  std::copy_n(doc.Image().begin() + image::kCalibration, area.size(), area.begin());
+  if (!WriteCalibrationArea(port, area)) return TestLinkOutcome::WriteFailed;
+  port.Close();
+  return TestLinkOutcome::WriteDone;
+}
+
+RadioCalibration ReadRadioCalibration(SerialPort& port, const std::string& settingsPath) {
+  RadioCalibration read;
+  read.outcome = Connect(port, settingsPath, [](const ModelIdentifier&) { return true; }, &read.model);
+  if (read.outcome != TestLinkOutcome::Connected) return read;
+  if (!ReadCalibrationArea(port, read.area)) {
+    read.outcome = TestLinkOutcome::ReadFailed;
+    return read;
   }
+  port.Close();
+  read.outcome = TestLinkOutcome::ReadDone;
+  return read;
+}
+
+TestLinkOutcome WriteRadioCalibration(SerialPort& port, const std::string& settingsPath, const ModelIdentifier& model,
+                                      std::span<const std::optional<std::uint8_t>> byField) {
+  const TestLinkOutcome connected =
+      Connect(port, settingsPath, [&model](const ModelIdentifier& reported) { return reported == model; });
+  if (connected != TestLinkOutcome::Connected) return connected;
+  CalibrationArea area{};
+  if (!ReadCalibrationArea(port, area)) return TestLinkOutcome::ReadFailed;
+  for (std::size_t k = 0; k < byField.size() && k < kCalibrationFields.size(); ++k)
+    if (byField[k]) area[kCalibrationFields[k].offset - image::kCalibration] = *byField[k];
+  if (!WriteCalibrationArea(port, area)) return TestLinkOutcome::WriteFailed;
   port.Close();
   return TestLinkOutcome::WriteDone;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "radio/image_map.h"
@@ -129,6 +130,11 @@ std::span<const CalibrationField> CalibrationFields();
 // other text, which leaves the byte unchanged.
 std::optional<std::uint8_t> CalibrationByteFromText(std::string_view text);
 
+// The calibration area's 32 bytes, and a radio's model identifier in image order (as
+// image 0x3D0-0x3D7 and the model<n> entries of setting.ini hold it).
+using CalibrationArea = std::array<std::uint8_t, image::kCalibrationSize>;
+using ModelIdentifier = std::array<std::uint8_t, image::kModelIdSize>;
+
 // Connecting for the calibration table: as TestConnect without the test state.
 TestLinkOutcome ConnectForCalibration(SerialPort& port, const CTavroPgmDoc& doc);
 // Connects and reads the 32 bytes of the calibration area in blocks of eight. The
@@ -137,3 +143,20 @@ TestLinkOutcome ReadCalibration(SerialPort& port, CTavroPgmDoc& doc);
 // Connects and writes the document's calibration area with the 't' frame, eight bytes
 // at a time; on WriteDone the port is closed.
 TestLinkOutcome WriteCalibration(SerialPort& port, const CTavroPgmDoc& doc);
+
+// The same exchanges for a radio known only by what it reports (the command line, which
+// has no document). The "com" port of settingsPath is opened when the port is closed.
+struct RadioCalibration {
+  TestLinkOutcome outcome = TestLinkOutcome::ReadFailed;
+  ModelIdentifier model{};  // what the radio reported, on ReadDone
+  CalibrationArea area{};   // on ReadDone
+};
+// Reads the area of whatever model answers; on ReadDone the port is closed.
+RadioCalibration ReadRadioCalibration(SerialPort& port, const std::string& settingsPath);
+// Refuses a radio that does not report `model` (WrongType) before any calibration byte
+// moves; then reads the area, sets the bytes of the fields that byField (indexed as
+// CalibrationFields()) gives, and writes the area back. Every other byte, the password
+// block among them, goes back as the radio held it. A failed read writes nothing
+// (ReadFailed). On WriteDone the port is closed.
+TestLinkOutcome WriteRadioCalibration(SerialPort& port, const std::string& settingsPath, const ModelIdentifier& model,
+                                      std::span<const std::optional<std::uint8_t>> byField);

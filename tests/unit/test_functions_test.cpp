@@ -403,4 +403,57 @@ TEST_F(CalibrationTest, WriteSendsTheAreaWithTheTFrame) {
   }
 }
 
+// The command line's exchanges: the radio is known only by its identification, and a
+// write changes only the bytes of the fields it is given.
+TEST_F(CalibrationTest, TheRadioAloneReadsAndAWriteKeepsEveryByteItIsNotGiven) {
+  for (std::size_t k = 0; k < image::kCalibrationSize; ++k) radio_[image::kCalibration + k] = static_cast<std::uint8_t>(0x40 + k);
+  ModelIdentifier model;
+  std::copy(kModelId.begin(), kModelId.end(), model.begin());
+  const std::string reads = Wire({"52 03 E0 08 06", "52 03 E8 08 06", "52 03 F0 08 06", "52 03 F8 08 06"});
+  {
+    RadioScript otherModel;
+    otherModel.identification[0] = 0x01;
+    ScriptedRadio radio(master_, otherModel, radio_);
+    const RadioCalibration read = ReadRadioCalibration(port_, files_.SettingsPath());
+    radio.Finish();
+    EXPECT_EQ(read.outcome, TestLinkOutcome::ReadDone);  // any model is read
+    EXPECT_EQ(radio.Received(), Wire({kConnect, reads}));
+    EXPECT_EQ(test::HexText(read.area), Calibration(radio_));
+    ModelIdentifier reported = model;
+    reported[7] = 0x01;  // the identification comes last byte first
+    EXPECT_EQ(read.model, reported);
+    EXPECT_FALSE(port_.IsOpen());
+  }
+  // "Voltage" (0x3E4) and "H H P" (0x3F5) given, nothing else.
+  std::vector<std::optional<std::uint8_t>> byField(CalibrationFields().size());
+  byField.front() = 0x99;
+  byField.back() = 0x00;
+  const std::string frames = Wire({"74 03 E0 08 40 41 42 43 99 45 46 47", "74 03 E8 08 48 49 4A 4B 4C 4D 4E 4F",
+                                   "74 03 F0 08 50 51 52 53 54 00 56 57", "74 03 F8 08 58 59 5A 5B 5C 5D 5E 5F"});
+  RadioScript answering;
+  RadioScript shortSecond;
+  shortSecond.shortReplyAt = image::kCalibration + 8;
+  RadioScript otherModel;
+  otherModel.identification[7] = 'X';
+  const struct {
+    const char* name;
+    const RadioScript& script;
+    TestLinkOutcome outcome;
+    std::string wire;
+  } cases[] = {
+      {"written", answering, TestLinkOutcome::WriteDone, Wire({kConnect, reads, frames})},
+      {"short read", shortSecond, TestLinkOutcome::ReadFailed, Wire({kConnect, "52 03 E0 08 06 52 03 E8 08"})},
+      {"other model", otherModel, TestLinkOutcome::WrongType, Wire({kProgram, "02"})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedRadio radio(master_, c.script, radio_);
+    EXPECT_EQ(WriteRadioCalibration(port_, files_.SettingsPath(), model, byField), c.outcome);
+    radio.Finish();
+    EXPECT_EQ(radio.Received(), c.wire);
+    EXPECT_EQ(port_.IsOpen(), c.outcome != TestLinkOutcome::WriteDone);
+    port_.Close();
+  }
+}
+
 }  // namespace
