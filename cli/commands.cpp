@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "cli/cli_support.h"
+#include "cli/password_command.h"
 #include "cli/radio_commands.h"
 #include "link/voice_package.h"
 #include "radio/channel_table.h"
@@ -47,6 +48,13 @@ constexpr const char* kUsage =
     "                       when the radio already has that package. A radio of another\n"
     "                       model is only overwritten after a yes: --yes answers it, and\n"
     "                       without a terminal the answer is no.\n"
+    "  password [--port N | --device PATH] [--old CODE] --new CODE\n"
+    "                       Change the radio's password after proving the old one\n"
+    "                       (--old, empty or left out for a radio without a password).\n"
+    "                       --new '' removes the password. Codes are six digits.\n"
+    "  password [--port N | --device PATH] [--old CODE] --low-power on|off\n"
+    "                       Prove the password and store the \"Always transmit low power\"\n"
+    "                       setting; the radio's other settings of that block are kept.\n"
     "  ports                List the port numbers, their devices and whether each opens.\n"
     "  voices               List the voice packages (*.enc) beside the program.\n"
     "  --help               Show this text.\n"
@@ -163,7 +171,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   using Command = std::function<int(const Context&, const std::vector<std::string>&)>;
   const std::pair<const char*, Command> commands[] = {
       {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"read", CommandRead},
-      {"write", CommandWrite}, {"ports", CommandPorts}, {"voices", CommandVoices}};
+      {"write", CommandWrite}, {"ports", CommandPorts}, {"voices", CommandVoices}, {"password", CommandPassword}};
   for (const auto& [name, command] : commands)
     if (args[0] == name) return command(context, rest);
   return context.UsageError(args[0]);
