@@ -39,6 +39,8 @@ CDlgAuthorization::CDlgAuthorization(const TransferContext& context, QWidget* pa
     Edit(id)->setValidator(TypedDigits(Edit(id)));
     Edit(id)->installEventFilter(this);
   }
+  // Each group has its own Program button: none is the dialog's default (see keyPressEvent).
+  for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
   connect(Control<QPushButton>(this, kLoadButton), &QPushButton::clicked, this, &CDlgAuthorization::OnLoadPassword);
   connect(Control<QCheckBox>(this, kLowPowerBox), &QCheckBox::clicked, this, &CDlgAuthorization::OnLowPowerClicked);
   connect(Control<QPushButton>(this, kProgramButton), &QPushButton::clicked, this, &CDlgAuthorization::OnProgram);
@@ -75,9 +77,12 @@ bool CDlgAuthorization::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CDlgAuthorization::keyPressEvent(QKeyEvent* event) {
-  // No button is a default that Enter elsewhere (on the check box) would press; a focused
-  // button takes Enter itself.
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return;
+  // Enter presses the focused button and nothing else: no button is a default that Enter
+  // on the check box would press.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
+    return;
+  }
   QDialog::keyPressEvent(event);
 }
 

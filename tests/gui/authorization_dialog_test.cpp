@@ -384,11 +384,16 @@ void AuthorizationDialogTest::theKeyboardStaysWithinAGroup() {
   QCOMPARE(b.Shown(), b.Expected(PasswordOutcome::NotSame));
   QTest::keyClick(Edit(dialog, Dlg::kAgainEdit), Qt::Key_Return);
   QCOMPARE(b.Shown(), b.Expected(PasswordOutcome::NotSame));
-  // Enter on the check box programs nothing.
+  // Enter on the check box presses no button; on a button it presses that one.
   LowPower(dialog)->setFocus();
   QTest::keyClick(LowPower(dialog), Qt::Key_Return);
   QVERIFY(b.messages.Shown().empty());
+  QVERIFY(b.fileDialogs.empty());
   QCOMPARE(finished.size(), 0);
+  for (QPushButton* button : dialog.findChildren<QPushButton*>()) QVERIFY(!button->isDefault());
+  Control<QPushButton>(&dialog, Dlg::kLoadButton)->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QCOMPARE(b.fileDialogs.size(), std::size_t{1});
   // Esc closes.
   QTest::keyClick(Edit(dialog, Dlg::kAgainEdit), Qt::Key_Escape);
   QCOMPARE(finished.size(), 1);

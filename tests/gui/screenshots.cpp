@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "app/tavro_pgm_app.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/dlg_authorization.h"
 #include "dialogs/port_dlg.h"
 #include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
@@ -57,6 +58,8 @@ void ShootLanguage(const QString& language, const QString& outDir) {
     CWRDlg transfer(TransferContext{app->Files(), app->Document(), app->Port(), &app->Voices(), {}}, isRead, &frame);
     SaveDialog(transfer, prefix + (isRead ? QStringLiteral("read.png") : QStringLiteral("write.png")));
   }
+  CDlgAuthorization authorization(TransferContext{app->Files(), app->Document(), app->Port(), nullptr, {}}, &frame);
+  SaveDialog(authorization, prefix + QStringLiteral("authorization.png"));
   app->Document().SetModifiedFlag(false);
 }
 
