@@ -167,7 +167,9 @@ void CDlgAuthorization::closeEvent(QCloseEvent* event) {
 
 void CDlgAuthorization::done(int result) {
   if (exchangeRunning_) return;
-  // A failed exchange leaves the port open; nothing else may find it so.
+  // A failed exchange leaves the port open; nothing else may find it so. A cancelled
+  // transfer's worker may still be using it: it is waited for rather than cut off.
+  CWRDlg::FinishPendingTransfer();
   if (context_.port.IsOpen()) context_.port.Close();
   // The pages show the power choice as the image now holds it (the check box, or the
   // radio's byte that a password change brought in).
