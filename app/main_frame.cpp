@@ -23,6 +23,7 @@
 #include <QUrl>
 
 #include "app/tavro_pgm_app.h"
+#include "dialogs/dlg_authorization.h"
 #include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
 #include "res/main_resources.h"
@@ -60,7 +61,6 @@ bool IsAvailable(int commandId) {
     case command::kFilePrintSetup:
     case command::kFileExportPdf:
     case command::kProgramTest:
-    case command::kRadioPassword:
       return false;
     default:
       return true;
@@ -207,6 +207,7 @@ void CMainFrame::OnCommand(int commandId) {
     case command::kProgramRead: OnProgramRead(); break;
     case command::kProgramWrite: OnProgramWrite(); break;
     case command::kSetupPort: app_.OnSetupPort(); break;
+    case command::kRadioPassword: OnRadioPassword(); break;
     case command::kHelp: OnHelp(); break;
     case command::kAppAbout: app_.OnAppAbout(); break;
     default: break;
@@ -308,6 +309,13 @@ void CMainFrame::RunTransferDialog(bool isRead) {
   CWRDlg dialog(TransferContext{app_.Files(), app_.Document(), app_.Port(), &app_.Voices(),
                                 [this] { OnImageReplaced(); }},
                 isRead, this);
+  dialog.exec();
+}
+
+void CMainFrame::OnRadioPassword() {
+  CDlgAuthorization dialog(TransferContext{app_.Files(), app_.Document(), app_.Port(), nullptr,
+                                           [this] { OnImageReplaced(); }},
+                           this);
   dialog.exec();
 }
 

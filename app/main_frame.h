@@ -52,6 +52,7 @@ class CMainFrame : public QMainWindow {
 
   void OnProgramRead();
   void OnProgramWrite();
+  void OnRadioPassword();
   void OnHelp();
 
  protected:

@@ -9,6 +9,7 @@
 
 #include "cli/calibration_command.h"
 #include "cli/cli_support.h"
+#include "cli/password_command.h"
 #include "cli/radio_commands.h"
 #include "link/voice_package.h"
 #include "radio/channel_table.h"
@@ -56,6 +57,13 @@ constexpr const char* kUsage =
     "                       model FILE names; items FILE leaves out, and the radio's\n"
     "                       password, stay as the radio holds them. Both use port N,\n"
     "                       PATH or the configured port, without a port search.\n"
+    "  password [--port N | --device PATH] [--old CODE] --new CODE\n"
+    "                       Change the radio's password after proving the old one\n"
+    "                       (--old, empty or left out for a radio without a password).\n"
+    "                       --new '' removes the password. Codes are six digits.\n"
+    "  password [--port N | --device PATH] [--old CODE] --low-power on|off\n"
+    "                       Prove the password and store the \"Always transmit low power\"\n"
+    "                       setting; the radio's other settings of that block are kept.\n"
     "  ports                List the port numbers, their devices and whether each opens.\n"
     "  voices               List the voice packages (*.enc) beside the program.\n"
     "  --help               Show this text.\n"
@@ -173,7 +181,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const std::pair<const char*, Command> commands[] = {
       {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"read", CommandRead},
       {"write", CommandWrite}, {"ports", CommandPorts}, {"voices", CommandVoices},
-      {"calibration", CommandCalibration}};
+      {"calibration", CommandCalibration}, {"password", CommandPassword}};
   for (const auto& [name, command] : commands)
     if (args[0] == name) return command(context, rest);
   return context.UsageError(args[0]);

@@ -76,11 +76,11 @@ enum class Link { Connected, NoLink, WrongType };
 
 // The configured port first, then (when "autocom" allows) ports 1 to 255. A port the
 // search found becomes "com" only once the radio there has identified itself.
-Link Connect(SerialPort& port, const std::filesystem::path& settings) {
+Link Connect(SerialPort& port, const std::filesystem::path& settings, const PasswordLink& choice) {
   const std::string autocom = profile::GetString(settings, "setup", "autocom", "1", 9);
-  const bool autoSearch = autocom.empty() || autocom.front() != '0';
+  const bool autoSearch = choice.allowPortSearch && (autocom.empty() || autocom.front() != '0');
   if (!port.IsOpen()) {
-    port.Open(profile::GetInt(settings, "setup", "com", 1));
+    port.Open(choice.configuredPort > 0 ? choice.configuredPort : profile::GetInt(settings, "setup", "com", 1));
     port.Pause(kPortSettleMs);
   } else if (port.BaudRate() != CSerial::kLinkBaud) {
     // A port left at the fast block speed could never complete the handshake.
@@ -208,14 +208,22 @@ PasswordMessageBox PasswordMessage(PasswordOutcome outcome) {
   return {key("IDS_ERROR"), key("IDS_ERROR"), PromptIcon::Error};
 }
 
-PasswordOutcome ProgramWithPassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view entered) {
+namespace {
+
+// Proves the entered password and stores the block. Without `lowPower` the power permit
+// byte is the document's (the dialog's check box has set it); with it, the radio's own
+// byte goes back with only the always-low-power bit changed.
+PasswordOutcome ProveAndStoreBlock(SerialPort& port, CTavroPgmDoc& doc, std::string_view entered,
+                                   std::optional<bool> lowPower, const PasswordLink& choice) {
   if (!PasswordLengthValid(entered)) return PasswordOutcome::LengthWrong;
-  if (const Link link = Connect(port, doc.Files().SettingsPath()); link != Link::Connected) return LinkFailure(link);
+  if (const Link link = Connect(port, doc.Files().SettingsPath(), choice); link != Link::Connected)
+    return LinkFailure(link);
   AckAndListen(port);
   std::array<std::uint8_t, kBlockSize> block{};
   if (!ReadPasswordBlock(port, block)) return PasswordOutcome::ReadFailed;
-  // The radio's own bytes go back with the password; the power permit byte is the user's choice.
-  CopyIntoImage(doc, kBlock + 1, std::span<const std::uint8_t>(block).subspan(1));
+  const std::size_t firstFromRadio = lowPower ? 0 : 1;
+  CopyIntoImage(doc, kBlock + firstFromRadio, std::span<const std::uint8_t>(block).subspan(firstFromRadio));
+  if (lowPower) doc.SetHighPowerPermitted(!*lowPower);
   AckAndListen(port);
   if (ScramblePassword(entered) != doc.PasswordText()) return PasswordOutcome::PasswordWrong;
   if (!StoreBlock(port, doc)) return PasswordOutcome::WrongType;
@@ -223,13 +231,32 @@ PasswordOutcome ProgramWithPassword(SerialPort& port, CTavroPgmDoc& doc, std::st
   return PasswordOutcome::Done;
 }
 
-PasswordOutcome ChangePassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view oldEntered,
-                               std::string_view newEntered, std::string_view newAgain) {
+}  // namespace
+
+PasswordOutcome ProgramWithPassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view entered,
+                                    const PasswordLink& link) {
+  return ProveAndStoreBlock(port, doc, entered, std::nullopt, link);
+}
+
+PasswordOutcome ProgramLowPower(SerialPort& port, CTavroPgmDoc& doc, std::string_view entered, bool lowPower,
+                                const PasswordLink& link) {
+  return ProveAndStoreBlock(port, doc, entered, lowPower, link);
+}
+
+PasswordOutcome CheckNewPassword(std::string_view newEntered, std::string_view newAgain) {
   if (!PasswordLengthValid(newEntered)) return PasswordOutcome::LengthWrong;
   if (newEntered != newAgain) return PasswordOutcome::NotSame;
   // Anything but digits would scramble to "no password" and silently remove the password.
   if (!std::all_of(newEntered.begin(), newEntered.end(), IsDecimalDigit)) return PasswordOutcome::NewPasswordNotDigits;
-  if (const Link link = Connect(port, doc.Files().SettingsPath()); link != Link::Connected) return LinkFailure(link);
+  return PasswordOutcome::Done;
+}
+
+PasswordOutcome ChangePassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view oldEntered,
+                               std::string_view newEntered, std::string_view newAgain, const PasswordLink& choice) {
+  if (const PasswordOutcome checked = CheckNewPassword(newEntered, newAgain); checked != PasswordOutcome::Done)
+    return checked;
+  if (const Link link = Connect(port, doc.Files().SettingsPath(), choice); link != Link::Connected)
+    return LinkFailure(link);
   AckAndListen(port);
   std::array<std::uint8_t, kBlockSize> block{};
   if (!ReadPasswordBlock(port, block)) return PasswordOutcome::ReadFailed;

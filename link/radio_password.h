@@ -53,18 +53,36 @@ struct PasswordMessageBox {
 // What the dialog shows for an outcome (an OK box).
 PasswordMessageBox PasswordMessage(PasswordOutcome outcome);
 
+// Which port the exchanges use. By default the "com" setting, then (when "autocom"
+// allows) the search through ports 1 to 255; an open port is used as it is.
+struct PasswordLink {
+  int configuredPort = 0;       // tried first instead of "com" (0: "com")
+  bool allowPortSearch = true;  // false: no search, whatever "autocom" says
+};
+
 // "Program" of the current password: connects, reads the radio's password block into
 // the document (0x3EB-0x3EF; the always-low-power bit at 0x3EA stays the document's),
 // compares the scrambled entry with the radio's password, and on a match stores the
 // document's block 0x3EA-0x3EF in the radio. After Done the dialog refreshes the views.
-PasswordOutcome ProgramWithPassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view entered);
+PasswordOutcome ProgramWithPassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view entered,
+                                    const PasswordLink& link = {});
+
+// The same exchange for a document that does not hold the radio's configuration (the
+// command line): the whole block 0x3EA-0x3EF comes from the radio, only the
+// always-low-power bit (bit 0 of 0x3EA) is set from `lowPower`, and the block goes back.
+PasswordOutcome ProgramLowPower(SerialPort& port, CTavroPgmDoc& doc, std::string_view entered, bool lowPower,
+                                const PasswordLink& link = {});
+
+// The checks of a new password and its repetition made before the port is touched:
+// LengthWrong, NotSame or NewPasswordNotDigits, else Done.
+PasswordOutcome CheckNewPassword(std::string_view newEntered, std::string_view newAgain);
 
 // "Program" of a new password: checks the two entries, connects, reads the radio's
 // password block into the document (0x3EA-0x3EF), compares the scrambled old entry with
 // the radio's password, and on a match stores the scrambled new password (an empty one
 // removes the password: FF FF FF) with the radio's other block bytes.
 PasswordOutcome ChangePassword(SerialPort& port, CTavroPgmDoc& doc, std::string_view oldEntered,
-                               std::string_view newEntered, std::string_view newAgain);
+                               std::string_view newEntered, std::string_view newAgain, const PasswordLink& link = {});
 
 // The first line of a password file (without its line end); nullopt with error set
 // when the file cannot be read.

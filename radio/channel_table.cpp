@@ -57,6 +57,16 @@ bool CTavroPgmDoc::IsHighPowerPermitted() const {
   return (At(image::kPowerPermit) & image::kHighPowerPermitted) != 0;
 }
 
+bool CTavroPgmDoc::SetHighPowerPermitted(bool permitted) {
+  std::uint8_t& byte = At(image::kPowerPermit);
+  const std::uint8_t before = byte;
+  byte = permitted ? static_cast<std::uint8_t>(byte | image::kHighPowerPermitted)
+                   : static_cast<std::uint8_t>(byte & ~image::kHighPowerPermitted);
+  if (byte == before) return false;
+  modified_ = true;
+  return true;
+}
+
 bool CTavroPgmDoc::CountScanChannels() {
   int members = 0;
   for (int channel = 1; channel <= image::kChannelCount; ++channel)

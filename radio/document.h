@@ -122,6 +122,9 @@ class CTavroPgmDoc {
   bool IsSimplex(int channel) const;
   bool SameTones(int channel) const;
   bool IsHighPowerPermitted() const;
+  // The always-low-power choice: clears (or sets) bit 0 of the power permit byte, other
+  // bits kept. A change marks the document modified; returns whether the byte changed.
+  bool SetHighPowerPermitted(bool permitted);
   // True when two or more used channels are scanned; otherwise forces the scan type
   // to its first option and returns false.
   bool CountScanChannels();

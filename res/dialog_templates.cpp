@@ -239,6 +239,22 @@ constexpr std::array kCalibrationControls{
     ControlTemplate{1082, K::PushButton, {224, 144, 48, 14}, "Exit", 0, {}},
 };
 
+constexpr std::array kAuthorizationControls{
+    ControlTemplate{kNoId, K::GroupBox, {7, 4, 236, 80}, "Input Password", 0, {}},
+    ControlTemplate{1219, K::Edit, {16, 19, 80, 13}, "", 0, {}},
+    ControlTemplate{1220, K::PushButton, {104, 18, 130, 14}, "Load password from file", 0, {}},
+    ControlTemplate{1221, K::CheckBox, {16, 42, 150, 10}, "Always transmit low power", 0, {}},
+    ControlTemplate{1222, K::PushButton, {184, 62, 50, 14}, "Program", 0, {}},
+    ControlTemplate{kNoId, K::GroupBox, {7, 90, 236, 80}, "Change Password", 0, {}},
+    ControlTemplate{kNoId, K::Static, {16, 107, 64, 8}, "New password", 0, {}},
+    ControlTemplate{1223, K::Edit, {84, 105, 80, 13}, "", 0, {}},
+    ControlTemplate{kNoId, K::Static, {16, 127, 64, 8}, "Once more", 0, {}},
+    ControlTemplate{1224, K::Edit, {84, 125, 80, 13}, "", 0, {}},
+    ControlTemplate{1225, K::PushButton, {16, 148, 110, 14}, "Save password to file", 0, {}},
+    ControlTemplate{1226, K::PushButton, {184, 148, 50, 14}, "Program", 0, {}},
+    ControlTemplate{kIdCancel, K::PushButton, {193, 177, 50, 14}, "Cancel", 0, {}},
+};
+
 constexpr std::array kTemplates{
     DialogTemplate{dialog_id::kAbout, 232, 76, "About Corvane", kAboutControls},
     DialogTemplate{dialog_id::kMainForm, 488, 328, "", kMainFormControls},
@@ -249,6 +265,7 @@ constexpr std::array kTemplates{
     DialogTemplate{dialog_id::kCalibration, 282, 166, "Test 2 - Calibration Data", kCalibrationControls},
     DialogTemplate{dialog_id::kTransfer, 252, 80, "Read/Write Radio", kTransferControls},
     DialogTemplate{dialog_id::kScanVoxDtmfPage, 477, 290, "Scan/VOX/DTMF", kScanVoxDtmfPageControls},
+    DialogTemplate{dialog_id::kAuthorization, 250, 198, "Authorization", kAuthorizationControls},
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 
 class QWidget;
 
@@ -16,6 +17,8 @@ inline constexpr char kDataFileSuffix[] = "vxp";
 struct FileDialogCall {
   bool save = false;
   std::filesystem::path proposed;  // Save As: the name offered
+  // AskFileName: the file type as "Name|patterns|...||" (patterns separated by ';').
+  std::string filter = {};
 };
 
 // Returns the chosen file, or nullopt for Cancel.
@@ -23,3 +26,7 @@ using FileDialogAnswerer = std::function<std::optional<std::filesystem::path>(co
 void SetFileDialogAnswerer(FileDialogAnswerer answerer);
 
 std::optional<std::filesystem::path> AskDataFileName(QWidget* parent, const FileDialogCall& call);
+
+// Open (the file must exist) or Save As for another kind of file than the data files,
+// of the type call.filter names; no extension is added to a typed name.
+std::optional<std::filesystem::path> AskFileName(QWidget* parent, const FileDialogCall& call);

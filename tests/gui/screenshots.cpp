@@ -11,6 +11,7 @@
 #include "app/tavro_pgm_app.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/dlg_test_rw.h"
+#include "dialogs/dlg_authorization.h"
 #include "dialogs/port_dlg.h"
 #include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
@@ -60,6 +61,8 @@ void ShootLanguage(const QString& language, const QString& outDir) {
   }
   CDlgTestRW calibration(TransferContext{app->Files(), app->Document(), app->Port(), nullptr, {}}, &frame);
   SaveDialog(calibration, prefix + QStringLiteral("calibration.png"));
+  CDlgAuthorization authorization(TransferContext{app->Files(), app->Document(), app->Port(), nullptr, {}}, &frame);
+  SaveDialog(authorization, prefix + QStringLiteral("authorization.png"));
   app->Document().SetModifiedFlag(false);
 }
 

@@ -215,7 +215,7 @@ TEST_F(CliTest, HelpNamesEveryCommand) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"show", "--help"}}) {
     const Result result = Run(args);
     EXPECT_EQ(result.status, 0);
-    for (const char* command : {"new", "show", "info", "dump", "--force"})
+    for (const char* command : {"new", "show", "info", "dump", "--force", "password", "--low-power"})
       EXPECT_NE(result.out.find(command), std::string::npos) << command;
   }
 }

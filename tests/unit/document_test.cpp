@@ -443,6 +443,23 @@ TEST_F(DocumentNewTest, TheSuppressFlagSkipsTheWarningOnce) {
 
 // ------------------------------------------------------------------ radio version and a read
 
+TEST_F(DocumentTest, TheLowPowerChoiceChangesOnlyBitZeroAndMarksAChange) {
+  const struct {
+    std::uint8_t before;
+    bool permitted;
+    std::uint8_t after;
+  } cases[] = {{0xFF, false, 0xFE}, {0x36, true, 0x37}, {0x37, true, 0x37}, {0x80, false, 0x80}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.before));
+    doc_.At(image::kPowerPermit) = c.before;
+    doc_.SetModifiedFlag(false);
+    EXPECT_EQ(doc_.SetHighPowerPermitted(c.permitted), c.before != c.after);
+    EXPECT_EQ(doc_.At(image::kPowerPermit), c.after);
+    EXPECT_EQ(doc_.IsHighPowerPermitted(), c.permitted);
+    EXPECT_EQ(doc_.IsModified(), c.before != c.after);
+  }
+}
+
 TEST(DocumentRadioVersion, ShowsTheTwoNibblesWithAPoint) {
   test::ProgramDir dir;
   const AppFiles files = dir.Files();

@@ -155,6 +155,66 @@ TEST_F(RadioPasswordTest, ChangeStoresTheNewPasswordWithTheRadiosOtherBytes) {
   }
 }
 
+TEST_F(RadioPasswordTest, LowPowerChoiceGoesBackWithTheRadiosOwnBlock) {
+  // The document holds nothing of the radio (a command line run): every other bit and
+  // byte of the stored block must be the radio's.
+  const struct {
+    const char* entered;
+    std::uint8_t powerByte;
+    bool lowPower;
+    PasswordOutcome outcome;
+    const char* block;  // the document's block afterwards, and the radio's on Done
+  } cases[] = {
+      {"123456", 0xB7, true, PasswordOutcome::Done, "B6 A1 A2 BF 8F 53"},
+      {"123456", 0x36, false, PasswordOutcome::Done, "37 A1 A2 BF 8F 53"},
+      {"123456", 0x37, false, PasswordOutcome::Done, "37 A1 A2 BF 8F 53"},
+      {"654321", 0xB7, true, PasswordOutcome::PasswordWrong, "B6 A1 A2 BF 8F 53"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.entered) + (c.lowPower ? " low" : " high"));
+    SetRadioBlock({c.powerByte, 0xA1, 0xA2, 0xBF, 0x8F, 0x53});
+    for (std::size_t k = 0; k < 6; ++k) doc_.At(image::kPowerPermit + k) = 0xFF;
+    ScriptedRadio radio(master_, {}, radio_);
+    EXPECT_EQ(ProgramLowPower(port_, doc_, c.entered, c.lowPower), c.outcome);
+    radio.Finish();
+    EXPECT_EQ(DocumentBlock(), c.block);
+    if (c.outcome == PasswordOutcome::Done) {
+      EXPECT_EQ(radio.Received(), Wire({kOpening, "4B 00 00 08 00 FF", c.block}));
+    } else {
+      EXPECT_EQ(radio.Received(), kOpening);
+      EXPECT_EQ(RadioBlock(radio), Wire({test::HexText(std::span(&c.powerByte, 1)), "A1 A2 BF 8F 53"}));
+    }
+    port_.Close();
+  }
+}
+
+TEST_F(RadioPasswordTest, ThePortChoiceOfTheCommandLineComesBeforeTheSettings) {
+  const auto settings = files_.SettingsPath();
+  const struct {
+    const char* name;
+    PasswordLink choice;
+    PasswordOutcome outcome;
+    int comAfter;
+  } cases[] = {
+      // "com" names a missing device; the given port holds the radio.
+      {"given port", PasswordLink{2, true}, PasswordOutcome::Done, 1},
+      // No search although "autocom" allows it: the radio on port 2 is never asked.
+      {"no search", PasswordLink{0, false}, PasswordOutcome::NoLink, 1},
+      {"search", PasswordLink{0, true}, PasswordOutcome::Done, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteSettings("[ports]\n1=/dev/corvane-no-such-device\n2=" + slavePath_ + "\n[setup]\ncom=1\nautocom=1\n");
+    SetRadioBlock({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+    ScriptedRadio radio(master_, {}, radio_);
+    EXPECT_EQ(ProgramWithPassword(port_, doc_, "", c.choice), c.outcome);
+    radio.Finish();
+    EXPECT_EQ(radio.Received(), c.outcome == PasswordOutcome::Done ? Wire({kOpening, "4B 00 00 08 00 FF", DocumentBlock()}) : "");
+    EXPECT_EQ(profile::GetInt(settings, "setup", "com", 0), c.comAfter);
+    port_.Close();
+  }
+}
+
 TEST_F(RadioPasswordTest, EntriesAreCheckedBeforeThePortIsTouched) {
   const struct {
     const char* current;
