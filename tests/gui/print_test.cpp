@@ -7,6 +7,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPainter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -15,7 +16,6 @@
 
 #include "app/main_frame.h"
 #include "app/tavro_pgm_app.h"
-#include "pages/dlg_ch.h"
 #include "pages/print_layout.h"
 #include "pages/tavro_pgm_view.h"
 #include "res/main_resources.h"
@@ -243,6 +243,32 @@ class PrintTest : public QObject {
     for (const char* heading : {"CH", "RX Freq", "TX Freq", "Power"}) {
       QVERIFY2(printout.lines.value(2).contains(QLatin1String(heading)), heading);
     }
+    QVERIFY(ChannelRows(printout.lines).empty());
+    QVERIFY(!HasBareChannelNumber(printout.lines));
+  }
+
+  // Page 2 holds the headings and the used rows after the 30th, under the time stamp but
+  // without the model line: none with the radio's 16 channels.
+  void pageTwoHoldsOnlyTheRowsAfterTheThirtieth() {
+    QVERIFY(app_->OpenDocumentFile(DataFile("gaps.vxp", kUsedChannels)));
+    CTavroPgmView& view = Frame().View();
+    QCOMPARE(view.OnPreparePrinting(), 1);
+    const QString file = QString::fromStdString((dir_->Path() / "page2.pdf").string());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    QPainter painter;
+    QVERIFY(painter.begin(&printer));
+    view.OnBeginPrinting(painter);
+    view.OnPrint(painter, 2);
+    view.OnEndPrinting();
+    QVERIFY(painter.end());
+    const Printout printout = ReadPdf(file);
+    QCOMPARE(printout.pages, 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d{2}-\\d{2} ")).match(printout.lines.value(0)).hasMatch(),
+             qPrintable(printout.lines.join('\n')));
+    QVERIFY2(printout.lines.value(1).startsWith(QStringLiteral("CH")), qPrintable(printout.lines.join('\n')));
+    QVERIFY(!printout.lines.contains(kModelLine));
     QVERIFY(ChannelRows(printout.lines).empty());
     QVERIFY(!HasBareChannelNumber(printout.lines));
   }
