@@ -12,10 +12,17 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPageSetupDialog>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QShowEvent>
 #include <QShortcut>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
@@ -27,7 +34,9 @@
 #include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
 #include "res/main_resources.h"
+#include "settings/file_io.h"
 #include "ui/dialog_template.h"
+#include "ui/file_dialog.h"
 #include "ui/qt_text.h"
 
 namespace {
@@ -56,10 +65,6 @@ QIcon ToolbarIcon(int commandId) {
 // Commands whose windows come with later parts of the program.
 bool IsAvailable(int commandId) {
   switch (commandId) {
-    case command::kFilePrint:
-    case command::kFilePrintPreview:
-    case command::kFilePrintSetup:
-    case command::kFileExportPdf:
     case command::kProgramTest:
       return false;
     default:
@@ -208,6 +213,11 @@ void CMainFrame::OnCommand(int commandId) {
     case command::kProgramWrite: OnProgramWrite(); break;
     case command::kSetupPort: app_.OnSetupPort(); break;
     case command::kRadioPassword: OnRadioPassword(); break;
+    case command::kFilePrint: OnFilePrint(); break;
+    case command::kFilePrintDirect: OnFilePrintDirect(); break;
+    case command::kFilePrintPreview: OnFilePrintPreview(); break;
+    case command::kFilePrintSetup: OnFilePrintSetup(); break;
+    case command::kFileExportPdf: OnFileExportPdf(); break;
     case command::kHelp: OnHelp(); break;
     case command::kAppAbout: app_.OnAppAbout(); break;
     default: break;
@@ -317,6 +327,82 @@ void CMainFrame::OnRadioPassword() {
                                            [this] { OnImageReplaced(); }},
                            this);
   dialog.exec();
+}
+
+QPrinter& CMainFrame::Printer() {
+  if (!printer_) {
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    // The thirteen columns read best across the sheet; the sixteen rows fit either way.
+    printer_->setPageOrientation(QPageLayout::Landscape);
+    printer_->setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+  }
+  return *printer_;
+}
+
+void CMainFrame::OnFilePrint() { PrintOnPrinter(true); }
+void CMainFrame::OnFilePrintDirect() { PrintOnPrinter(false); }
+
+void CMainFrame::PrintOnPrinter(bool withDialog) {
+  const AppFiles& files = app_.Files();
+  if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+    ShowMessageBox(this, files, PromptRequest{"IDS_NO_PRINTER", "", "IDS_ERROR", PromptIcon::Error, PromptButtons::Ok});
+    return;
+  }
+  QPrinter& printer = Printer();
+  if (withDialog) {
+    QPrintDialog dialog(&printer, this);
+    dialog.setMinMax(1, view_->OnPreparePrinting());
+    if (dialog.exec() != QDialog::Accepted) return;
+  }
+  const bool range = printer.printRange() == QPrinter::PageRange;
+  if (!view_->PrintPages(printer, range ? printer.fromPage() : 0, range ? printer.toPage() : 0)) {
+    ShowMessageBox(this, files, PromptRequest{"IDS_ERROR_PRINT", "", "IDS_ERROR", PromptIcon::Error, PromptButtons::Ok});
+  }
+}
+
+void CMainFrame::OnFilePrintPreview() {
+  QPrintPreviewDialog dialog(&Printer(), this);
+  if (auto* preview = dialog.findChild<QPrintPreviewWidget*>()) preview->setViewMode(QPrintPreviewWidget::SinglePageView);
+  connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) { view_->PrintPages(*printer); });
+  dialog.exec();
+}
+
+void CMainFrame::OnFilePrintSetup() {
+  QPageSetupDialog dialog(&Printer(), this);
+  dialog.exec();
+}
+
+void CMainFrame::OnFileExportPdf() {
+  const std::filesystem::path document = app_.Document().PathName();
+  const std::filesystem::path proposed =
+      document.empty() ? std::filesystem::path("default.pdf") : std::filesystem::path(document).replace_extension(".pdf");
+  if (const auto path = AskPdfFileName(this, proposed)) ExportPdf(*path);
+}
+
+bool CMainFrame::ExportPdf(const std::filesystem::path& path) {
+  // Written aside first and then put in place whole, so that a failure never leaves a
+  // damaged file where an older printout was.
+  const QTemporaryDir scratch;
+  const QString scratchFile = scratch.filePath(QStringLiteral("printout.pdf"));
+  QPrinter pdf(QPrinter::HighResolution);
+  pdf.setOutputFormat(QPrinter::PdfFormat);
+  pdf.setPageLayout(Printer().pageLayout());
+  pdf.setCreator(QStringLiteral("Corvane"));
+  pdf.setDocName(app_.DocumentTitle());
+  pdf.setOutputFileName(scratchFile);
+  int systemError = 0;
+  bool written = scratch.isValid() && view_->PrintPages(pdf);
+  if (written) {
+    const std::optional<std::string> bytes = file_io::ReadFile(scratchFile.toStdString());
+    written = bytes && file_io::ReplaceFileAtomically(path, *bytes);
+    if (!written) systemError = errno;
+  }
+  if (!written) {
+    const FileError error{"IDS_ERROR_PDF", path, systemError};
+    ShowMessageBox(this, MessageBoxCall{error.textKey, error.Text(app_.Files()), app_.Files().GetText("IDS_ERROR"),
+                                        PromptIcon::Error, PromptButtons::Ok});
+  }
+  return written;
 }
 
 void CMainFrame::CommitFocusedEdit() {

@@ -6,12 +6,14 @@
 #include <QMainWindow>
 #include <filesystem>
 #include <map>
+#include <memory>
 
 class CTavroPgmApp;
 class CTavroPgmView;
 class QAction;
 class QKeyEvent;
 class QMenu;
+class QPrinter;
 class QToolBar;
 
 class CMainFrame : public QMainWindow {
@@ -55,6 +57,17 @@ class CMainFrame : public QMainWindow {
   void OnRadioPassword();
   void OnHelp();
 
+  // Printing the channel table. The printer and its paper are kept for the session.
+  QPrinter& Printer();
+  void OnFilePrint();        // the print dialog, then the printout
+  void OnFilePrintDirect();  // the printout with the current printer settings
+  void OnFilePrintPreview();
+  void OnFilePrintSetup();
+  void OnFileExportPdf();
+  // The printout as a PDF file, on the session's paper; false, after a message, when the
+  // file cannot be written.
+  bool ExportPdf(const std::filesystem::path& path);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -68,6 +81,9 @@ class CMainFrame : public QMainWindow {
   void CreateAccelerators();
   QAction* NewAction(int commandId, const QString& caption);
   void RunTransferDialog(bool isRead);
+  // The printout on the session's printer (pages of its chosen range); messages when no
+  // printer is installed or the printer cannot be started.
+  void PrintOnPrinter(bool withDialog);
   enum class FitMode {
     Exact,     // the size of the form (when the window first shows)
     GrowOnly,  // larger where the form would not fit, never smaller
@@ -85,4 +101,5 @@ class CMainFrame : public QMainWindow {
   class PageShortcutRouter;
   PageShortcutRouter* shortcutRouter_ = nullptr;
   bool fittedToForm_ = false;
+  std::unique_ptr<QPrinter> printer_;
 };

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <fstream>
+#include <iostream>
 
 #include "app/main_frame.h"
 #include "dialogs/about_dlg.h"
@@ -35,6 +36,31 @@ std::unique_ptr<CTavroPgmApp> CTavroPgmApp::InitInstance(const QStringList& argu
   }
   app->frame_->show();
   return app;
+}
+
+int CTavroPgmApp::PrintToPdf(const QStringList& arguments) {
+  SetMessageBoxAnswerer([](const MessageBoxCall& call) {
+    std::cerr << call.text << std::endl;
+    return call.buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
+  });
+  const int status = [&arguments] {
+    LoadProgramResources();
+    std::optional<AppFiles> files = AppFiles::Locate();
+    if (!files) {
+      std::cerr << kMissingSettingsMessage << std::endl;
+      return kStartFailed;
+    }
+    std::unique_ptr<CTavroPgmApp> app(new CTavroPgmApp(std::move(*files)));
+    if (arguments.size() != 4 || arguments[1] != QLatin1String(kPrintToPdfOption)) {
+      ShowMessageBox(nullptr, app->files_,
+                     PromptRequest{"IDS_PRINT_BADARGS", "", "IDS_ERROR", PromptIcon::Error, PromptButtons::Ok});
+      return kStartFailed;
+    }
+    app->frame_ = std::make_unique<CMainFrame>(*app);
+    return app->WritePrintout(arguments[3].toStdString(), arguments[2].toStdString()) ? 0 : kStartFailed;
+  }();
+  SetMessageBoxAnswerer({});
+  return status;
 }
 
 CTavroPgmApp::CTavroPgmApp(AppFiles files)
@@ -100,6 +126,19 @@ bool CTavroPgmApp::OpenDocumentFile(const std::filesystem::path& named) {
   AddToRecentFiles(path);
   DocumentReplaced();
   return true;
+}
+
+bool CTavroPgmApp::WritePrintout(const std::filesystem::path& dataFile, const std::filesystem::path& pdfFile) {
+  doc_.OnNewDocument(questions_, suppressClearPrompt_);
+  FileError error;
+  switch (doc_.OnOpenDocument(FullPath(dataFile), questions_, error)) {
+    case CTavroPgmDoc::OpenOutcome::Failed: ShowFileError(error); return false;
+    // Not a data file: its warning said so, and an empty table is no printout of it.
+    case CTavroPgmDoc::OpenOutcome::OpenedWithoutData: return false;
+    case CTavroPgmDoc::OpenOutcome::Opened: break;
+  }
+  DocumentReplaced();
+  return frame_->ExportPdf(pdfFile);
 }
 
 void CTavroPgmApp::OnFileSave() {

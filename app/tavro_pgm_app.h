@@ -25,11 +25,17 @@ class CTavroPgmApp {
   static constexpr int kRecentFileCount = 4;
   // Exit code when start-up ends the program.
   static constexpr int kStartFailed = 1;
+  // corvane --print-to-pdf OUT.pdf FILE.vxp: the channel table of FILE as a PDF file,
+  // without a window.
+  static constexpr char kPrintToPdfOption[] = "--print-to-pdf";
 
   // Start-up: the settings file (or a message and no window), the language, a new
   // document or the file named on the command line, then the main window, shown.
   // nullptr when start-up ended the program.
   static std::unique_ptr<CTavroPgmApp> InitInstance(const QStringList& arguments);
+  // The --print-to-pdf run: every message goes to standard error and every question is
+  // declined. Returns the exit code: 0 when the PDF file was written, else 1.
+  static int PrintToPdf(const QStringList& arguments);
   ~CTavroPgmApp();
   CTavroPgmApp(const CTavroPgmApp&) = delete;
   CTavroPgmApp& operator=(const CTavroPgmApp&) = delete;
@@ -62,6 +68,8 @@ class CTavroPgmApp {
 
  private:
   explicit CTavroPgmApp(AppFiles files);
+  // Opens the data file and writes its printout; false after a message.
+  bool WritePrintout(const std::filesystem::path& dataFile, const std::filesystem::path& pdfFile);
   // Save with the Save As dialog when there is no usable file; false when not saved.
   bool DoSave(const std::filesystem::path& path);
   // The document has a new state as a whole: title and every page.

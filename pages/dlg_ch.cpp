@@ -2,9 +2,12 @@
 
 #include <QComboBox>
 #include <QHideEvent>
+#include <QLabel>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <initializer_list>
 
+#include "pages/print_layout.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
 #include "settings/app_files.h"
@@ -215,4 +218,45 @@ void CDlgCh::OnModelSelected(int index) {
   Doc().ApplyModel(index);
   Doc().SetModifiedFlag();
   emit documentReplaced();
+}
+
+std::vector<int> CDlgCh::UsedRows() const {
+  std::vector<int> rows;
+  for (int row = 1; row <= print_layout::kLastPrintedRow; ++row) {
+    if (!grid_->GetItemText(row, col::kReceiveFrequency).isEmpty()) rows.push_back(row);
+  }
+  return rows;
+}
+
+QString CDlgCh::ModelLine() const {
+  const auto* label = ControlAs<QLabel>(kModelLabelId);
+  return (label != nullptr ? label->text() : QString()) + QStringLiteral(" : ") + modelSelector_->currentText();
+}
+
+void CDlgCh::PrintChannels(QPainter& painter, int page) const {
+  const int rowHeight = grid_->GetRowHeight(1);
+  const int headerHeight = grid_->GetFixedRowHeight();
+  painter.save();
+  if (page == 1) {
+    painter.translate(0, rowHeight);
+    painter.drawText(QRect(0, 0, grid_->GetVirtualWidth(), headerHeight), Qt::AlignLeft | Qt::AlignTop, ModelLine());
+    painter.translate(0, rowHeight);
+  }
+  grid_->DrawFixedRows(painter);
+  const std::vector<int> rows = print_layout::RowsOnPage(UsedRows(), page);
+  // The grid's cells draw their right and bottom edges; on paper the table is closed at
+  // the top and the left too.
+  painter.save();
+  painter.setPen(grid_->palette().color(QPalette::Mid));
+  const int bottom = headerHeight + static_cast<int>(rows.size()) * rowHeight - 1;
+  painter.drawLine(0, 0, grid_->GetVirtualWidth() - 1, 0);
+  painter.drawLine(0, 0, 0, bottom);
+  painter.restore();
+  painter.translate(0, headerHeight);
+  for (std::size_t index = 0; index < rows.size(); ++index) {
+    // Rows follow each other without the gaps of free channels.
+    if (index > 0) painter.translate(0, rowHeight);
+    grid_->DrawRow(painter, rows[index]);
+  }
+  painter.restore();
 }

@@ -4,6 +4,8 @@
 // it and commits when it loses the focus. Every accepted edit goes straight into
 // the image.
 
+#include <vector>
+
 #include "pages/page.h"
 
 class CAddBox;
@@ -11,6 +13,7 @@ class CCodeBox;
 class CFreqEdit;
 class CGridCtrl;
 class QComboBox;
+class QPainter;
 struct GridBeginEdit;
 
 class CDlgCh : public CPage {
@@ -22,6 +25,7 @@ class CDlgCh : public CPage {
   static constexpr int kToneBoxId = 1239;
   static constexpr int kOptionBoxId = 1241;
   static constexpr int kModelSelectorId = 1237;
+  static constexpr int kModelLabelId = 1300;
   static constexpr int kRows = 17;
 
   CDlgCh(const PageContext& context, QWidget* parent);
@@ -31,6 +35,15 @@ class CDlgCh : public CPage {
   CCodeBox& ToneBox() const { return *toneBox_; }
   CAddBox& OptionBox() const { return *optionBox_; }
   QComboBox& ModelSelector() const { return *modelSelector_; }
+
+  // The grid rows that a printout lists: rows 1 to 50 with a receive frequency, in order.
+  std::vector<int> UsedRows() const;
+  // "<caption of the model selector> : <model chosen>".
+  QString ModelLine() const;
+  // Page 1 or 2 of the channel table from the painter's origin down, in the grid's screen
+  // pixels: on page 1 the model line, then on both the header and the page's used rows.
+  // The painter's font is the one the model line prints in.
+  void PrintChannels(QPainter& painter, int page) const;
 
  signals:
   // The image was replaced as a whole (model change): every page reloads.

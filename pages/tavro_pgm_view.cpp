@@ -1,16 +1,36 @@
 #include "pages/tavro_pgm_view.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QPagedPaintDevice>
+#include <QPainter>
 #include <QShortcut>
-#include <utility>
 #include <algorithm>
+#include <ctime>
+#include <utility>
 
 #include "pages/dlg_ch.h"
 #include "pages/dlg_func.h"
 #include "pages/dlg_key_setting.h"
 #include "pages/dlg_tone.h"
 #include "settings/app_files.h"
+#include "ui/grid_ctrl.h"
 #include "ui/qt_text.h"
+
+namespace {
+
+// The printout's serif face; the metric-compatible free faces stand in where the
+// classic one is not installed.
+QFont PrintFont(int pixelHeight) {
+  QFont font(QStringLiteral("Times New Roman"));
+  font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+  font.setStyleHint(QFont::Serif);
+  font.setPixelSize(pixelHeight);
+  font.setWeight(QFont::Normal);
+  return font;
+}
+
+}  // namespace
 
 CMyTab::CMyTab(QWidget* parent) : QTabWidget(parent) {
   // The page switches work wherever the focus is on a page: a list or a text field would
@@ -91,4 +111,52 @@ void CTavroPgmView::OnUpdate() {
     if (tabs_->tabText(index) != caption) tabs_->setTabText(index, caption);
   }
   for (CPage* page : pages_) page->update();
+}
+
+CDlgCh& CTavroPgmView::ChannelPage() const { return *static_cast<CDlgCh*>(pages_[0]); }
+
+int CTavroPgmView::OnPreparePrinting() const {
+  return pages_[0] == nullptr ? 1 : print_layout::PageCount(ChannelPage().UsedRows().size());
+}
+
+void CTavroPgmView::OnBeginPrinting(QPainter& painter) {
+  using namespace print_layout;
+  const QFontMetrics metrics(PrintFont(kMeasureFontHeight), painter.device());
+  const int width = metrics.horizontalAdvance(QString::fromLatin1(kMeasureText)) / kMeasureTextLength;
+  printMetrics_ = Metrics(ChannelPage().Grid().GetVirtualWidth(), width, metrics.height(), painter.device()->width(),
+                          painter.device()->height());
+}
+
+void CTavroPgmView::OnPrint(QPainter& painter, int page) {
+  const print_layout::PageMetrics& metrics = printMetrics_;
+  const int headerHeight = ChannelPage().Grid().GetFixedRowHeight();
+  painter.save();
+  painter.setFont(PrintFont(print_layout::kPageFontHeight));
+  // The grid's screen pixels and both margins fill the printable width; vertical
+  // distances scale alike.
+  painter.setWindow(-metrics.Margin(), 0, metrics.logicalWidth, metrics.logicalHeight);
+  painter.setViewport(0, 0, metrics.deviceWidth, metrics.deviceHeight);
+  painter.drawText(QRect(0, 0, metrics.ContentWidth(), headerHeight), Qt::AlignLeft | Qt::AlignTop,
+                   QString::fromLocal8Bit(print_layout::TimeStamp(std::time(nullptr))));
+  painter.translate(0, headerHeight);
+  ChannelPage().PrintChannels(painter, page);
+  painter.restore();
+}
+
+void CTavroPgmView::OnEndPrinting() { printMetrics_ = {}; }
+
+bool CTavroPgmView::PrintPages(QPagedPaintDevice& device, int fromPage, int toPage) {
+  if (pages_[0] == nullptr) return false;
+  const int pages = OnPreparePrinting();
+  const int first = std::clamp(fromPage, 1, pages);
+  const int last = toPage > 0 ? std::clamp(toPage, first, pages) : pages;
+  QPainter painter;
+  if (!painter.begin(&device)) return false;
+  OnBeginPrinting(painter);
+  for (int page = first; page <= last; ++page) {
+    if (page > first) device.newPage();
+    OnPrint(painter, page);
+  }
+  OnEndPrinting();
+  return painter.end();
 }

@@ -8,8 +8,11 @@
 #include <array>
 
 #include "pages/page.h"
+#include "pages/print_layout.h"
 
-class CMainFrame;
+class CDlgCh;
+class QPagedPaintDevice;
+class QPainter;
 
 // The tab control: each tab carries its page.
 class CMyTab : public QTabWidget {
@@ -44,12 +47,26 @@ class CTavroPgmView : public QScrollArea {
   CPage* Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
   QSize FormSize() const;
 
+  // Printing the channel table in the framework's steps; PrintPages runs them all.
+  // The number of pages the used channels fill.
+  int OnPreparePrinting() const;
+  // Measures the print font on the printer and lays out the logical page.
+  void OnBeginPrinting(QPainter& painter);
+  // The time stamp, then the channel page's part of page 1 or 2.
+  void OnPrint(QPainter& painter, int page);
+  void OnEndPrinting();
+  // Prints pages fromPage to toPage (0: from the first, to the last) on a printer, a
+  // preview or a PDF file; false when the device cannot be painted on.
+  bool PrintPages(QPagedPaintDevice& device, int fromPage = 0, int toPage = 0);
+  const print_layout::PageMetrics& PrintMetrics() const { return printMetrics_; }
+
  signals:
   // A page replaced the image as a whole (model change): every page reloads.
   void documentReplaced();
 
  private:
   void CreatePages();
+  CDlgCh& ChannelPage() const;
   // The caption of tab `index`, read from the language file now.
   QString Caption(int index) const;
 
@@ -57,4 +74,5 @@ class CTavroPgmView : public QScrollArea {
   QWidget* form_;
   CMyTab* tabs_ = nullptr;
   std::array<CPage*, kPageCount> pages_{};
+  print_layout::PageMetrics printMetrics_;
 };

@@ -59,5 +59,10 @@ std::optional<std::filesystem::path> AskFileName(QWidget* parent, const FileDial
   QFileDialog dialog(parent);
   dialog.setNameFilters(NameFilters(call.filter));
   SetMode(dialog, call);
+  if (call.save && !call.defaultSuffix.empty()) dialog.setDefaultSuffix(ToQString(call.defaultSuffix));
   return Chosen(dialog);
+}
+
+std::optional<std::filesystem::path> AskPdfFileName(QWidget* parent, const std::filesystem::path& proposed) {
+  return AskFileName(parent, FileDialogCall{true, proposed, kPdfFileFilter, "pdf"});
 }

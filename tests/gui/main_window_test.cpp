@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -555,15 +556,28 @@ class MainWindowTest : public QObject {
     QVERIFY(editor.hasFocus());
     // Ctrl+A is the About box, not the edit field's select-all.
     QVERIFY(ModalDialogOpenedBy<CAboutDlg>([&] { QTest::keyClick(&editor, Qt::Key_A, Qt::ControlModifier); }));
-    // The key of a disabled command (Print Preview) stays with the field: Ctrl+V pastes.
-    QVERIFY(!Frame().Action(command::kFilePrintPreview)->isEnabled());
+    // Ctrl+V is Print Preview, but a field that takes text keeps its paste.
+    QVERIFY(Frame().Action(command::kFilePrintPreview)->isEnabled());
     QApplication::clipboard()->setText(QStringLiteral("441.5"));
     ActivateFrame();
     grid.EditCell(1, 1);  // the About box took the focus, which ended the edit
     QTRY_VERIFY(editor.hasFocus());
     editor.clear();
+    bool previewOpened = false;
+    QTimer::singleShot(0, this, [&] {
+      if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+        previewOpened = true;
+        preview->reject();
+      }
+    });
     QTest::keyClick(&editor, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(editor.text(), QStringLiteral("441.5"));
+    QCoreApplication::processEvents();
+    QVERIFY(!previewOpened);
+    // Where nothing can be pasted, on the grid itself, Ctrl+V opens the preview.
+    grid.setFocus();
+    QTRY_VERIFY(grid.hasFocus());
+    QVERIFY(ModalDialogOpenedBy<QPrintPreviewDialog>([&] { QTest::keyClick(&grid, Qt::Key_V, Qt::ControlModifier); }));
   }
 
   // Enter and Esc in a cell's editor give the focus back to the grid on that cell: a column
