@@ -23,6 +23,7 @@
 #include <QUrl>
 
 #include "app/tavro_pgm_app.h"
+#include "dialogs/test_dlg.h"
 #include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
 #include "res/main_resources.h"
@@ -59,7 +60,6 @@ bool IsAvailable(int commandId) {
     case command::kFilePrintPreview:
     case command::kFilePrintSetup:
     case command::kFileExportPdf:
-    case command::kProgramTest:
     case command::kRadioPassword:
       return false;
     default:
@@ -206,6 +206,7 @@ void CMainFrame::OnCommand(int commandId) {
     case command::kAppExit: close(); break;
     case command::kProgramRead: OnProgramRead(); break;
     case command::kProgramWrite: OnProgramWrite(); break;
+    case command::kProgramTest: OnProgramTest(); break;
     case command::kSetupPort: app_.OnSetupPort(); break;
     case command::kHelp: OnHelp(); break;
     case command::kAppAbout: app_.OnAppAbout(); break;
@@ -308,6 +309,11 @@ void CMainFrame::RunTransferDialog(bool isRead) {
   CWRDlg dialog(TransferContext{app_.Files(), app_.Document(), app_.Port(), &app_.Voices(),
                                 [this] { OnImageReplaced(); }},
                 isRead, this);
+  dialog.exec();
+}
+
+void CMainFrame::OnProgramTest() {
+  CTestDlg dialog(TransferContext{app_.Files(), app_.Document(), app_.Port(), nullptr, {}}, this);
   dialog.exec();
 }
 

@@ -51,6 +51,7 @@ class CMainFrame : public QMainWindow {
   static int AcceleratorCommand(const QKeyEvent& event);
 
   void OnProgramRead();
+  void OnProgramTest();
   void OnProgramWrite();
   void OnHelp();
 
