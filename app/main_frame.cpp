@@ -313,7 +313,9 @@ void CMainFrame::RunTransferDialog(bool isRead) {
 }
 
 void CMainFrame::OnProgramTest() {
-  CTestDlg dialog(TransferContext{app_.Files(), app_.Document(), app_.Port(), nullptr, {}}, this);
+  // The calibration table's read replaces part of the image.
+  CTestDlg dialog(TransferContext{app_.Files(), app_.Document(), app_.Port(), nullptr, [this] { OnImageReplaced(); }},
+                  this);
   dialog.exec();
 }
 

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <optional>
 
+#include "dialogs/dlg_test_rw.h"
 #include "dialogs/off_thread.h"
 #include "dialogs/test_function.h"
 #include "link/serial.h"
@@ -35,6 +36,7 @@ CTestDlg::CTestDlg(const TransferContext& context, QWidget* parent) : QDialog(pa
   connect(accessCode_, &QLineEdit::textChanged, this, &CTestDlg::OnAccessCodeChanged);
   connect(manualAdjust_, &QCheckBox::clicked, this, &CTestDlg::OnManualAdjustClicked);
   connect(test1_, &QPushButton::clicked, this, &CTestDlg::OnTest1);
+  connect(test2_, &QPushButton::clicked, this, &CTestDlg::OnTest2);
   connect(exit, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -67,5 +69,11 @@ void CTestDlg::OnTest1() {
     CTestFunction alignment(context_, this);
     alignment.exec();
   }
+  accept();
+}
+
+void CTestDlg::OnTest2() {
+  CDlgTestRW calibration(context_, this);
+  calibration.exec();
   accept();
 }

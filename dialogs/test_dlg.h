@@ -29,6 +29,7 @@ class CTestDlg : public QDialog {
   void OnAccessCodeChanged(const QString& text);
   void OnManualAdjustClicked(bool checked);
   void OnTest1();
+  void OnTest2();
 
   const TransferContext context_;
   QLineEdit* accessCode_;

@@ -231,6 +231,57 @@ constexpr std::array kTestFunctionControls{
     ControlTemplate{1082, K::PushButton, {186, 116, 52, 14}, "Exit", 0, {}},
 };
 
+// The calibration table in three columns (general and tune points, tone levels, power
+// points), listed in the order Tab walks them. A caption shares the id of the same item's
+// button in the alignment dialog (157), so both windows name an item with one text.
+constexpr std::array kCalibrationControls{
+    ControlTemplate{1188, K::Static, {10, 12, 42, 8}, "Voltage", 0, {}},
+    ControlTemplate{1102, K::Edit, {54, 10, 34, 12}, "", 0, {}},
+    ControlTemplate{1183, K::Static, {10, 28, 42, 8}, "SQL3", 0, {}},
+    ControlTemplate{1115, K::Edit, {54, 26, 34, 12}, "", 0, {}},
+    ControlTemplate{1184, K::Static, {10, 44, 42, 8}, "SQL9", 0, {}},
+    ControlTemplate{1116, K::Edit, {54, 42, 34, 12}, "", 0, {}},
+    ControlTemplate{1169, K::Static, {10, 60, 42, 8}, "L Tune", 0, {}},
+    ControlTemplate{1103, K::Edit, {54, 58, 34, 12}, "", 0, {}},
+    ControlTemplate{1170, K::Static, {10, 76, 42, 8}, "M Tune", 0, {}},
+    ControlTemplate{1121, K::Edit, {54, 74, 34, 12}, "", 0, {}},
+    ControlTemplate{1171, K::Static, {10, 92, 42, 8}, "H Tune", 0, {}},
+    ControlTemplate{1122, K::Edit, {54, 90, 34, 12}, "", 0, {}},
+    ControlTemplate{1186, K::Static, {10, 108, 42, 8}, "VOX1", 0, {}},
+    ControlTemplate{1124, K::Edit, {54, 106, 34, 12}, "", 0, {}},
+    ControlTemplate{1187, K::Static, {10, 124, 42, 8}, "VOX5", 0, {}},
+    ControlTemplate{1125, K::Edit, {54, 122, 34, 12}, "", 0, {}},
+    ControlTemplate{1168, K::Static, {102, 12, 42, 8}, "CTCL", 0, {}},
+    ControlTemplate{1128, K::Edit, {146, 10, 34, 12}, "", 0, {}},
+    ControlTemplate{1182, K::Static, {102, 28, 42, 8}, "CTCM", 0, {}},
+    ControlTemplate{1127, K::Edit, {146, 26, 34, 12}, "", 0, {}},
+    ControlTemplate{1181, K::Static, {102, 44, 42, 8}, "CTCH", 0, {}},
+    ControlTemplate{1130, K::Edit, {146, 42, 34, 12}, "", 0, {}},
+    ControlTemplate{1185, K::Static, {102, 60, 42, 8}, "DCS", 0, {}},
+    ControlTemplate{1131, K::Edit, {146, 58, 34, 12}, "", 0, {}},
+    ControlTemplate{1178, K::Static, {102, 76, 42, 8}, "2T", 0, {}},
+    ControlTemplate{1132, K::Edit, {146, 74, 34, 12}, "", 0, {}},
+    ControlTemplate{1179, K::Static, {102, 92, 42, 8}, "L CTCM", 0, {}},
+    ControlTemplate{1111, K::Edit, {146, 90, 34, 12}, "", 0, {}},
+    ControlTemplate{1180, K::Static, {102, 108, 42, 8}, "H CTCM", 0, {}},
+    ControlTemplate{1112, K::Edit, {146, 106, 34, 12}, "", 0, {}},
+    ControlTemplate{1172, K::Static, {194, 12, 42, 8}, "L L P", 0, {}},
+    ControlTemplate{1133, K::Edit, {238, 10, 34, 12}, "", 0, {}},
+    ControlTemplate{1175, K::Static, {194, 28, 42, 8}, "L H P", 0, {}},
+    ControlTemplate{1134, K::Edit, {238, 26, 34, 12}, "", 0, {}},
+    ControlTemplate{1173, K::Static, {194, 44, 42, 8}, "M L P", 0, {}},
+    ControlTemplate{1135, K::Edit, {238, 42, 34, 12}, "", 0, {}},
+    ControlTemplate{1176, K::Static, {194, 60, 42, 8}, "M H P", 0, {}},
+    ControlTemplate{1136, K::Edit, {238, 58, 34, 12}, "", 0, {}},
+    ControlTemplate{1174, K::Static, {194, 76, 42, 8}, "H L P", 0, {}},
+    ControlTemplate{1137, K::Edit, {238, 74, 34, 12}, "", 0, {}},
+    ControlTemplate{1177, K::Static, {194, 92, 42, 8}, "H H P", 0, {}},
+    ControlTemplate{1138, K::Edit, {238, 90, 34, 12}, "", 0, {}},
+    ControlTemplate{1084, K::PushButton, {120, 144, 48, 14}, "Read", s::kGroup, {}},
+    ControlTemplate{1085, K::PushButton, {172, 144, 48, 14}, "Write", 0, {}},
+    ControlTemplate{1082, K::PushButton, {224, 144, 48, 14}, "Exit", 0, {}},
+};
+
 constexpr std::array kTemplates{
     DialogTemplate{dialog_id::kAbout, 232, 76, "About Corvane", kAboutControls},
     DialogTemplate{dialog_id::kMainForm, 488, 328, "", kMainFormControls},
@@ -238,10 +289,11 @@ constexpr std::array kTemplates{
     DialogTemplate{dialog_id::kFunctionPage, 477, 290, "Functions", kFunctionPageControls},
     DialogTemplate{dialog_id::kPort, 238, 152, "Communication Port", kPortControls},
     DialogTemplate{dialog_id::kSignallingPage, 460, 298, "2-Tone Signalling", kSignallingPageControls},
-    DialogTemplate{dialog_id::kTransfer, 252, 80, "Read/Write Radio", kTransferControls},
-    DialogTemplate{dialog_id::kScanVoxDtmfPage, 477, 290, "Scan/VOX/DTMF", kScanVoxDtmfPageControls},
+    DialogTemplate{dialog_id::kCalibration, 282, 166, "Test 2 - Calibration Data", kCalibrationControls},
     DialogTemplate{dialog_id::kTestMode, 186, 76, "Test Mode", kTestModeControls},
     DialogTemplate{dialog_id::kTestFunction, 248, 138, "Test 1 - Alignment", kTestFunctionControls},
+    DialogTemplate{dialog_id::kTransfer, 252, 80, "Read/Write Radio", kTransferControls},
+    DialogTemplate{dialog_id::kScanVoxDtmfPage, 477, 290, "Scan/VOX/DTMF", kScanVoxDtmfPageControls},
 };
 
 }  // namespace

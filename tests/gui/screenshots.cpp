@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "app/tavro_pgm_app.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/dlg_test_rw.h"
 #include "dialogs/port_dlg.h"
 #include "dialogs/test_dlg.h"
 #include "dialogs/test_function.h"
@@ -64,6 +65,8 @@ void ShootLanguage(const QString& language, const QString& outDir) {
   SaveDialog(testMode, prefix + QStringLiteral("test_mode.png"));
   CTestFunction alignment(testContext, &frame);
   SaveDialog(alignment, prefix + QStringLiteral("test_function.png"));
+  CDlgTestRW calibration(TransferContext{app->Files(), app->Document(), app->Port(), nullptr, {}}, &frame);
+  SaveDialog(calibration, prefix + QStringLiteral("calibration.png"));
   app->Document().SetModifiedFlag(false);
 }
 

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/dlg_test_rw.h"
 #include "dialogs/test_dlg.h"
 #include "dialogs/test_function.h"
 #include "dialogs/wr_dlg.h"
@@ -207,26 +208,40 @@ class TestModeTest : public QObject {
     QVERIFY(doc.IsModified());
   }
 
-  // "Test 1" connects, runs the alignment window and closes the test mode window with it.
-  void test1RunsTheAlignmentWindowAndClosesTestMode() {
+  // "Test 1" connects and runs the alignment window, "Test 2" the calibration table; the
+  // test mode window closes with either.
+  void eachTestRunsItsWindowAndClosesTestMode_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("testState");  // the radio was put in its test state first
+    QTest::newRow("Test 1") << CTestDlg::kTest1Id << "CTestFunction" << true;
+    QTest::newRow("Test 2") << CTestDlg::kTest2Id << "CDlgTestRW" << false;
+  }
+  void eachTestRunsItsWindowAndClosesTestMode() {
+    QFETCH(int, button);
+    QFETCH(QString, window);
+    QFETCH(bool, testState);
     Bench& b = *bench_;
     b.StartRadio();
     CTestDlg dialog(b.Context());
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.show();
     QTest::keyClicks(Control<QLineEdit>(&dialog, CTestDlg::kAccessCodeId), kAccessCode);
-    bool alignmentShown = false;
-    WhenModal<CTestFunction>([&](CTestFunction* alignment) {
-      alignmentShown = alignment->isVisible() && b.port.IsOpen();
-      QTest::mouseClick(Control<QPushButton>(alignment, CTestFunction::kExitId), Qt::LeftButton);
+    QString shown;
+    bool portOpen = false;
+    WhenModal<QDialog>([&](QDialog* modal) {
+      shown = QString::fromLatin1(modal->metaObject()->className());
+      portOpen = b.port.IsOpen();
+      QTest::mouseClick(Control<QPushButton>(modal, CTestFunction::kExitId), Qt::LeftButton);
     });
-    QTest::mouseClick(Control<QPushButton>(&dialog, CTestDlg::kTest1Id), Qt::LeftButton);
-    QVERIFY(alignmentShown);
+    QTest::mouseClick(Control<QPushButton>(&dialog, button), Qt::LeftButton);
+    QCOMPARE(shown, window);
+    QCOMPARE(portOpen, testState);
     QCOMPARE(finished.size(), 1);
     QVERIFY(!b.port.IsOpen());
     QVERIFY(b.messages.Keys().empty());
-    QCOMPARE(FirstOf(b.SentFromLast("50 52 4F 47 52 41 4D"), 4),
-             (std::vector<std::string>{"50 52 4F 47 52 41 4D", "02", "06", kEnterTest}));
+    const std::vector<std::string> connect = {"50 52 4F 47 52 41 4D", "02", "06", kEnterTest};
+    QCOMPARE(FirstOf(b.SentFromLast(connect.front()), 4), testState ? connect : std::vector<std::string>{});
   }
 
   void failedConnectShowsWhyAndClosesTestMode_data() {
