@@ -148,9 +148,9 @@ void CTestFunction::SetIndicator(int state) {
 }
 
 void CTestFunction::OnSpinStepped(int direction) {
-  // The steps start from the slider, which always holds a value the radio can take: the
-  // value field may show "none" or a reading beyond 255.
-  // The up arrow is the negative step of the platform's up-down control: it raises the value.
+  // A step starts from the slider, which always holds a value the radio can take (the value
+  // field may show "none" or a reading beyond 255). The up arrow is an up-down control's
+  // negative step: it raises the value.
   const int value = StepTestValue(slider_->value(), -direction);
   ShowValue(value);
   QueueValue(value);
