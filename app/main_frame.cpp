@@ -31,6 +31,7 @@
 
 #include "app/tavro_pgm_app.h"
 #include "dialogs/dlg_authorization.h"
+#include "dialogs/test_dlg.h"
 #include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
 #include "res/main_resources.h"
@@ -60,16 +61,6 @@ QIcon ToolbarIcon(int commandId) {
     return *icon.themeName != '\0' ? QIcon::fromTheme(QLatin1String(icon.themeName), own) : own;
   }
   return {};
-}
-
-// Commands whose windows come with later parts of the program.
-bool IsAvailable(int commandId) {
-  switch (commandId) {
-    case command::kProgramTest:
-      return false;
-    default:
-      return true;
-  }
 }
 
 }  // namespace
@@ -127,7 +118,6 @@ CMainFrame::~CMainFrame() { qApp->removeEventFilter(shortcutRouter_); }
 QAction* CMainFrame::NewAction(int commandId, const QString& caption) {
   auto* action = new QAction(caption, this);
   action->setData(commandId);
-  action->setEnabled(IsAvailable(commandId));
   connect(action, &QAction::triggered, this, [this, commandId] { OnCommand(commandId); });
   actions_[commandId] = action;
   return action;
@@ -211,6 +201,7 @@ void CMainFrame::OnCommand(int commandId) {
     case command::kAppExit: close(); break;
     case command::kProgramRead: OnProgramRead(); break;
     case command::kProgramWrite: OnProgramWrite(); break;
+    case command::kProgramTest: OnProgramTest(); break;
     case command::kSetupPort: app_.OnSetupPort(); break;
     case command::kRadioPassword: OnRadioPassword(); break;
     case command::kFilePrint: OnFilePrint(); break;
@@ -403,6 +394,13 @@ bool CMainFrame::ExportPdf(const std::filesystem::path& path) {
                                         PromptIcon::Error, PromptButtons::Ok});
   }
   return written;
+}
+
+void CMainFrame::OnProgramTest() {
+  // The calibration table's read replaces part of the image.
+  CTestDlg dialog(TransferContext{app_.Files(), app_.Document(), app_.Port(), nullptr, [this] { OnImageReplaced(); }},
+                  this);
+  dialog.exec();
 }
 
 void CMainFrame::CommitFocusedEdit() {

@@ -53,6 +53,7 @@ class CMainFrame : public QMainWindow {
   static int AcceleratorCommand(const QKeyEvent& event);
 
   void OnProgramRead();
+  void OnProgramTest();
   void OnProgramWrite();
   void OnRadioPassword();
   void OnHelp();

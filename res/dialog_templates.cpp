@@ -188,6 +188,49 @@ constexpr std::array kTransferControls{
     ControlTemplate{kIdCancel, K::PushButton, {192, 58, 50, 14}, "Cancel", 0, {}},
 };
 
+constexpr std::array kTestModeControls{
+    ControlTemplate{kNoId, K::Static, {10, 12, 96, 8}, "Please input password:", 0, {}},
+    ControlTemplate{1106, K::Edit, {108, 10, 68, 12}, "", 0, {}},
+    ControlTemplate{1052, K::CheckBox, {10, 32, 100, 10}, "Manual Adjust", s::kDisabled, {}},
+    ControlTemplate{1081, K::PushButton, {10, 52, 52, 14}, "Test 1", s::kDisabled | s::kGroup, {}},
+    ControlTemplate{1080, K::PushButton, {67, 52, 52, 14}, "Test 2", s::kDisabled, {}},
+    ControlTemplate{1082, K::PushButton, {124, 52, 52, 14}, "Exit", 0, {}},
+};
+
+// The alignment items in four columns: readings, tune points and tones, power points,
+// CTCSS levels; the tab order is that of the item list.
+constexpr int kTestItemColumn[] = {12, 70, 128, 186};
+constexpr DialogRect TestItemRect(int column, int row) { return {kTestItemColumn[column], 10 + 13 * row, 54, 10}; }
+constexpr std::array kTestFunctionControls{
+    ControlTemplate{1188, K::RadioButton, TestItemRect(0, 0), "Voltage", s::kGroup, {}},
+    ControlTemplate{1183, K::RadioButton, TestItemRect(0, 1), "SQL3", 0, {}},
+    ControlTemplate{1184, K::RadioButton, TestItemRect(0, 2), "SQL9", 0, {}},
+    ControlTemplate{1186, K::RadioButton, TestItemRect(0, 3), "VOX1", 0, {}},
+    ControlTemplate{1187, K::RadioButton, TestItemRect(0, 4), "VOX5", 0, {}},
+    ControlTemplate{1168, K::RadioButton, TestItemRect(3, 0), "CTCL", 0, {}},
+    ControlTemplate{1182, K::RadioButton, TestItemRect(3, 1), "CTCM", 0, {}},
+    ControlTemplate{1181, K::RadioButton, TestItemRect(3, 2), "CTCH", 0, {}},
+    ControlTemplate{1185, K::RadioButton, TestItemRect(1, 3), "DCS", 0, {}},
+    ControlTemplate{1178, K::RadioButton, TestItemRect(1, 4), "2T", 0, {}},
+    ControlTemplate{1169, K::RadioButton, TestItemRect(1, 0), "L Tune", 0, {}},
+    ControlTemplate{1170, K::RadioButton, TestItemRect(1, 1), "M Tune", 0, {}},
+    ControlTemplate{1171, K::RadioButton, TestItemRect(1, 2), "H Tune", 0, {}},
+    ControlTemplate{1172, K::RadioButton, TestItemRect(2, 0), "L L P", 0, {}},
+    ControlTemplate{1173, K::RadioButton, TestItemRect(2, 1), "M L P", 0, {}},
+    ControlTemplate{1174, K::RadioButton, TestItemRect(2, 2), "H L P", 0, {}},
+    ControlTemplate{1175, K::RadioButton, TestItemRect(2, 3), "L H P", 0, {}},
+    ControlTemplate{1176, K::RadioButton, TestItemRect(2, 4), "M H P", 0, {}},
+    ControlTemplate{1177, K::RadioButton, TestItemRect(2, 5), "H H P", 0, {}},
+    ControlTemplate{1179, K::RadioButton, TestItemRect(3, 3), "L CTCM", 0, {}},
+    ControlTemplate{1180, K::RadioButton, TestItemRect(3, 4), "H CTCM", 0, {}},
+    ControlTemplate{1193, K::Slider, {8, 92, 168, 16}, "", s::kGroup, {}},
+    ControlTemplate{1101, K::Edit, {182, 94, 36, 12}, "", s::kReadOnly, {}},
+    ControlTemplate{1211, K::Custom, {218, 94, 10, 12}, "", 0, "CUpDown"},
+    ControlTemplate{1319, K::Static, {12, 118, 12, 12}, "", 0, {}},
+    ControlTemplate{1083, K::PushButton, {128, 116, 52, 14}, "Save", s::kGroup, {}},
+    ControlTemplate{1082, K::PushButton, {186, 116, 52, 14}, "Exit", 0, {}},
+};
+
 // The calibration table in three columns (general and tune points, tone levels, power
 // points), listed in the order Tab walks them. A caption shares the id of the same item's
 // button in the alignment dialog (157), so both windows name an item with one text.
@@ -263,6 +306,8 @@ constexpr std::array kTemplates{
     DialogTemplate{dialog_id::kPort, 238, 152, "Communication Port", kPortControls},
     DialogTemplate{dialog_id::kSignallingPage, 460, 298, "2-Tone Signalling", kSignallingPageControls},
     DialogTemplate{dialog_id::kCalibration, 282, 166, "Test 2 - Calibration Data", kCalibrationControls},
+    DialogTemplate{dialog_id::kTestMode, 186, 76, "Test Mode", kTestModeControls},
+    DialogTemplate{dialog_id::kTestFunction, 248, 138, "Test 1 - Alignment", kTestFunctionControls},
     DialogTemplate{dialog_id::kTransfer, 252, 80, "Read/Write Radio", kTransferControls},
     DialogTemplate{dialog_id::kScanVoxDtmfPage, 477, 290, "Scan/VOX/DTMF", kScanVoxDtmfPageControls},
     DialogTemplate{dialog_id::kAuthorization, 250, 198, "Authorization", kAuthorizationControls},

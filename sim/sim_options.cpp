@@ -67,6 +67,7 @@ bool AddFault(std::string_view fault, SimOptions& options) {
   if (fault == "no-handshake") return faults.noHandshake = true;
   if (fault == "short-id") return faults.shortId = true;
   if (fault == "no-version") return faults.noVersion = true;
+  if (fault == "mute-in-test") return faults.muteInTest = true;
   const std::size_t colon = fault.find(':');
   if (colon == std::string_view::npos) return false;
   const std::string_view name = fault.substr(0, colon);
@@ -314,6 +315,8 @@ Faults (K counts frames of that kind from 0 over the whole run):
   no-handshake        never answers "PROGRAM"
   short-id            answers 02 with the first 5 identification bytes only
   no-version          leaves the version query unanswered (not the test value)
+  mute-in-test        answers the switch into test mode, then nothing until the
+                      next handshake (a radio switched off during alignment)
   short-reply:K       the reply to the K-th 'R' frame is cut to its first half
   wrong-address:K     the reply to the K-th 'R' frame echoes the address plus n
                       (the next block's), with the data asked for

@@ -153,6 +153,7 @@ void SimRadio::EnterProgramming(Output& out) {
 }
 
 void SimRadio::Answer(Output& out) {
+  if (setup_.faults.muteInTest && mode_ == Mode::Test) return;
   switch (frame_[0]) {
     case kIdentify: {
       const std::size_t count = setup_.faults.shortId ? kShortIdSize : setup_.identification.size();

@@ -44,6 +44,7 @@ struct Faults {
   bool noHandshake = false;               // never answers "PROGRAM"
   bool shortId = false;                   // answers 0x02 with 5 bytes instead of 8
   bool noVersion = false;                 // no answer to the version query
+  bool muteInTest = false;                // once in test mode, answers nothing (switched off mid-alignment)
   std::set<std::uint64_t> shortReply;     // these 'R' frames get the first half of their reply
   std::set<std::uint64_t> wrongAddress;   // these 'R' frames get a reply for the next block's address
   std::set<std::uint64_t> noAck;          // these 'w' frames are stored but not acknowledged

@@ -21,6 +21,7 @@
 #include "app/tavro_pgm_app.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/port_dlg.h"
+#include "dialogs/test_dlg.h"
 #include "dialogs/wr_dlg.h"
 #include "pages/dlg_ch.h"
 #include "pages/tavro_pgm_view.h"
@@ -545,6 +546,12 @@ class MainWindowTest : public QObject {
     QVERIFY(grid.hasFocus());
     const auto dialog = ModalDialogOpenedBy<CWRDlg>([&] { QTest::keyClick(&grid, Qt::Key_R, Qt::ControlModifier); });
     QVERIFY(dialog && dialog->isRead);
+  }
+
+  void testModeCommandOpensTheTestModeWindow() {
+    QAction* testMode = Frame().Action(command::kProgramTest);
+    QVERIFY(testMode->isEnabled());
+    QVERIFY(ModalDialogOpenedBy<CTestDlg>([&] { testMode->trigger(); }));
   }
 
   void acceleratorsReachTheWindowFromAnEditFieldOfAPage() {

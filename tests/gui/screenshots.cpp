@@ -13,6 +13,8 @@
 #include "dialogs/dlg_test_rw.h"
 #include "dialogs/dlg_authorization.h"
 #include "dialogs/port_dlg.h"
+#include "dialogs/test_dlg.h"
+#include "dialogs/test_function.h"
 #include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
 #include "settings/profile.h"
@@ -59,6 +61,11 @@ void ShootLanguage(const QString& language, const QString& outDir) {
     CWRDlg transfer(TransferContext{app->Files(), app->Document(), app->Port(), &app->Voices(), {}}, isRead, &frame);
     SaveDialog(transfer, prefix + (isRead ? QStringLiteral("read.png") : QStringLiteral("write.png")));
   }
+  const TransferContext testContext{app->Files(), app->Document(), app->Port(), nullptr, {}};
+  CTestDlg testMode(testContext, &frame);
+  SaveDialog(testMode, prefix + QStringLiteral("test_mode.png"));
+  CTestFunction alignment(testContext, &frame);
+  SaveDialog(alignment, prefix + QStringLiteral("test_function.png"));
   CDlgTestRW calibration(TransferContext{app->Files(), app->Document(), app->Port(), nullptr, {}}, &frame);
   SaveDialog(calibration, prefix + QStringLiteral("calibration.png"));
   CDlgAuthorization authorization(TransferContext{app->Files(), app->Document(), app->Port(), nullptr, {}}, &frame);

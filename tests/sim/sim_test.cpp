@@ -200,6 +200,9 @@ const ExchangeCase kExchanges[] = {
      {Send(kProgram, "06"), Send("02", "00 43 56 20 55")}},
     {"FaultNoVersion", [](sim::SimOptions& o) { o.faults.noVersion = true; },
      {Send(kProgram, "06"), Send("72", ""), Send("06", "06")}},
+    {"FaultMuteInTestAnswersNothingInTestMode", [](sim::SimOptions& o) { o.faults.muteInTest = true; },
+     {Send(kProgram, "06"), Send(kEnterTest, "06"), Send(TestItem("01"), ""), Send("72", ""), Send("45", ""),
+      Send(kSaveValue, ""), Send(kProgram, "06"), Send("02", kIdentification)}},
     {"FaultShortReplyCutsTheSecondRead", [](sim::SimOptions& o) { o.faults.shortReply = {1}; },
      {Send(kProgram, "06"), Send("52 00 00 08", "57 00 00 08 00 01 02 03 04 05 06 07"),
       Send("52 00 08 08", "57 00 08 08 08 09"), Send("52 00 10 04", "57 00 10 04 10 11 12 13")}},
@@ -296,13 +299,14 @@ TEST(SimOptionsTest, CollectsRepeatedFaults) {
   std::string error;
   const std::optional<sim::SimOptions> options =
       Parse({"--fault", "short-reply:3", "--fault", "short-reply:5", "--fault=no-ack:0", "--fault", "slow-reply:40",
-             "--fault", "disconnect:7", "--fault", "short-id"},
+             "--fault", "disconnect:7", "--fault", "short-id", "--fault", "mute-in-test"},
             error);
   ASSERT_TRUE(options) << error;
   EXPECT_EQ(options->faults.shortReply, (std::set<std::uint64_t>{3, 5}));
   EXPECT_EQ(options->faults.noAck, (std::set<std::uint64_t>{0}));
   EXPECT_EQ(options->faults.disconnectAt, 7u);
   EXPECT_TRUE(options->faults.shortId);
+  EXPECT_TRUE(options->faults.muteInTest);
   EXPECT_FALSE(options->faults.noHandshake);
   EXPECT_EQ(options->replyDelayMs, 40);
 }
@@ -311,7 +315,7 @@ TEST(SimOptionsTest, HelpNamesEveryOptionAndFault) {
   const std::string usage = sim::SimOptions::Usage();
   for (const char* name : {"--link", "--image", "--voice", "--band", "--model-id", "--version", "--generation",
                            "--save", "--log", "--wire-timing", "--fault", "--help", "no-handshake", "short-id",
-                           "no-version", "short-reply:K", "wrong-address:K", "no-ack:K", "slow-reply:MS",
+                           "no-version", "mute-in-test", "short-reply:K", "wrong-address:K", "no-ack:K", "slow-reply:MS",
                            "disconnect:K"})
     EXPECT_NE(usage.find(name), std::string::npos) << name;
 }
