@@ -189,7 +189,7 @@ constexpr std::array kTransferControls{
 };
 
 constexpr std::array kTestModeControls{
-    ControlTemplate{kNoId, K::Static, {10, 12, 96, 8}, "Please input password:", 0, {}},
+    ControlTemplate{1325, K::Static, {10, 12, 96, 8}, "Please input password:", 0, {}},
     ControlTemplate{1106, K::Edit, {108, 10, 68, 12}, "", 0, {}},
     ControlTemplate{1052, K::CheckBox, {10, 32, 100, 10}, "Manual Adjust", s::kDisabled, {}},
     ControlTemplate{1081, K::PushButton, {10, 52, 52, 14}, "Test 1", s::kDisabled | s::kGroup, {}},

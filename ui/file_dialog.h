@@ -13,7 +13,7 @@ class QWidget;
 inline constexpr char kDataFileFilter[] = "Radio Program Data Files(*.vxp)";
 inline constexpr char kAllFilesFilter[] = "All Files (*.*)";
 inline constexpr char kDataFileSuffix[] = "vxp";
-inline constexpr char kPdfFileFilter[] = "PDF Files (*.pdf)|*.pdf||";
+inline constexpr char kPdfFileFilter[] = "PDF Files|*.pdf||";
 
 struct FileDialogCall {
   bool save = false;

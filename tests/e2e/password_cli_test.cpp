@@ -26,11 +26,7 @@ constexpr const char* kPassword123456 = "BF 8F 53";
 
 class PasswordCliTest : public ::testing::Test {
  protected:
-  struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-  };
+  using Result = test::ProgramRun;
 
   void SetUp() override {
     // Neither the configured port nor a search may find the radio by accident.
@@ -62,12 +58,9 @@ class PasswordCliTest : public ::testing::Test {
     return received;
   }
 
-  Result Cli(const std::vector<std::string>& args) {
-    std::string command = "CORVANE_HOME='" + home_.Path().string() + "' '" CORVANE_CLI_PATH "' password";
-    for (const std::string& arg : args) command += " '" + arg + "'";
-    command += " </dev/null >'" + (scratch_ / "out").string() + "' 2>'" + (scratch_ / "err").string() + "'";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadAll(scratch_ / "out"), test::ReadAll(scratch_ / "err")};
+  Result Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), "password");
+    return test::RunProgram(CORVANE_CLI_PATH, home_.Path(), scratch_.Path(), args);
   }
   std::vector<std::string> OnRadio(std::vector<std::string> args) {
     args.insert(args.begin(), {"--device", radio_->PtyPath()});

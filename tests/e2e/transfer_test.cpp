@@ -462,16 +462,9 @@ TEST_F(VoiceTransferTest, VoiceDataThatCannotBeReadIsAFileErrorOnlyWhenAskedFor)
 // corvane-cli read and write, as a script uses them.
 class CliTransferTest : public TransferTest {
  protected:
-  struct Result {
-    int status = -1;
-    std::string err;
-  };
+  using Result = test::ProgramRun;
   Result Cli(const std::vector<std::string>& args) {
-    std::string command = "CORVANE_HOME='" + home_.Path().string() + "' '" CORVANE_CLI_PATH "'";
-    for (const std::string& arg : args) command += " '" + arg + "'";
-    command += " </dev/null >'" + (scratch_ / "out").string() + "' 2>'" + (scratch_ / "err").string() + "'";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadAll(scratch_ / "err")};
+    return test::RunProgram(CORVANE_CLI_PATH, home_.Path(), scratch_.Path(), args);
   }
 };
 

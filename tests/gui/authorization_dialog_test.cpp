@@ -23,6 +23,7 @@
 #include "radio/image_map.h"
 #include "res/main_resources.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/gui/radio_bench.h"
 #include "ui/dialog_template.h"
 #include "ui/file_dialog.h"
 #include "ui/qt_text.h"
@@ -38,27 +39,13 @@ constexpr const char* kNoPassword = "37 A1 A2 FF FF FF";
 
 QString HexText(std::span<const std::uint8_t> bytes) { return ToQString(test::HexText(bytes)); }
 
-struct Bench {
-  test::ProgramDir home;
-  test::TempDir scratch;
-  AppFiles files = home.Files();
-  test::ScriptedPrompter prompter;
-  CTavroPgmDoc doc{files};
-  CSerial port{files.SettingsPath()};
-  test::ScriptedMessageBoxes messages;
-  std::unique_ptr<test::TempDir> radioDir;
-  std::unique_ptr<test::RecordingRadio> radio;
+struct Bench : test::RadioBench {
   std::vector<FileDialogCall> fileDialogs;
   std::optional<std::filesystem::path> chosenFile;
-  int imageReplaced = 0;
 
   Bench() {
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
     doc.At(image::kPowerPermit) = 0xFF;  // high power permitted: the box starts clear
     doc.SetModifiedFlag(false);
-    files.WriteSetting("setup", "autocom", "0");
-    files.WriteSetting("setup", "com", "1");
     files.WriteSetting("ports", "1", (scratch / "no-radio-yet").string());
     SetFileDialogAnswerer([this](const FileDialogCall& call) {
       fileDialogs.push_back(call);
@@ -74,10 +61,7 @@ struct Bench {
     std::erase(digits, ' ');
     const std::vector<std::uint8_t> bytes = test::BytesFromHex(digits);
     memory.replace(image::kPowerPermit, bytes.size(), std::string(bytes.begin(), bytes.end()));
-    radioDir = std::make_unique<test::TempDir>();
-    radio = std::make_unique<test::RecordingRadio>(
-        radioDir->Path(), std::vector<std::string>{"--image", radioDir->Write("radio.bin", memory).string()});
-    files.WriteSetting("ports", "1", radio->PtyPath());
+    RadioBench::StartRadio({"--image", scratch.Write("radio.bin", memory).string()});
   }
   QString RadioBlock() {
     const std::string memory = radio->SavedMemory();
@@ -86,12 +70,10 @@ struct Bench {
   std::size_t FramesReceived() {
     radio->Stop();
     std::size_t received = 0;
-    for (const test::LogFrame& frame : test::ReadSimLog(radio->Log())) received += frame.received ? 1 : 0;
+    for (const test::LogFrame& frame : Frames()) received += frame.received ? 1 : 0;
     return received;
   }
   QString DocumentBlock() const { return HexText(doc.Image().subspan(image::kPowerPermit, 6)); }
-
-  TransferContext Context() { return TransferContext{files, doc, port, nullptr, [this] { ++imageReplaced; }}; }
 
   // The one message shown since the last look, as "text|caption|icon".
   QString Shown() {

@@ -15,6 +15,7 @@
 #include "link/test_functions.h"
 #include "radio/document.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/gui/radio_bench.h"
 #include "ui/dialog_template.h"
 
 namespace {
@@ -41,23 +42,10 @@ Area Pattern(int first) {
 }
 
 // One test's world: a program directory, the document, the program's one port and the radio.
-struct Bench {
-  test::ProgramDir home;
-  test::TempDir scratch;
-  AppFiles files = home.Files();
-  test::ScriptedPrompter prompter;
-  CTavroPgmDoc doc{files};
-  CSerial port{files.SettingsPath()};
-  test::ScriptedMessageBoxes messages;
-  std::unique_ptr<test::RecordingRadio> radio;
-  int imageReplaced = 0;
-
+struct Bench : test::RadioBench {
   Bench() {
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
     SetArea(doc, Pattern(1));
     doc.SetModifiedFlag(false);
-    files.WriteSetting("setup", "com", "1");
   }
 
   // The radio on port 1: the document's image with `area` as its calibration area.
@@ -65,20 +53,17 @@ struct Bench {
     std::string image(reinterpret_cast<const char*>(doc.Image().data()), block::kImageSize);
     image.replace(image::kCalibration, image::kCalibrationSize, area);
     options.insert(options.end(), {"--image", scratch.Write("radio.bin", image).string()});
-    radio = std::make_unique<test::RecordingRadio>(scratch.Path(), std::move(options));
-    files.WriteSetting("ports", "1", radio->PtyPath());
+    RadioBench::StartRadio(std::move(options));
   }
   // The frames the tool sent that read or write calibration bytes.
   std::vector<std::string> CalibrationFramesSent() const {
     std::vector<std::string> frames;
-    for (const test::LogFrame& frame : test::ReadSimLog(radio->Log()))
+    for (const test::LogFrame& frame : Frames())
       if (frame.received && (frame.bytes.starts_with("52 03 E") || frame.bytes.starts_with("52 03 F") ||
                              frame.bytes.starts_with("74 ")))
         frames.push_back(frame.bytes);
     return frames;
   }
-
-  TransferContext Context() { return TransferContext{files, doc, port, nullptr, [this] { ++imageReplaced; }}; }
 };
 
 QLineEdit* Edit(const CDlgTestRW& dialog, int id) { return Control<QLineEdit>(&dialog, id); }

@@ -27,6 +27,7 @@
 #include "radio/document.h"
 #include "radio/image_map.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/gui/radio_bench.h"
 #include "ui/dialog_template.h"
 #include "ui/qt_text.h"
 #include "ui/up_down.h"
@@ -45,24 +46,7 @@ const std::string kValueQuery = "72";
 const std::string kPing = "45";
 
 // One test's world: a program directory, the document, the program's one port and the radio.
-struct Bench {
-  test::ProgramDir home;
-  test::TempDir scratch;
-  AppFiles files = home.Files();
-  test::ScriptedPrompter prompter;
-  CTavroPgmDoc doc{files};
-  CSerial port{files.SettingsPath()};
-  test::ScriptedMessageBoxes messages;
-  std::unique_ptr<test::RecordingRadio> radio;
-
-  Bench() {
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
-    files.WriteSetting("setup", "com", "1");
-    files.WriteSetting("setup", "autocom", "0");
-  }
-  ~Bench() { CWRDlg::FinishPendingTransfer(); }
-
+struct Bench : test::RadioBench {
   // The radio on port 1, holding the document's configuration (its calibration bytes are
   // the values the adjust items start from).
   void StartRadio(std::vector<std::string> options = {}) {
@@ -70,17 +54,13 @@ struct Bench {
     const std::filesystem::path image = scratch / "radio.vxp";
     if (!doc.OnSaveDocument(image, error)) throw std::runtime_error("cannot save the radio's data file");
     options.insert(options.end(), {"--image", image.string()});
-    radio = std::make_unique<test::RecordingRadio>(scratch.Path(), std::move(options));
-    files.WriteSetting("ports", "1", radio->PtyPath());
+    RadioBench::StartRadio(std::move(options));
   }
-  TransferContext Context() { return TransferContext{files, doc, port, nullptr, {}}; }
-  QString Text(const char* key) const { return ToQString(files.GetText(key)); }
 
   // The log as "RX <bytes>" (sent by the program) and "TX <bytes>" (the radio's answers).
   std::vector<std::string> Log() const {
     std::vector<std::string> lines;
-    for (const test::LogFrame& frame : test::ReadSimLog(radio->Log()))
-      lines.push_back((frame.received ? "RX " : "TX ") + frame.bytes);
+    for (const test::LogFrame& frame : Frames()) lines.push_back((frame.received ? "RX " : "TX ") + frame.bytes);
     return lines;
   }
   // The log from the last time the program sent `frame`; empty when it never did.

@@ -21,6 +21,7 @@
 #include "link/voice_package.h"
 #include "radio/document.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/gui/radio_bench.h"
 #include "ui/dialog_template.h"
 #include "ui/qt_text.h"
 
@@ -36,38 +37,14 @@ std::string ImageOf(const CTavroPgmDoc& doc) {
 }
 
 // One test's world: a program directory, the document, the program's one port and the radio.
-struct Bench {
-  test::ProgramDir home;
-  test::TempDir scratch;
-  AppFiles files = home.Files();
-  test::ScriptedPrompter prompter;
-  CTavroPgmDoc doc{files};
-  CSerial port{files.SettingsPath()};
-  test::ScriptedMessageBoxes messages;
+struct Bench : test::RadioBench {
   std::unique_ptr<CVoicePackage> voices;
-  std::unique_ptr<test::RecordingRadio> radio;
-  int imageReplaced = 0;
 
-  Bench() {
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
-    files.WriteSetting("setup", "autocom", "0");
-    files.WriteSetting("setup", "com", "1");
-  }
-  // A cancelled worker may still use the port and the document's files.
-  ~Bench() { CWRDlg::FinishPendingTransfer(); }
-
-  // The radio on port 1, logging and saving its memory into the scratch folder.
-  void StartRadio(std::vector<std::string> options) {
-    radio = std::make_unique<test::RecordingRadio>(scratch.Path(), std::move(options));
-    files.WriteSetting("ports", "1", radio->PtyPath());
-  }
-  const std::filesystem::path& Log() const { return radio->Log(); }
   std::string SavedMemory() { return radio->SavedMemory(); }
   // Frames the tool sent, one list per session (a session begins with the handshake).
   std::vector<std::vector<std::string>> SessionsSent() {
     std::vector<std::vector<std::string>> sessions;
-    for (const test::LogFrame& frame : test::ReadSimLog(Log())) {
+    for (const test::LogFrame& frame : Frames()) {
       if (!frame.received) continue;
       if (frame.bytes == kHandshakeFrame || sessions.empty()) sessions.emplace_back();
       sessions.back().push_back(frame.bytes);
@@ -96,10 +73,7 @@ struct Bench {
   }
   std::string radioImage;
 
-  TransferContext Context() {
-    return TransferContext{files, doc, port, voices.get(), [this] { ++imageReplaced; }};
-  }
-  QString Text(const char* key) const { return ToQString(files.GetText(key)); }
+  TransferContext Context() { return RadioBench::Context(voices.get()); }
 };
 
 QPushButton* OkButton(const CWRDlg& dialog) { return Control<QPushButton>(&dialog, kIdOk); }

@@ -17,30 +17,12 @@
 
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using Result = test::ProgramRun;
 
 class CliTest : public ::testing::Test {
  protected:
   Result Run(const std::vector<std::string>& args) {
-    std::string command = "CORVANE_HOME=" + Quote(home_.Path().string()) + " " + Quote(CORVANE_CLI_PATH);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " >" + Quote((scratch_ / "out").string()) + " 2>" + Quote((scratch_ / "err").string());
-    Result result;
-    const int raw = std::system(command.c_str());
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = test::ReadAll(scratch_ / "out");
-    result.err = test::ReadAll(scratch_ / "err");
-    return result;
+    return test::RunProgram(CORVANE_CLI_PATH, home_.Path(), scratch_.Path(), args);
   }
 
   static std::vector<std::string> Lines(const std::string& text) {

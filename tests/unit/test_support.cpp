@@ -1,5 +1,7 @@
 #include "tests/unit/test_support.h"
 
+#include <sys/wait.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +34,26 @@ std::filesystem::path TempDir::Write(const std::string& name, const std::string&
 ProgramDir::ProgramDir() {
   for (const char* name : {"setting.ini", "lang_en.lng", "lang_cn.lng"})
     std::filesystem::copy_file(SourceDataDir() / name, Path() / name);
+}
+
+namespace {
+
+// One shell word, whatever the text holds.
+std::string Quote(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const std::filesystem::path& program, const std::filesystem::path& home,
+                      const std::filesystem::path& scratch, const std::vector<std::string>& args) {
+  std::string command = "CORVANE_HOME=" + Quote(home.string()) + " " + Quote(program.string());
+  for (const std::string& arg : args) command += " " + Quote(arg);
+  command += " </dev/null >" + Quote((scratch / "out").string()) + " 2>" + Quote((scratch / "err").string());
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(scratch / "out"), ReadAll(scratch / "err")};
 }
 
 std::string ReadAll(const std::filesystem::path& path) {

@@ -47,6 +47,16 @@ class ProgramDir : public TempDir {
 
 std::string ReadAll(const std::filesystem::path& path);
 
+// A command-line program run as a script runs it: with the program directory `home`, no
+// input, its output and messages caught in files of `scratch`.
+struct ProgramRun {
+  int status = -1;  // the exit status; -1 when it did not exit
+  std::string out;
+  std::string err;
+};
+ProgramRun RunProgram(const std::filesystem::path& program, const std::filesystem::path& home,
+                      const std::filesystem::path& scratch, const std::vector<std::string>& args);
+
 // "00 20 65 14": bytes as they are written down in the image layout.
 std::string HexText(std::span<const std::uint8_t> bytes);
 // Hexadecimal text (either case, no separators) to bytes.

@@ -1,0 +1,31 @@
+#include "tests/gui/radio_bench.h"
+
+#include "ui/qt_text.h"
+
+namespace test {
+
+RadioBench::RadioBench() {
+  bool suppress = true;
+  doc.OnNewDocument(prompter, suppress);
+  files.WriteSetting("setup", "autocom", "0");
+  files.WriteSetting("setup", "com", "1");
+}
+
+RadioBench::~RadioBench() { CWRDlg::FinishPendingTransfer(); }
+
+void RadioBench::StartRadio(std::vector<std::string> options) {
+  radio.reset();
+  radioDir = std::make_unique<TempDir>();
+  radio = std::make_unique<RecordingRadio>(radioDir->Path(), std::move(options));
+  files.WriteSetting("ports", "1", radio->PtyPath());
+}
+
+std::vector<LogFrame> RadioBench::Frames() const { return ReadSimLog(radio->Log()); }
+
+TransferContext RadioBench::Context(const CVoicePackage* voices) {
+  return TransferContext{files, doc, port, voices, [this] { ++imageReplaced; }};
+}
+
+QString RadioBench::Text(const char* key) const { return ToQString(files.GetText(key)); }
+
+}  // namespace test
