@@ -49,10 +49,7 @@ void CTestDlg::OnAccessCodeChanged(const QString& text) {
 void CTestDlg::OnManualAdjustClicked(bool checked) {
   std::uint8_t& flags = context_.doc.At(image::kKeyAndVox);
   const std::uint8_t before = flags;
-  if (checked)
-    flags &= static_cast<std::uint8_t>(~image::key_and_vox::kTestMode);
-  else
-    flags |= image::key_and_vox::kTestMode;
+  flags = image::WithBits(flags, image::key_and_vox::kTestMode, !checked);
   if (flags != before) context_.doc.SetModifiedFlag();
 }
 

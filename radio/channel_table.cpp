@@ -60,8 +60,7 @@ bool CTavroPgmDoc::IsHighPowerPermitted() const {
 bool CTavroPgmDoc::SetHighPowerPermitted(bool permitted) {
   std::uint8_t& byte = At(image::kPowerPermit);
   const std::uint8_t before = byte;
-  byte = permitted ? static_cast<std::uint8_t>(byte | image::kHighPowerPermitted)
-                   : static_cast<std::uint8_t>(byte & ~image::kHighPowerPermitted);
+  byte = image::WithBits(byte, image::kHighPowerPermitted, permitted);
   if (byte == before) return false;
   modified_ = true;
   return true;
@@ -290,11 +289,11 @@ void StoreChoice(CTavroPgmDoc& doc, int channel, int column, int index) {
   } else if (column == kBusyLockout && index <= rec::kBusyLockoutMask) {
     // Bits 0-1 hold the mode; an index beyond them has no stored form and is ignored.
     byte = &record[rec::kBusyLockout];
-    value = static_cast<std::uint8_t>((*byte & ~rec::kBusyLockoutMask) | index);
+    value = image::WithField(*byte, rec::kBusyLockoutMask, static_cast<unsigned>(index));
   } else if (const SwitchColumn* entry = FindSwitchColumn(column)) {
     byte = &record[rec::kSwitches];
     const bool setBit = (index == 0) == entry->firstChoiceSetsBit;
-    value = setBit ? static_cast<std::uint8_t>(*byte | entry->bit) : static_cast<std::uint8_t>(*byte & ~entry->bit);
+    value = image::WithBits(*byte, entry->bit, setBit);
   }
   if (byte == nullptr) return;
   if (*byte != value) {

@@ -102,7 +102,7 @@ void CTavroPgmDoc::WriteFactoryDefaults() {
   for (int set = 1; set <= image::channel::kSignalSetCount; ++set) {
     for (std::size_t format : signal_set::kDecodeFormat) {
       std::uint8_t& byte = At(SignalSetOffset(set) + format);
-      byte = static_cast<std::uint8_t>((byte & ~signal_set::kCallResponseMask) | (1 << signal_set::kCallResponseShift));
+      byte = image::WithField(byte, signal_set::kCallResponseMask, 1u << signal_set::kCallResponseShift);
     }
   }
 }

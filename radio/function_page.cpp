@@ -53,10 +53,7 @@ constexpr std::array kCheckBits{
 bool IsSet(const CTavroPgmDoc& doc, std::size_t offset, std::uint8_t bit) { return (doc.At(offset) & bit) != 0; }
 
 void SetBit(CTavroPgmDoc& doc, std::size_t offset, std::uint8_t bit, bool set) {
-  if (set)
-    doc.At(offset) |= bit;
-  else
-    doc.At(offset) &= static_cast<std::uint8_t>(~bit);
+  doc.At(offset) = image::WithBits(doc.At(offset), bit, set);
 }
 
 std::vector<std::string> Numbers(int first, int count, int step = 1) {

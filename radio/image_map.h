@@ -32,6 +32,15 @@ inline constexpr std::size_t kVoiceIdKeptByte = 8;
 
 namespace image {
 
+// `byte` with the bits of `mask` set (on) or cleared.
+constexpr std::uint8_t WithBits(std::uint8_t byte, std::uint8_t mask, bool on) {
+  return static_cast<std::uint8_t>(on ? byte | mask : byte & ~mask);
+}
+// `byte` with the field `mask` holding `value`, given in the field's place.
+constexpr std::uint8_t WithField(std::uint8_t byte, std::uint8_t mask, unsigned value) {
+  return static_cast<std::uint8_t>((byte & ~mask) | (value & mask));
+}
+
 inline constexpr std::size_t kSize = block::kImageSize;
 inline constexpr std::uint8_t kEmpty = 0xFF;
 // A frequency field's most significant byte above this value means "no frequency".

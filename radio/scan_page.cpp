@@ -140,10 +140,6 @@ int RevertSelection(const CTavroPgmDoc& doc, bool priority) {
 
 std::size_t PttIdOffset(int editId) { return editId == id::kBotPttId ? image::kPttIdBegin : image::kPttIdEnd; }
 
-void SetBits(std::uint8_t& byte, std::uint8_t mask, std::uint8_t bits) {
-  byte = static_cast<std::uint8_t>((byte & ~mask) | bits);
-}
-
 }  // namespace
 
 Controls State(CTavroPgmDoc& doc, const AppFiles& files) { return State(doc, files.Texts()); }
@@ -209,7 +205,8 @@ std::optional<PromptRequest> StoreListPick(CTavroPgmDoc& doc, int listId, int in
     case id::kScanType: {
       if (index >= kScanTypeCount) break;
       constexpr std::array<std::uint8_t, kScanTypeCount> kBits{sp::kScanType, sp::kScanTypeLow, 0};
-      SetBits(doc.At(image::kScanAndPttId), sp::kScanType, kBits[static_cast<std::size_t>(index)]);
+      std::uint8_t& byte = doc.At(image::kScanAndPttId);
+      byte = image::WithField(byte, sp::kScanType, kBits[static_cast<std::size_t>(index)]);
       doc.SetModifiedFlag();
       break;
     }
@@ -260,7 +257,8 @@ std::optional<PromptRequest> StoreListPick(CTavroPgmDoc& doc, int listId, int in
       break;
     case id::kPttIdMode:
       if (index < static_cast<int>(kPttIdModes.size())) {
-        SetBits(doc.At(image::kScanAndPttId), sp::kPttIdMode, kPttIdModes[static_cast<std::size_t>(index)]);
+        std::uint8_t& byte = doc.At(image::kScanAndPttId);
+        byte = image::WithField(byte, sp::kPttIdMode, kPttIdModes[static_cast<std::size_t>(index)]);
         doc.SetModifiedFlag();
       }
       break;
@@ -272,7 +270,7 @@ std::optional<PromptRequest> StoreListPick(CTavroPgmDoc& doc, int listId, int in
 void StoreCheck(CTavroPgmDoc& doc, int checkId, bool checked) {
   const auto found = std::find_if(kSwitches.begin(), kSwitches.end(), [&](const Switch& s) { return s.id == checkId; });
   if (found == kSwitches.end()) return;
-  SetBits(doc.At(found->offset), found->bit, checked ? found->bit : 0);
+  doc.At(found->offset) = image::WithBits(doc.At(found->offset), found->bit, checked);
   doc.SetModifiedFlag();
 }
 

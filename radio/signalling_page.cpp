@@ -153,7 +153,7 @@ void StoreListPick(CTavroPgmDoc& doc, int set, int listId, int index) {
     case id::kCallResponse2:
       if (index < kCallResponseCount) {
         std::uint8_t& format = doc.At(record + ss::kDecodeFormat[decoder]);
-        format = static_cast<std::uint8_t>((format & ~ss::kCallResponseMask) | (index << ss::kCallResponseShift));
+        format = image::WithField(format, ss::kCallResponseMask, static_cast<unsigned>(index) << ss::kCallResponseShift);
       }
       break;
     case id::kAutoResetTime:
@@ -161,8 +161,7 @@ void StoreListPick(CTavroPgmDoc& doc, int set, int listId, int index) {
       break;
     case id::kSignalRelation: {
       std::uint8_t& byte = doc.At(image::kAlarm);
-      byte = index == 0 ? static_cast<std::uint8_t>(byte & ~image::alarm::kSignalRelation)
-                        : static_cast<std::uint8_t>(byte | image::alarm::kSignalRelation);
+      byte = image::WithBits(byte, image::alarm::kSignalRelation, index != 0);
       break;
     }
     default: return;
@@ -191,8 +190,7 @@ void StepDuration(CTavroPgmDoc& doc, int spinnerId, int direction) {
 
 void StoreSideTone(CTavroPgmDoc& doc, bool on) {
   std::uint8_t& byte = doc.At(image::kScanAndPttId);
-  constexpr std::uint8_t kBit = image::scan_and_ptt_id::kTwoToneSideTone;
-  byte = on ? static_cast<std::uint8_t>(byte | kBit) : static_cast<std::uint8_t>(byte & ~kBit);
+  byte = image::WithBits(byte, image::scan_and_ptt_id::kTwoToneSideTone, on);
   doc.SetModifiedFlag();
 }
 
