@@ -32,12 +32,20 @@ constexpr const char* kUsage =
     "                       of 13 column headers, then one line for each channel 1 to 16.\n"
     "  info FILE            Print the model, band edges, header, voice package identifier\n"
     "                       and used channels of FILE.\n"
-    "  dump FILE            Print every setting of FILE as the four pages show it, one\n"
+    "  dump [--names] [--raw] FILE\n"
+    "                       Print every setting of FILE as the four pages show it, one\n"
     "                       line per control: <page>.<control>, a tab, the shown value,\n"
     "                       and a tab and \"disabled\" for a disabled control; then the\n"
     "                       channel cells (150.<channel>.<column>), the signal sets'\n"
     "                       fields (153.<set>.<control>) and the signal codes' tones\n"
-    "                       (153.code<n>.<column>). Compare two dumps with diff.\n"
+    "                       (153.code<n>.<column>). --names puts the control's caption\n"
+    "                       from the language file after the key (151.1240, a tab,\n"
+    "                       Squelch Level, a tab, 3). --raw adds the image bytes with\n"
+    "                       bits no control shows: raw.0x<offset>, a tab and those bits\n"
+    "                       as two hexadecimal digits (the bits a control shows read 0).\n"
+    "  diff FILE1 FILE2     Print what differs between two files: each setting whose\n"
+    "                       shown value differs, then each differing raw byte, as key,\n"
+    "                       name, FILE1's text and FILE2's text, tab-separated.\n"
     "  read [--port N | --device PATH] FILE\n"
     "                       Read the radio into a new configuration saved as FILE (only\n"
     "                       when the whole read succeeded). --port N tries port N first;\n"
@@ -76,7 +84,8 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 success; 1 a file or the radio failed; 2 bad command line;\n"
     "3 FILE is not a radio data file (show and info still print the empty configuration;\n"
-    "write refuses it).\n";
+    "write and diff refuse it). diff: 0 no difference, 1 differences, 2 also for a file\n"
+    "that cannot be read.\n";
 
 void PrintRow(std::ostream& out, const channel_table::Row& row) {
   for (std::size_t column = 0; column < row.size(); ++column) out << (column ? "\t" : "") << row[column];
@@ -145,17 +154,59 @@ int CommandInfo(const Context& context, const std::vector<std::string>& args) {
   return status;
 }
 
-int CommandDump(const Context& context, const std::vector<std::string>& args) {
-  int status = kExitOk;
-  const std::optional<Arguments> parsed = Parse(context, args, {}, status);
-  if (!parsed) return status;
+// diff's status for differences; a file it cannot read is then kExitUsage, as for diff(1).
+constexpr int kExitDifferent = 1;
+
+// The dump of a configuration opened from path; nullopt with status set when it cannot be read.
+std::optional<std::vector<config_dump::Line>> DumpLines(const Context& context, const std::string& path,
+                                                        bool withRaw, int& status) {
   CTavroPgmDoc doc(context.files);
-  if (const std::optional<int> stop = OpenDataFile(context, doc, parsed->file, status)) return *stop;
+  if (const std::optional<int> stop = OpenDataFile(context, doc, path, status)) {
+    status = *stop;
+    return std::nullopt;
+  }
   CVoicePackage packages(context.files.ProgramDirectory());
   const function_page::SpeechLanguages languages = SpeechLanguagesOf(packages, doc.VoiceId());
-  for (const config_dump::Line& line : config_dump::Lines(doc, context.files, languages))
-    context.out << config_dump::Format(line) << "\n";
+  std::vector<config_dump::Line> lines = config_dump::Lines(doc, context.files, languages);
+  if (withRaw) {
+    const std::vector<config_dump::Line> raw = config_dump::RawLines(doc);
+    lines.insert(lines.end(), raw.begin(), raw.end());
+  }
+  return lines;
+}
+
+int CommandDump(const Context& context, const std::vector<std::string>& args) {
+  int status = kExitOk;
+  const std::optional<Arguments> parsed = Parse(context, args, {"--names", "--raw"}, status);
+  if (!parsed) return status;
+  const std::optional<std::vector<config_dump::Line>> lines = DumpLines(context, parsed->file, parsed->Has("--raw"), status);
+  if (!lines) return status;
+  const LanguageTexts texts = context.files.Texts();
+  for (const config_dump::Line& line : *lines) {
+    context.out << (parsed->Has("--names") ? config_dump::Format(line, config_dump::Name(line, texts))
+                                           : config_dump::Format(line))
+                << "\n";
+  }
   return status;
+}
+
+int CommandDiff(const Context& context, const std::vector<std::string>& args) {
+  if (args.size() != 2) return context.UsageError(args.size() < 2 ? "FILE" : args[2]);
+  for (const std::string& arg : args)
+    if (arg.starts_with("--")) return context.UsageError(arg);
+  std::vector<config_dump::Line> dumps[2];
+  for (std::size_t file = 0; file < 2; ++file) {
+    int status = kExitOk;
+    std::optional<std::vector<config_dump::Line>> lines = DumpLines(context, args[file], true, status);
+    // An image that is not a data file's would compare as a mass of differences.
+    if (!lines || status != kExitOk) return status == kExitFailure ? kExitUsage : status;
+    dumps[file] = std::move(*lines);
+  }
+  const std::vector<config_dump::Difference> differences = config_dump::Compare(dumps[0], dumps[1]);
+  const LanguageTexts texts = context.files.Texts();
+  for (const config_dump::Difference& difference : differences)
+    context.out << config_dump::FormatDifference(difference, texts) << "\n";
+  return differences.empty() ? kExitOk : kExitDifferent;
 }
 
 }  // namespace
@@ -179,7 +230,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   using Command = std::function<int(const Context&, const std::vector<std::string>&)>;
   const std::pair<const char*, Command> commands[] = {
-      {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"read", CommandRead},
+      {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"diff", CommandDiff}, {"read", CommandRead},
       {"write", CommandWrite}, {"ports", CommandPorts}, {"voices", CommandVoices},
       {"calibration", CommandCalibration}, {"password", CommandPassword}};
   for (const auto& [name, command] : commands)

@@ -28,7 +28,6 @@ constexpr std::array<Duration, 4> kDurations{{
     {id::kToneGap, id::kToneGapSpinner, image::kToneGap, 0, 20, 10},
 }};
 
-constexpr int kAlarmToneCount = 8;
 constexpr int kAutoResetMax = 100;
 constexpr int kCallResponseCount = 4;
 

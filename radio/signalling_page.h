@@ -19,6 +19,8 @@ namespace signalling_page {
 
 inline constexpr int kSetCount = 4;
 inline constexpr int kCodeCount = 16;
+// Alarm tones of a decoder: the low bits of its alarm tone byte select one.
+inline constexpr int kAlarmToneCount = 8;
 
 // Control ids of the page (template 153) that show or change a stored value.
 namespace id {

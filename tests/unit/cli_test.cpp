@@ -147,6 +147,52 @@ TEST_F(CliTest, DumpPrintsEveryControlInAStableOrderThatDiffCompares) {
   EXPECT_EQ(Run({"dump", changed}).out, after.out);
 }
 
+TEST_F(CliTest, DumpNamesAndRawBytesAndDiffOfTwoFiles) {
+  CTavroPgmDoc doc(files_);
+  test::ScriptedPrompter prompter;
+  bool suppress = true;
+  doc.OnNewDocument(prompter, suppress);
+  doc.SetChannelFrequency(3, true, "446.00625", prompter);
+  FileError error;
+  const std::string first = (scratch_ / "first.vxp").string();
+  ASSERT_TRUE(doc.OnSaveDocument(first, error));
+  doc.At(image::ChannelOffset(3) + image::channel::kSignalSet) = 2;  // the image counts sets from 0
+  doc.At(image::kSquelchLevel) = 5;
+  doc.At(image::kCalibration + 0x10) = 0x12;
+  const std::string second = (scratch_ / "second.vxp").string();
+  ASSERT_TRUE(doc.OnSaveDocument(second, error));
+
+  const Result named = Run({"dump", "--names", "--raw", first});
+  ASSERT_EQ(named.status, 0) << named.err;
+  const std::vector<std::string> lines = Lines(named.out);
+  const std::vector<std::string> plain = Lines(Run({"dump", first}).out);
+  ASSERT_GT(lines.size(), plain.size());
+  EXPECT_EQ(lines[plain.size() - 1], "153.code16.2\tCode 16 / 2nd Tone [Hz]\t");  // names keep the order
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "151.1240\tSquelch Level\t3"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "150.3.5\tCH 3 / TX CTC/DCS\tNone"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "151.1256\tChannel for ENI Send\t" + files_.GetText("IDS_SELCH") + "\tdisabled"), lines.end());
+  EXPECT_EQ(lines[plain.size()], "raw.0x000\traw.0x000\tFF");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "raw.0x3F0\traw.0x3F0\tFF"), lines.end());
+
+  const Result same = Run({"diff", first, first});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "");
+  const Result differ = Run({"diff", first, second});
+  EXPECT_EQ(differ.status, 1) << differ.err;
+  EXPECT_EQ(differ.err, "");
+  EXPECT_EQ(differ.out,
+            "151.1240\tSquelch Level\t3\t5\n"
+            "150.3.3\tCH 3 / Signal Set\tNone\t3\n"
+            "raw.0x3F0\traw.0x3F0\tFF\t12\n");
+
+  // A file that is not a data file is refused, not compared as an empty configuration.
+  const std::string foreign = scratch_.Write("foreign.vxp", std::string(1088, 'x'));
+  const Result refused = Run({"diff", first, foreign});
+  EXPECT_EQ(refused.status, 3);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err, files_.GetText("IDS_WARN_LOAD") + "\n");
+}
+
 TEST_F(CliTest, ShowOfAForeignFileWarnsAndExitsWithThree) {
   const std::string file = scratch_.Write("foreign.vxp", std::string(1088, 'x'));
   const Result shown = Run({"show", file});
@@ -175,6 +221,12 @@ TEST_F(CliTest, FailuresGiveOneLineAndAStatus) {
       {{"show"}, 2, "IDS_CLI_BADARGS"},
       {{"show", existing, existing}, 2, "IDS_CLI_BADARGS"},
       {{"show", "--force", existing}, 2, "IDS_CLI_BADARGS"},
+      {{"diff", existing}, 2, "IDS_CLI_BADARGS"},
+      {{"diff", existing, existing, existing}, 2, "IDS_CLI_BADARGS"},
+      {{"diff", "--raw", existing}, 2, "IDS_CLI_BADARGS"},
+      // diff's 1 means "different", so a file it cannot read is a 2.
+      {{"diff", missing, existing}, 2, "IDS_ERROR_OPENFILE"},
+      {{"dump", "--diff", existing}, 2, "IDS_CLI_BADARGS"},
   };
   for (const Case& c : cases) {
     const Result result = Run(c.args);
@@ -197,7 +249,7 @@ TEST_F(CliTest, HelpNamesEveryCommand) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"show", "--help"}}) {
     const Result result = Run(args);
     EXPECT_EQ(result.status, 0);
-    for (const char* command : {"new", "show", "info", "dump", "--force", "password", "--low-power"})
+    for (const char* command : {"new", "show", "info", "dump", "--names", "--raw", "diff", "--force", "password", "--low-power"})
       EXPECT_NE(result.out.find(command), std::string::npos) << command;
   }
 }
