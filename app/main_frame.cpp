@@ -30,6 +30,7 @@
 #include <QUrl>
 
 #include "app/tavro_pgm_app.h"
+#include "dialogs/compare_dlg.h"
 #include "dialogs/dlg_authorization.h"
 #include "dialogs/test_dlg.h"
 #include "dialogs/wr_dlg.h"
@@ -209,6 +210,7 @@ void CMainFrame::OnCommand(int commandId) {
     case command::kFilePrintPreview: OnFilePrintPreview(); break;
     case command::kFilePrintSetup: OnFilePrintSetup(); break;
     case command::kFileExportPdf: OnFileExportPdf(); break;
+    case command::kFileCompare: OnFileCompare(); break;
     case command::kHelp: OnHelp(); break;
     case command::kAppAbout: app_.OnAppAbout(); break;
     default: break;
@@ -368,6 +370,35 @@ void CMainFrame::OnFileExportPdf() {
   const std::filesystem::path proposed =
       document.empty() ? std::filesystem::path("default.pdf") : std::filesystem::path(document).replace_extension(".pdf");
   if (const auto path = AskPdfFileName(this, proposed)) ExportPdf(*path);
+}
+
+void CMainFrame::OnFileCompare() {
+  const std::optional<std::filesystem::path> path = AskDataFileName(this, FileDialogCall{false, {}});
+  if (!path) return;
+  const AppFiles& files = app_.Files();
+  CTavroPgmDoc other(files);
+  MessageBoxPrompter prompter(this, files);
+  FileError error;
+  switch (other.OnOpenDocument(*path, prompter, error)) {
+    case CTavroPgmDoc::OpenOutcome::Failed:
+      ShowMessageBox(this, MessageBoxCall{error.textKey, error.Text(files), files.GetText("IDS_ERROR"),
+                                          PromptIcon::Error, PromptButtons::Ok});
+      return;
+    case CTavroPgmDoc::OpenOutcome::OpenedWithoutData:
+      return;  // the warning has said so; an empty image would differ everywhere
+    case CTavroPgmDoc::OpenOutcome::Opened: break;
+  }
+  CTavroPgmDoc& doc = app_.Document();
+  const std::vector<config_dump::Difference> differences =
+      config_dump::Compare(config_dump::ComparedLines(doc, SpeechLanguagesOf(app_.Voices(), doc.VoiceId())),
+                           config_dump::ComparedLines(other, SpeechLanguagesOf(app_.Voices(), other.VoiceId())));
+  if (differences.empty()) {
+    ShowMessageBox(this, MessageBoxCall{"IDS_COMPARE_SAME", files.GetText("IDS_COMPARE_SAME"),
+                                        files.GetText("IDS_PROMPT"), PromptIcon::Information, PromptButtons::Ok});
+    return;
+  }
+  CCompareDlg dialog(files, differences, path->filename().string(), this);
+  dialog.exec();
 }
 
 bool CMainFrame::ExportPdf(const std::filesystem::path& path) {

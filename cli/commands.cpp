@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <system_error>
 
@@ -157,32 +158,36 @@ int CommandInfo(const Context& context, const std::vector<std::string>& args) {
 // diff's status for differences; a file it cannot read is then kExitUsage, as for diff(1).
 constexpr int kExitDifferent = 1;
 
-// The dump of a configuration opened from path; nullopt with status set when it cannot be read.
-std::optional<std::vector<config_dump::Line>> DumpLines(const Context& context, const std::string& path,
-                                                        bool withRaw, int& status) {
-  CTavroPgmDoc doc(context.files);
-  if (const std::optional<int> stop = OpenDataFile(context, doc, path, status)) {
+// A configuration opened from path with the speech languages of its voice packages;
+// nullopt with status set when it cannot be read.
+struct Opened {
+  std::unique_ptr<CTavroPgmDoc> doc;
+  function_page::SpeechLanguages languages;
+};
+std::optional<Opened> OpenForDump(const Context& context, const std::string& path, int& status) {
+  Opened opened{std::make_unique<CTavroPgmDoc>(context.files), {}};
+  if (const std::optional<int> stop = OpenDataFile(context, *opened.doc, path, status)) {
     status = *stop;
     return std::nullopt;
   }
   CVoicePackage packages(context.files.ProgramDirectory());
-  const function_page::SpeechLanguages languages = SpeechLanguagesOf(packages, doc.VoiceId());
-  std::vector<config_dump::Line> lines = config_dump::Lines(doc, context.files, languages);
-  if (withRaw) {
-    const std::vector<config_dump::Line> raw = config_dump::RawLines(doc);
-    lines.insert(lines.end(), raw.begin(), raw.end());
-  }
-  return lines;
+  opened.languages = SpeechLanguagesOf(packages, opened.doc->VoiceId());
+  return opened;
 }
 
 int CommandDump(const Context& context, const std::vector<std::string>& args) {
   int status = kExitOk;
   const std::optional<Arguments> parsed = Parse(context, args, {"--names", "--raw"}, status);
   if (!parsed) return status;
-  const std::optional<std::vector<config_dump::Line>> lines = DumpLines(context, parsed->file, parsed->Has("--raw"), status);
-  if (!lines) return status;
+  const std::optional<Opened> opened = OpenForDump(context, parsed->file, status);
+  if (!opened) return status;
+  std::vector<config_dump::Line> lines = config_dump::Lines(*opened->doc, context.files, opened->languages);
+  if (parsed->Has("--raw")) {
+    const std::vector<config_dump::Line> raw = config_dump::RawLines(*opened->doc);
+    lines.insert(lines.end(), raw.begin(), raw.end());
+  }
   const LanguageTexts texts = context.files.Texts();
-  for (const config_dump::Line& line : *lines) {
+  for (const config_dump::Line& line : lines) {
     context.out << (parsed->Has("--names") ? config_dump::Format(line, config_dump::Name(line, texts))
                                            : config_dump::Format(line))
                 << "\n";
@@ -197,10 +202,10 @@ int CommandDiff(const Context& context, const std::vector<std::string>& args) {
   std::vector<config_dump::Line> dumps[2];
   for (std::size_t file = 0; file < 2; ++file) {
     int status = kExitOk;
-    std::optional<std::vector<config_dump::Line>> lines = DumpLines(context, args[file], true, status);
+    const std::optional<Opened> opened = OpenForDump(context, args[file], status);
     // An image that is not a data file's would compare as a mass of differences.
-    if (!lines || status != kExitOk) return status == kExitFailure ? kExitUsage : status;
-    dumps[file] = std::move(*lines);
+    if (!opened || status != kExitOk) return status == kExitFailure ? kExitUsage : status;
+    dumps[file] = config_dump::ComparedLines(*opened->doc, opened->languages);
   }
   const std::vector<config_dump::Difference> differences = config_dump::Compare(dumps[0], dumps[1]);
   const LanguageTexts texts = context.files.Texts();

@@ -263,6 +263,17 @@ std::vector<Line> RawLines(const CTavroPgmDoc& doc) {
   return lines;
 }
 
+std::vector<Line> ComparedLines(const CTavroPgmDoc& doc, const function_page::SpeechLanguages& languages) {
+  CTavroPgmDoc copy(doc.Files());
+  std::ranges::copy(doc.Block(), copy.Block().begin());
+  copy.SetRadioVersion(doc.RadioVersion());
+  copy.IdentifyModel();
+  std::vector<Line> lines = Lines(copy, doc.Files(), languages);
+  const std::vector<Line> raw = RawLines(copy);
+  lines.insert(lines.end(), raw.begin(), raw.end());
+  return lines;
+}
+
 std::vector<Difference> Compare(const std::vector<Line>& first, const std::vector<Line>& second) {
   std::map<std::string, const Line*> seconds;
   for (const Line& line : second) seconds.emplace(line.key, &line);

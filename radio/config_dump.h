@@ -67,6 +67,10 @@ std::uint8_t ShownBits(std::size_t offset);
 // Raw lines of the image bytes that have bits no control shows.
 std::vector<Line> RawLines(const CTavroPgmDoc& doc);
 
+// The dump and its raw lines, as two configurations are compared, of a copy of doc: doc
+// itself stays as it is (the desktop program compares the document it is editing).
+std::vector<Line> ComparedLines(const CTavroPgmDoc& doc, const function_page::SpeechLanguages& languages);
+
 // A key whose shown text differs between two dumps; a key one dump lacks has an empty text.
 struct Difference {
   std::string key;

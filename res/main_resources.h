@@ -26,6 +26,8 @@ inline constexpr int kHelp = 32775;
 inline constexpr int kRadioPassword = 32779;
 // Not in the accelerator table: the channel table as a PDF file.
 inline constexpr int kFileExportPdf = 32780;
+// The settings that differ from another data file.
+inline constexpr int kFileCompare = 32781;
 }  // namespace command
 
 // A menu entry: a command, a separator (id 0), or the place of the recent-file list.

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -20,6 +21,7 @@
 #include "app/main_frame.h"
 #include "app/tavro_pgm_app.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/compare_dlg.h"
 #include "dialogs/port_dlg.h"
 #include "dialogs/test_dlg.h"
 #include "dialogs/wr_dlg.h"
@@ -32,6 +34,7 @@
 #include "ui/entry_controls.h"
 #include "ui/file_dialog.h"
 #include "ui/grid_ctrl.h"
+#include "ui/qt_text.h"
 
 namespace {
 
@@ -315,6 +318,99 @@ class MainWindowTest : public QObject {
     Frame().OnCommand(command::kFileSave);
     QVERIFY(FileBytes(file) != before);
     QCOMPARE(FileBytes(file).size(), std::size_t{1088});
+    QVERIFY(!Doc().IsModified());
+  }
+
+  void compareWithListsWhatDiffersFromAnotherFile() {
+    // The File menu offers it after Save As, with its text from the language file.
+    QCOMPARE(Frame().Action(command::kFileCompare)->text(), ToQString(App().Files().GetText("MENU_FILE_COMPARE")));
+    const std::filesystem::path mine = SavedFile("mine.vxp");
+    QVERIFY(App().OpenDocumentFile(mine));
+    const std::vector<std::uint8_t> before(Doc().Block().begin(), Doc().Block().end());
+
+    std::filesystem::path answer;
+    std::vector<FileDialogCall> asked;
+    SetFileDialogAnswerer([&](const FileDialogCall& call) -> std::optional<std::filesystem::path> {
+      asked.push_back(call);
+      if (answer.empty()) return std::nullopt;
+      return answer;
+    });
+    struct Shown {
+      QString title;
+      QStringList headers;
+      std::vector<QStringList> rows;
+    };
+    const auto compare = [&](const std::filesystem::path& other) {
+      answer = other;
+      std::optional<Shown> shown;
+      QObject timerOwner;  // where no window opens, the timer goes with this call
+      QTimer::singleShot(0, &timerOwner, [&] {
+        auto* dialog = qobject_cast<CCompareDlg*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) return;
+        QTableWidget& table = dialog->Table();
+        shown = Shown{dialog->windowTitle(), {}, {}};
+        for (int column = 0; column < table.columnCount(); ++column)
+          shown->headers << table.horizontalHeaderItem(column)->text();
+        for (int row = 0; row < table.rowCount(); ++row) {
+          QStringList cells;
+          for (int column = 0; column < table.columnCount(); ++column) cells << table.item(row, column)->text();
+          shown->rows.push_back(cells);
+        }
+        dialog->accept();
+      });
+      Frame().OnCommand(command::kFileCompare);
+      return shown;
+    };
+
+    {  // Cancel in the file dialog: nothing happens.
+      test::ScriptedMessageBoxes boxes;
+      QVERIFY(!compare({}));
+      QVERIFY(boxes.Shown().empty());
+      QCOMPARE(asked.size(), std::size_t{1});
+      QVERIFY(!asked[0].save);
+    }
+    {  // The same settings: a message says so.
+      test::ScriptedMessageBoxes boxes;
+      QVERIFY(!compare(mine));
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_COMPARE_SAME"});
+    }
+    {  // A channel cell, a page control and a raw byte differ: one row each.
+      test::ScriptedPrompter prompter;
+      CTavroPgmDoc other(App().Files());
+      FileError error;
+      QVERIFY(other.OnOpenDocument(mine, prompter, error) == CTavroPgmDoc::OpenOutcome::Opened);
+      other.At(image::ChannelOffset(1) + image::channel::kSignalSet) = 0;
+      other.At(image::kSquelchLevel) = 5;
+      other.At(image::kCalibration + 0x10) = 0x12;
+      const std::filesystem::path theirs = *dir_ / "theirs.vxp";
+      QVERIFY(other.OnSaveDocument(theirs, error));
+      test::ScriptedMessageBoxes boxes;
+      const std::optional<Shown> shown = compare(theirs);
+      QVERIFY(boxes.Shown().empty());
+      QVERIFY(shown);
+      const AppFiles& files = App().Files();
+      QCOMPARE(shown->title, ToQString(files.GetText("IDS_COMPARE_TITLE")));
+      QCOMPARE(shown->headers, (QStringList{ToQString(files.GetText("IDS_COMPARE_SETTING")),
+                                            ToQString(files.GetText("IDS_COMPARE_THIS")), QStringLiteral("theirs.vxp")}));
+      QCOMPARE(shown->rows.size(), std::size_t{3});
+      QCOMPARE(shown->rows[0], (QStringList{QStringLiteral("Squelch Level"), QStringLiteral("3"), QStringLiteral("5")}));
+      QCOMPARE(shown->rows[1], (QStringList{QStringLiteral("CH 1 / Signal Set"), ToQString(files.GetText("IDS_NONE")),
+                                            QStringLiteral("1")}));
+      QCOMPARE(shown->rows[2], (QStringList{QStringLiteral("raw.0x3F0"), QStringLiteral("FF"), QStringLiteral("12")}));
+    }
+    {  // A file that is not a data file: its warning, and no comparison with an empty image.
+      std::ofstream(*dir_ / "foreign.vxp", std::ios::binary) << std::string(1088, 'x');
+      test::ScriptedMessageBoxes boxes;
+      QVERIFY(!compare(*dir_ / "foreign.vxp"));
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_WARN_LOAD"});
+    }
+    {  // A file that cannot be read: the open error.
+      test::ScriptedMessageBoxes boxes;
+      QVERIFY(!compare(*dir_ / "missing.vxp"));
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_ERROR_OPENFILE"});
+    }
+    // The configuration being edited is left as it was.
+    QVERIFY(std::equal(before.begin(), before.end(), Doc().Block().begin()));
     QVERIFY(!Doc().IsModified());
   }
 
