@@ -63,6 +63,12 @@ void ScriptedRadio::Take(std::uint8_t byte) {
     if (pending_.size() < 4) return;
     const int address = pending_[1] << 8 | pending_[2];
     const std::size_t length = pending_[3];
+    // Bytes that only look like a request (a handshake repeated by a tool that waited too
+    // long, read in programming mode) name memory the radio does not have: no answer.
+    if (static_cast<std::size_t>(address) + length > memory_.size()) {
+      pending_.clear();
+      return;
+    }
     Bytes reply = {'W', pending_[1], pending_[2], pending_[3]};
     if (address == script_.misaddressedReplyAt) reply[2] = static_cast<std::uint8_t>(reply[2] + length);
     reply.insert(reply.end(), memory_.begin() + address, memory_.begin() + address + static_cast<int>(length));
@@ -71,7 +77,9 @@ void ScriptedRadio::Take(std::uint8_t byte) {
   } else if (command == 'K' || command == 't') {
     if (pending_.size() < 4 || pending_.size() < 4u + pending_[3]) return;
     if (script_.acknowledge(pending_)) {
-      if (command == 't') std::copy(pending_.begin() + 4, pending_.end(), memory_.begin() + (pending_[1] << 8 | pending_[2]));
+      const std::size_t address = static_cast<std::size_t>(pending_[1] << 8 | pending_[2]);
+      if (command == 't' && address + (pending_.size() - 4) <= memory_.size())
+        std::copy(pending_.begin() + 4, pending_.end(), memory_.begin() + static_cast<std::ptrdiff_t>(address));
       if (command == 'K' && pending_[4] == 0x00 && pending_[5] == 0xFF)
         std::copy(pending_.begin() + 6, pending_.end(), memory_.begin() + image::kPowerPermit);
       Answer({0x06});
