@@ -535,8 +535,11 @@ std::vector<Problem> Import(CTavroPgmDoc& doc, std::string_view text) {
     std::copy(from.begin(), from.end(), to.begin());
     changed = true;
   }
-  if (changed) doc.SetModifiedFlag();
-  doc.CountScanChannels();
+  if (changed) {
+    doc.SetModifiedFlag();
+    // Scan members may have changed: the same rule as a scan choice on the channel page.
+    doc.CountScanChannels();
+  }
   return problems;
 }
 

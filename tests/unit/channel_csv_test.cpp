@@ -130,6 +130,12 @@ TEST_F(ChannelCsv, RoundTripGivesTheSameRecords) {
   EXPECT_TRUE(fresh.IsModified());
   // Exporting the imported table gives the same text again.
   EXPECT_EQ(channel_csv::Export(fresh), channel_csv::Export(doc));
+  // Importing a table onto itself changes nothing, so the configuration stays unmodified.
+  doc.SetModifiedFlag(false);
+  const std::vector<std::uint8_t> before = Image(doc);
+  EXPECT_TRUE(channel_csv::Import(doc, channel_csv::Export(doc)).empty());
+  EXPECT_EQ(test::Differences(before, Image(doc)), "");
+  EXPECT_FALSE(doc.IsModified());
 }
 
 TEST_F(ChannelCsv, FieldsTheFileDoesNotCarryKeepTheirValuesOnExistingChannels) {
