@@ -253,11 +253,10 @@ const std::set<std::string>& KnownTones() {
   return known;
 }
 
-// What one line asks for one channel, every value checked.
+// What one line asks for one channel; of use only when no line had a problem.
 struct Planned {
   int line = 0;
   std::optional<long> location;
-  bool valid = true;  // every value of the line was accepted
   std::string receive;                  // megahertz text; empty erases the channel
   std::optional<std::string> transmit;  // nullopt: no transmit frequency
   Tone rx, tx;
@@ -278,10 +277,7 @@ class LineReader {
     else if (!AllDigits(location) || location.size() > 6) Report(kLocation, "IDS_CSV_BADLOCATION", location);
     else plan.location = std::stol(location);
     if (!Present(kFrequency)) Report(kFrequency, "IDS_CSV_NOFIELD", "");
-    if (!Present(kFrequency) || Field(kFrequency).empty()) {
-      plan.valid = ok_;
-      return plan;
-    }
+    if (!Present(kFrequency) || Field(kFrequency).empty()) return plan;
 
     const std::optional<std::int64_t> receive = Frequency(kFrequency);
     if (receive) plan.receive = codec::MegahertzText(*receive);
@@ -316,7 +312,6 @@ class LineReader {
     else if (!skip.empty() && !Same(skip, "P")) Report(kSkip, "IDS_CSV_BADVALUE", skip);
 
     ReadPower(plan);
-    plan.valid = ok_;
     return plan;
   }
 
@@ -336,7 +331,6 @@ class LineReader {
   }
   void Report(Column column, const char* key, std::string subject) {
     problems_.push_back({record_.line, kColumnNames[column], key, std::move(subject)});
-    ok_ = false;
   }
 
   // The same band and raster checks as a frequency typed on the channel page, but never a
@@ -442,7 +436,6 @@ class LineReader {
   const std::array<int, kColumnCount>& index_;
   const Record& record_;
   std::vector<Problem>& problems_;
-  bool ok_ = true;
 };
 
 // Import never asks: every frequency was checked before it is stored.
