@@ -35,6 +35,7 @@
 #include "dialogs/test_dlg.h"
 #include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
+#include "radio/channel_csv.h"
 #include "res/main_resources.h"
 #include "settings/file_io.h"
 #include "ui/dialog_template.h"
@@ -211,6 +212,8 @@ void CMainFrame::OnCommand(int commandId) {
     case command::kFilePrintSetup: OnFilePrintSetup(); break;
     case command::kFileExportPdf: OnFileExportPdf(); break;
     case command::kFileCompare: OnFileCompare(); break;
+    case command::kFileImportCsv: OnFileImportCsv(); break;
+    case command::kFileExportCsv: OnFileExportCsv(); break;
     case command::kHelp: OnHelp(); break;
     case command::kAppAbout: app_.OnAppAbout(); break;
     default: break;
@@ -425,6 +428,38 @@ bool CMainFrame::ExportPdf(const std::filesystem::path& path) {
                                         PromptIcon::Error, PromptButtons::Ok});
   }
   return written;
+}
+
+void CMainFrame::OnFileImportCsv() {
+  const std::optional<std::filesystem::path> path = AskFileName(this, {false, {}, kCsvFileFilter, "csv"});
+  if (!path) return;
+  const AppFiles& files = app_.Files();
+  std::vector<channel_csv::Problem> problems;
+  FileError error;
+  if (!channel_csv::ImportFile(app_.Document(), *path, problems, error)) {
+    ShowMessageBox(this, MessageBoxCall{error.textKey, error.Text(files), files.GetText("IDS_ERROR"), PromptIcon::Error,
+                                        PromptButtons::Ok});
+    return;
+  }
+  if (!problems.empty()) {
+    constexpr std::size_t kProblemsShown = 12;
+    ShowMessageBox(this, MessageBoxCall{"IDS_CSV_IMPORTFAILED", channel_csv::ProblemsMessage(files, problems, kProblemsShown),
+                                        files.GetText("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok});
+    return;
+  }
+  OnImageReplaced();
+}
+
+void CMainFrame::OnFileExportCsv() {
+  const std::filesystem::path document = app_.Document().PathName();
+  const std::filesystem::path proposed =
+      document.empty() ? std::filesystem::path("channels.csv") : std::filesystem::path(document).replace_extension(".csv");
+  const std::optional<std::filesystem::path> path = AskFileName(this, {true, proposed, kCsvFileFilter, "csv"});
+  if (!path) return;
+  FileError error;
+  if (!channel_csv::ExportFile(app_.Document(), *path, error))
+    ShowMessageBox(this, MessageBoxCall{error.textKey, error.Text(app_.Files()), app_.Files().GetText("IDS_ERROR"),
+                                        PromptIcon::Error, PromptButtons::Ok});
 }
 
 void CMainFrame::OnProgramTest() {

@@ -69,6 +69,10 @@ class CMainFrame : public QMainWindow {
   // The printout as a PDF file, on the session's paper; false, after a message, when the
   // file cannot be written.
   bool ExportPdf(const std::filesystem::path& path);
+  // The channel table from and to a CSV file (radio/channel_csv.h). An import that finds
+  // problems shows them in one message and changes nothing.
+  void OnFileImportCsv();
+  void OnFileExportCsv();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

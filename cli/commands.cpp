@@ -7,12 +7,14 @@
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "cli/calibration_command.h"
 #include "cli/cli_support.h"
 #include "cli/password_command.h"
 #include "cli/radio_commands.h"
 #include "link/voice_package.h"
+#include "radio/channel_csv.h"
 #include "radio/channel_table.h"
 #include "radio/config_dump.h"
 #include "radio/document.h"
@@ -73,6 +75,14 @@ constexpr const char* kUsage =
     "  password [--port N | --device PATH] [--old CODE] --low-power on|off\n"
     "                       Prove the password and store the \"Always transmit low power\"\n"
     "                       setting; the radio's other settings of that block are kept.\n"
+    "  export-csv FILE OUT.csv\n"
+    "                       Save the used channels of FILE as CSV in the generic format\n"
+    "                       of the common multi-radio programming tool.\n"
+    "  import-csv FILE IN.csv\n"
+    "                       Store the channels of IN.csv (that format, also older or\n"
+    "                       reordered headers, semicolons, Location from 0) into FILE.\n"
+    "                       Nothing is changed unless every line is valid; the problems\n"
+    "                       are listed with their line and column (status 1).\n"
     "  ports                List the port numbers, their devices and whether each opens.\n"
     "  voices               List the voice packages (*.enc) beside the program.\n"
     "  --help               Show this text.\n"
@@ -214,6 +224,69 @@ int CommandDiff(const Context& context, const std::vector<std::string>& args) {
   return differences.empty() ? kExitOk : kExitDifferent;
 }
 
+// The data file and the CSV file of export-csv and import-csv; nullopt (status set) unless
+// exactly these two are given.
+std::optional<std::pair<std::string, std::string>> CsvArguments(const Context& context,
+                                                                const std::vector<std::string>& args, int& status) {
+  for (const std::string& arg : args) {
+    if (arg.starts_with("--")) {
+      status = context.UsageError(arg);
+      return std::nullopt;
+    }
+  }
+  if (args.size() != 2) {
+    status = context.UsageError(args.size() > 2 ? args[2] : "FILE CSV");
+    return std::nullopt;
+  }
+  return std::pair(args[0], args[1]);
+}
+
+// The data file opened for a CSV command; nullopt (status set) when it cannot be read or
+// is not a data file: a foreign file is neither exported as empty nor overwritten.
+std::optional<int> OpenForCsv(const Context& context, CTavroPgmDoc& doc, const std::string& path) {
+  int status = kExitOk;
+  if (const std::optional<int> stop = OpenDataFile(context, doc, path, status)) return stop;
+  if (status != kExitOk) return status;
+  return std::nullopt;
+}
+
+int CommandExportCsv(const Context& context, const std::vector<std::string>& args) {
+  int status = kExitOk;
+  const auto files = CsvArguments(context, args, status);
+  if (!files) return status;
+  CTavroPgmDoc doc(context.files);
+  if (const std::optional<int> stop = OpenForCsv(context, doc, files->first)) return *stop;
+  FileError error;
+  if (!channel_csv::ExportFile(doc, files->second, error)) {
+    context.err << error.Text(context.files) << "\n";
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+int CommandImportCsv(const Context& context, const std::vector<std::string>& args) {
+  int status = kExitOk;
+  const auto files = CsvArguments(context, args, status);
+  if (!files) return status;
+  CTavroPgmDoc doc(context.files);
+  if (const std::optional<int> stop = OpenForCsv(context, doc, files->first)) return *stop;
+  std::vector<channel_csv::Problem> problems;
+  FileError error;
+  if (!channel_csv::ImportFile(doc, files->second, problems, error)) {
+    context.err << error.Text(context.files) << "\n";
+    return kExitFailure;
+  }
+  for (const channel_csv::Problem& problem : problems)
+    context.err << files->second << ": " << channel_csv::ProblemText(context.files, problem) << "\n";
+  if (!problems.empty()) return kExitFailure;
+  // Saved only after a complete import, through a temporary file.
+  if (!doc.OnSaveDocument(files->first, error)) {
+    context.err << error.Text(context.files) << "\n";
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -237,7 +310,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const std::pair<const char*, Command> commands[] = {
       {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"diff", CommandDiff}, {"read", CommandRead},
       {"write", CommandWrite}, {"ports", CommandPorts}, {"voices", CommandVoices},
-      {"calibration", CommandCalibration}, {"password", CommandPassword}};
+      {"calibration", CommandCalibration}, {"password", CommandPassword},
+      {"export-csv", CommandExportCsv}, {"import-csv", CommandImportCsv}};
   for (const auto& [name, command] : commands)
     if (args[0] == name) return command(context, rest);
   return context.UsageError(args[0]);

@@ -28,6 +28,9 @@ inline constexpr int kRadioPassword = 32779;
 inline constexpr int kFileExportPdf = 32780;
 // The settings that differ from another data file.
 inline constexpr int kFileCompare = 32781;
+// Not in the accelerator table: the channel table from and to a CSV file.
+inline constexpr int kFileImportCsv = 32782;
+inline constexpr int kFileExportCsv = 32783;
 }  // namespace command
 
 // A menu entry: a command, a separator (id 0), or the place of the recent-file list.

@@ -14,6 +14,7 @@ inline constexpr char kDataFileFilter[] = "Radio Program Data Files(*.vxp)";
 inline constexpr char kAllFilesFilter[] = "All Files (*.*)";
 inline constexpr char kDataFileSuffix[] = "vxp";
 inline constexpr char kPdfFileFilter[] = "PDF Files|*.pdf||";
+inline constexpr char kCsvFileFilter[] = "CSV Files|*.csv||";
 
 struct FileDialogCall {
   bool save = false;

@@ -27,6 +27,7 @@
 #include "dialogs/wr_dlg.h"
 #include "pages/dlg_ch.h"
 #include "pages/tavro_pgm_view.h"
+#include "radio/channel_csv.h"
 #include "res/main_resources.h"
 #include "settings/profile.h"
 #include "tests/gui/gui_test_support.h"
@@ -430,6 +431,51 @@ class MainWindowTest : public QObject {
     QCOMPARE(FileBytes(target).size(), std::size_t{1088});
     QCOMPARE(Frame().windowTitle(), QStringLiteral("new name.vxp - Corvane"));
     QCOMPARE(QString::fromLatin1(kDataFileFilter), QStringLiteral("Radio Program Data Files(*.vxp)"));
+  }
+
+  void channelsImportAndExportThroughTheFileMenu() {
+    std::vector<FileDialogCall> asked;
+    std::filesystem::path answer;
+    SetFileDialogAnswerer([&](const FileDialogCall& call) -> std::optional<std::filesystem::path> {
+      asked.push_back(call);
+      return answer;
+    });
+    auto image = [this] { return std::vector<std::uint8_t>(Doc().Image().begin(), Doc().Image().end()); };
+    // A file with problems: one message lists them all, and nothing changes.
+    answer = dir_->Write("bad.csv", "Location,Frequency,Mode\n1,446.1,AM\n2,146.52,FM\n");
+    const std::vector<std::uint8_t> before = image();
+    {
+      test::ScriptedMessageBoxes boxes;
+      Frame().OnCommand(command::kFileImportCsv);
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_CSV_IMPORTFAILED"});
+      const std::string& text = boxes.Shown().at(0).text;
+      QVERIFY2(text.find("Line 2, Mode") != std::string::npos, text.c_str());
+      QVERIFY2(text.find("Line 3, Frequency") != std::string::npos, text.c_str());
+    }
+    QVERIFY(image() == before);
+    QVERIFY(!Doc().IsModified());
+
+    // A valid file is stored, marks the configuration modified, and the page shows it.
+    answer = dir_->Write("good.csv", "Location;Frequency;Duplex;Offset\n0;446,1;split;441,1\n");
+    {
+      test::ScriptedMessageBoxes boxes;
+      Frame().OnCommand(command::kFileImportCsv);
+      QVERIFY(boxes.Shown().empty());
+    }
+    QVERIFY(Doc().IsModified());
+    QCOMPARE(ChannelPage().Grid().GetItemText(1, 1), QStringLiteral("446.100000"));
+    QCOMPARE(ChannelPage().Grid().GetItemText(1, 4), QStringLiteral("441.100000"));
+
+    answer = *dir_ / "out.csv";
+    Frame().OnCommand(command::kFileExportCsv);
+    QCOMPARE(test::ReadAll(answer), channel_csv::Export(Doc()));
+    QCOMPARE(asked.size(), std::size_t{3});
+    QVERIFY(!asked[0].save && asked[2].save);
+    QCOMPARE(asked[2].proposed, std::filesystem::path("channels.csv"));
+    for (const FileDialogCall& call : asked) {
+      QCOMPARE(call.filter, std::string(kCsvFileFilter));
+      QCOMPARE(call.defaultSuffix, std::string("csv"));
+    }
   }
 
   void openOfAFileWithAWrongHeaderWarnsAndShowsAnEmptyImageUnderItsName() {

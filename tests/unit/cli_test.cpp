@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/transfer_follow.h"
+#include "radio/channel_csv.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
 #include "settings/profile.h"
@@ -249,7 +250,8 @@ TEST_F(CliTest, HelpNamesEveryCommand) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"show", "--help"}}) {
     const Result result = Run(args);
     EXPECT_EQ(result.status, 0);
-    for (const char* command : {"new", "show", "info", "dump", "--names", "--raw", "diff", "--force", "password", "--low-power"})
+    for (const char* command : {"new", "show", "info", "dump", "--names", "--raw", "diff", "--force", "password",
+                                "--low-power", "export-csv", "import-csv"})
       EXPECT_NE(result.out.find(command), std::string::npos) << command;
   }
 }
@@ -331,6 +333,68 @@ TEST_F(CliTest, RefusesToRunWithoutSettings) {
   const Result result = Run({"show", "x.vxp"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "Can not find the file setting.ini!\n");
+}
+
+TEST_F(CliTest, CsvExportThenImportIntoANewFileGivesTheSameChannels) {
+  CTavroPgmDoc doc(files_);
+  test::ScriptedPrompter prompter;
+  bool suppress = true;
+  doc.OnNewDocument(prompter, suppress);
+  doc.SetChannelFrequency(2, true, "446.00625", prompter);
+  doc.SetChannelFrequency(2, false, "441.00625", prompter);
+  doc.SetChannelTone(2, true, "D754I");
+  doc.SetChannelFrequency(5, true, "430.5", prompter);
+  FileError error;
+  const std::string source = (scratch_ / "source.vxp").string();
+  ASSERT_TRUE(doc.OnSaveDocument(source, error));
+
+  const std::string csv = (scratch_ / "channels.csv").string();
+  const Result exported = Run({"export-csv", source, csv});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_EQ(test::ReadAll(csv), channel_csv::Export(doc));
+
+  const std::string target = (scratch_ / "target.vxp").string();
+  ASSERT_EQ(Run({"new", target}).status, 0);
+  const Result imported = Run({"import-csv", target, csv});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(imported.err, "");
+  EXPECT_EQ(Run({"show", target}).out, Run({"show", source}).out);
+}
+
+TEST_F(CliTest, CsvFailuresLeaveTheDataFileAsItWas) {
+  const std::string file = (scratch_ / "kept.vxp").string();
+  ASSERT_EQ(Run({"new", file}).status, 0);
+  const std::string before = test::ReadAll(file);
+  const std::string bad = scratch_.Write("bad.csv", "Location,Frequency,Mode\n1,446.1,FM\n2,446.2,AM\n17,446.3,FM\n");
+  const std::string good = scratch_.Write("good.csv", "Location,Frequency\n1,446.1\n");
+  const std::string foreign = scratch_.Write("foreign.vxp", std::string(1088, 'x'));
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::vector<std::string> errorLines;  // the start of each line on standard error
+  };
+  const std::vector<Case> cases = {
+      {{"import-csv", file, bad}, 1,
+       {bad + ": Line 3, Mode: " + files_.GetText("IDS_CSV_BADMODE"),
+        bad + ": Line 4, Location: " + files_.GetText("IDS_CSV_BADLOCATION")}},
+      {{"import-csv", file, (scratch_ / "missing.csv").string()}, 1, {files_.GetText("IDS_ERROR_OPENFILE")}},
+      {{"import-csv", foreign, good}, 3, {files_.GetText("IDS_WARN_LOAD")}},
+      {{"import-csv", file}, 2, {files_.GetText("IDS_CLI_BADARGS")}},
+      {{"import-csv", "--force", file, good}, 2, {files_.GetText("IDS_CLI_BADARGS")}},
+      {{"export-csv", file, (scratch_ / "no-such-dir" / "out.csv").string()}, 1, {files_.GetText("IDS_ERROR_SAVEFILE")}},
+      {{"export-csv", foreign, (scratch_ / "out.csv").string()}, 3, {files_.GetText("IDS_WARN_LOAD")}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args.back());
+    const Result result = Run(c.args);
+    EXPECT_EQ(result.status, c.status);
+    const std::vector<std::string> lines = Lines(result.err);
+    ASSERT_EQ(lines.size(), c.errorLines.size()) << result.err;
+    for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_TRUE(lines[i].starts_with(c.errorLines[i])) << lines[i];
+  }
+  EXPECT_EQ(test::ReadAll(file), before);
+  EXPECT_EQ(test::ReadAll(foreign), std::string(1088, 'x'));
+  EXPECT_FALSE(std::filesystem::exists(scratch_ / "out.csv"));
 }
 
 }  // namespace
