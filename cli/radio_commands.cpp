@@ -118,8 +118,7 @@ struct RadiosTask {
 };
 
 // After a transfer of `radio` ended in `state`: the next phase, or the result.
-void Advance(const Context& context, CTavroPgmDoc& doc, const function_page::SpeechLanguages& languages,
-             const RadiosTask& task, RadioRun& radio, TransferState state) {
+void Advance(const Context& context, CTavroPgmDoc& doc, const RadiosTask& task, RadioRun& radio, TransferState state) {
   radio.job->Wait();
   if (radio.phase == RadioRun::Phase::Writing) {
     if (state != TransferState::WriteDone) {
@@ -135,7 +134,7 @@ void Advance(const Context& context, CTavroPgmDoc& doc, const function_page::Spe
   } else if (state != TransferState::ReadDone) {
     radio.failure = context.files.GetText(FailureKey(state, true));
   } else {
-    radio.differences = image_diff::Differences(context.files, languages, TransferImage(doc), radio.job->Image());
+    radio.differences = image_diff::Differences(context.files, TransferImage(doc), radio.job->Image());
     if (!radio.differences.empty()) radio.failure = context.files.GetText("IDS_PROMPT_VERIFYFAIL");
   }
   radio.phase = RadioRun::Phase::Done;
@@ -157,7 +156,6 @@ int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages
     for (std::size_t j = 0; j < i; ++j)  // two workers on one device would garble both transfers
       if (radios[j].name == radios[i].name) return context.UsageError(radios[i].name);
   }
-  const function_page::SpeechLanguages languages = SpeechLanguagesOf(packages, doc.VoiceId());
 
   for (RadioRun& radio : radios) {
     radio.port = std::make_unique<CSerial>(context.files.SettingsPath());
@@ -172,7 +170,13 @@ int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages
     FileError voiceError;
     radio.job = TransferJob::Start(doc, *radio.port, options, task.write ? &packages : nullptr, &voiceError);
     if (radio.job == nullptr) {
-      // The same for every radio, and found before anything was sent.
+      // The same for every radio, so found at the first, before anything was sent; a worker
+      // started all the same still holds its port.
+      for (RadioRun& started : radios) {
+        if (started.job == nullptr) continue;
+        started.job->Cancel();
+        started.job->Wait();
+      }
       context.err << voiceError.Text(context.files) << "\n";
       return kExitFailure;
     }
@@ -204,7 +208,7 @@ int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages
         continue;
       }
       if (IsFinal(state)) {
-        Advance(context, doc, languages, task, radio, state);
+        Advance(context, doc, task, radio, state);
         continue;
       }
       const char* key = radio.phase == RadioRun::Phase::Verifying ? "IDS_PROMPT_VERIFY" : "IDS_PROMPT_WRITE";

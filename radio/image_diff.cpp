@@ -13,11 +13,12 @@
 namespace image_diff {
 namespace {
 
-std::vector<config_dump::Line> LinesOf(const AppFiles& files, const function_page::SpeechLanguages& languages,
-                                       Image image) {
+std::vector<config_dump::Line> LinesOf(const AppFiles& files, Image image) {
   CTavroPgmDoc doc(files);
   doc.ImageReadFromRadio(image);
-  return config_dump::Lines(doc, files, languages);
+  // The speech language follows the voice package identifier, which lies outside the
+  // image: both sides show it alike, so no list is needed.
+  return config_dump::Lines(doc, files, {});
 }
 
 // Key to shown text, with the disabled mark.
@@ -43,16 +44,15 @@ std::string Offset(std::size_t offset) {
 
 }  // namespace
 
-std::vector<Difference> Differences(const AppFiles& files, const function_page::SpeechLanguages& languages,
-                                    Image expected, Image actual) {
+std::vector<Difference> Differences(const AppFiles& files, Image expected, Image actual) {
   std::vector<std::size_t> bytes;
   for (std::size_t i = 0; i < expected.size(); ++i)
     if (expected[i] != actual[i]) bytes.push_back(i);
   if (bytes.empty()) return {};
 
-  const std::vector<config_dump::Line> order = LinesOf(files, languages, expected);  // the dump's order
+  const std::vector<config_dump::Line> order = LinesOf(files, expected);  // the dump's order
   const Shown before = ShownOf(order);
-  const Shown after = ShownOf(LinesOf(files, languages, actual));
+  const Shown after = ShownOf(LinesOf(files, actual));
   std::vector<Difference> differences;
   std::set<std::string> differing;  // the keys listed
   for (const config_dump::Line& line : order) {
@@ -71,7 +71,7 @@ std::vector<Difference> Differences(const AppFiles& files, const function_page::
     if (!differing.empty()) {
       std::copy(expected.begin(), expected.end(), probe.begin());
       probe[offset] = actual[offset];
-      for (const auto& [key, text] : ShownOf(LinesOf(files, languages, probe))) {
+      for (const auto& [key, text] : ShownOf(LinesOf(files, probe))) {
         if (differing.contains(key) && before.at(key) != text) {
           covered = true;
           break;

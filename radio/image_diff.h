@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "radio/function_page.h"
 #include "radio/image_map.h"
 
 class AppFiles;
@@ -26,8 +25,7 @@ using Image = std::span<const std::uint8_t, block::kImageSize>;
 
 // Empty when the images are equal byte for byte. Dump lines come first, in dump order,
 // then the remaining bytes by offset; every differing byte is covered by one or the other.
-std::vector<Difference> Differences(const AppFiles& files, const function_page::SpeechLanguages& languages,
-                                    Image expected, Image actual);
+std::vector<Difference> Differences(const AppFiles& files, Image expected, Image actual);
 
 // "150.1.2: 446.00625 -> 439.01250".
 std::string Format(const Difference& difference);
