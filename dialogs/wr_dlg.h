@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+#include "radio/image_map.h"
+
 class AppFiles;
 class CSerial;
 class CTavroPgmDoc;
@@ -87,5 +89,5 @@ class CWRDlg : public QDialog {
   std::shared_ptr<TransferJob> job_;
   bool verifyAfterWrite_ = false;  // this transfer's choice, taken at OK
   bool verifying_ = false;         // job_ is the read-back
-  std::array<std::uint8_t, 1024> written_{};
+  std::array<std::uint8_t, block::kImageSize> written_{};  // what the write sent
 };
