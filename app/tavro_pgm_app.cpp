@@ -69,8 +69,7 @@ CTavroPgmApp::CTavroPgmApp(AppFiles files)
       voices_(files_.ProgramDirectory()),
       doc_(files_, &voices_),
       questions_(nullptr, files_),
-      settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            QString::fromLatin1(kSettingsKey), QStringLiteral("Corvane"))) {}
+      settings_(OpenUserSettings()) {}
 
 CTavroPgmApp::~CTavroPgmApp() {
   frame_.reset();

@@ -13,6 +13,7 @@
 #include "radio/document.h"
 #include "settings/app_files.h"
 #include "ui/message_box.h"
+#include "ui/user_settings.h"
 
 class CMainFrame;
 class QSettings;
@@ -20,7 +21,7 @@ class QSettings;
 class CTavroPgmApp {
  public:
   // The framework's per-user settings key, and the recent-file list kept there.
-  static constexpr char kSettingsKey[] = "Dolmar radio program software";
+  static constexpr const char* kSettingsKey = kUserSettingsName;
   static constexpr char kRecentFileSection[] = "Recent File List";
   static constexpr int kRecentFileCount = 4;
   // Exit code when start-up ends the program.

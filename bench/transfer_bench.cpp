@@ -2,7 +2,8 @@
 // every byte as its baud rate would. For each run it prints the wall time, the
 // protocol's floor (the wire time of every byte at its baud rate plus every pause the
 // protocol mandates, both taken from the frames the radio logged), their ratio, and the
-// tool's CPU time as a share of the wall time.
+// tool's CPU time as a share of the wall time. Then one write to eight such radios at once
+// against the same write to one: the fleet's wall time over the single radio's.
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -29,6 +30,7 @@ pid_t Spawn(const std::vector<std::string>& args, int stdinFd, int stdoutFd, boo
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (quiet) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  if (quiet && stdoutFd < 0) posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   if (stdinFd >= 0) posix_spawn_file_actions_adddup2(&actions, stdinFd, STDIN_FILENO);
   if (stdoutFd >= 0) posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
   std::vector<std::string> copy = args;
@@ -83,7 +85,7 @@ struct Run {
 Run RunCli(const std::vector<std::string>& args) {
   Run run;
   const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = Spawn(args, -1, -1, true);  // progress lines would only cost time
+  const pid_t pid = Spawn(args, -1, -1, true);  // progress and result lines would only cost time
   int status = 0;
   rusage usage{};
   if (pid > 0) ::wait4(pid, &status, 0, &usage);
@@ -91,6 +93,57 @@ Run RunCli(const std::vector<std::string>& args) {
   run.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
               (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// A simulated radio as a child process; it ends when its standard input closes.
+struct Sim {
+  pid_t pid = -1;
+  int input = -1;
+  std::string pty;
+};
+
+Sim StartSim(const fs::path& bin, std::vector<std::string> options) {
+  Sim sim;
+  int toSim[2], fromSim[2];
+  if (::pipe2(toSim, O_CLOEXEC) != 0) return sim;
+  if (::pipe2(fromSim, O_CLOEXEC) != 0) {
+    ::close(toSim[0]);
+    ::close(toSim[1]);
+    return sim;
+  }
+  options.insert(options.begin(), (bin / "corvane-radio-sim").string());
+  sim.pid = Spawn(options, toSim[0], fromSim[1]);
+  ::close(toSim[0]);
+  ::close(fromSim[1]);
+  sim.input = toSim[1];
+  std::string line;
+  char c;
+  pollfd ready{fromSim[0], POLLIN, 0};
+  while (::poll(&ready, 1, 10000) > 0 && ::read(fromSim[0], &c, 1) == 1 && c != '\n') line += c;
+  ::close(fromSim[0]);
+  sim.pty = line.substr(line.find(' ') + 1);
+  return sim;
+}
+
+void StopSim(Sim& sim) {
+  if (sim.input >= 0) ::close(sim.input);
+  if (sim.pid > 0) ::waitpid(sim.pid, nullptr, 0);
+  sim = {};
+}
+
+// One write of `config` to `radios` wire-timed radios of `generation` at once.
+Run FleetWrite(const fs::path& bin, const std::string& cli, const fs::path& config, const char* generation,
+               int radios) {
+  std::vector<Sim> sims;
+  std::vector<std::string> args = {cli, "write"};
+  for (int i = 0; i < radios; ++i) {
+    sims.push_back(StartSim(bin, {"--generation", generation, "--wire-timing", "--image", config.string()}));
+    args.insert(args.end(), {"--device", sims.back().pty});
+  }
+  args.push_back(config.string());
+  const Run run = RunCli(args);
+  for (Sim& sim : sims) StopSim(sim);
   return run;
 }
 
@@ -113,24 +166,11 @@ int main() {
     for (const bool isWrite : {false, true}) {
       const fs::path log = scratch / "sim.log";
       fs::remove(log);
-      int toSim[2], fromSim[2];
-      if (::pipe2(toSim, O_CLOEXEC) != 0 || ::pipe2(fromSim, O_CLOEXEC) != 0) return 1;
-      const pid_t sim = Spawn({(bin / "corvane-radio-sim").string(), "--generation", generation, "--wire-timing",
-                               "--image", config.string(), "--log", log.string()},
-                              toSim[0], fromSim[1]);
-      ::close(toSim[0]);
-      ::close(fromSim[1]);
-      std::string line;
-      char c;
-      pollfd ready{fromSim[0], POLLIN, 0};
-      while (::poll(&ready, 1, 10000) > 0 && ::read(fromSim[0], &c, 1) == 1 && c != '\n') line += c;
-      const std::string pty = line.substr(line.find(' ') + 1);
-
-      const Run run = isWrite ? RunCli({cli, "write", "--device", pty, config.string()})
-                              : RunCli({cli, "read", "--device", pty, (scratch / "read.vxp").string()});
-      ::close(toSim[1]);
-      ::close(fromSim[0]);
-      ::waitpid(sim, nullptr, 0);
+      Sim sim = StartSim(bin, {"--generation", generation, "--wire-timing", "--image", config.string(), "--log",
+                               log.string()});
+      const Run run = isWrite ? RunCli({cli, "write", "--device", sim.pty, config.string()})
+                              : RunCli({cli, "read", "--device", sim.pty, (scratch / "read.vxp").string()});
+      StopSim(sim);
       const Floor floor = FloorFromLog(log, isWrite);
       const double floorMs = floor.wireMs + floor.pauseMs;
       const double ratio = run.wallMs / floorMs;
@@ -140,7 +180,19 @@ int main() {
                   floorMs, ratio, cpuShare, run.status == 0 ? "" : "  (failed)");
     }
   }
+
+  constexpr int kFleet = 8;
+  std::printf("\n%-22s %10s %10s %7s\n", "write to 8 radios", "8 ms", "1 ms", "ratio");
+  for (const char* generation : {"1", "2"}) {
+    const Run one = FleetWrite(bin, cli, config, generation, 1);
+    const Run fleet = FleetWrite(bin, cli, config, generation, kFleet);
+    const double ratio = fleet.wallMs / one.wallMs;
+    const bool ok = one.status == 0 && fleet.status == 0;
+    withinTargets = withinTargets && ok && ratio <= 1.10;
+    std::printf("gen %s %-16s %10.1f %10.1f %7.3f%s\n", generation, "parallel write", fleet.wallMs, one.wallMs, ratio,
+                ok ? "" : "  (failed)");
+  }
   fs::remove_all(scratch);
-  std::printf("targets (ratio <= 1.10, cpu <= 5%%): %s\n", withinTargets ? "met" : "NOT met");
+  std::printf("targets (ratio <= 1.10, cpu <= 5%%, 8 radios <= 1.10 x one): %s\n", withinTargets ? "met" : "NOT met");
   return withinTargets ? 0 : 1;
 }

@@ -61,10 +61,12 @@ std::optional<int> OpenDataFile(const Context& context, CTavroPgmDoc& doc, const
   return kExitFailure;
 }
 
-std::optional<PortChoice> ParsePortChoice(const Context& context, std::vector<std::string>& args, int& status) {
-  PortChoice choice;
+std::optional<std::vector<PortChoice>> ParsePortChoices(const Context& context, std::vector<std::string>& args,
+                                                        int& status) {
+  std::vector<PortChoice> choices;
   for (std::size_t i = 0; i < args.size();) {
     if ((args[i] == "--port" || args[i] == "--device") && i + 1 < args.size()) {
+      PortChoice choice;
       if (args[i] == "--port") {
         choice.port = std::atoi(args[i + 1].c_str());
         if (choice.port < 1 || choice.port > 255) {
@@ -74,20 +76,36 @@ std::optional<PortChoice> ParsePortChoice(const Context& context, std::vector<st
       } else {
         choice.device = args[i + 1];
       }
+      choices.push_back(choice);
       args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
       continue;
     }
     ++i;
   }
-  return choice;
+  return choices;
+}
+
+std::optional<PortChoice> ParsePortChoice(const Context& context, std::vector<std::string>& args, int& status) {
+  const std::optional<std::vector<PortChoice>> choices = ParsePortChoices(context, args, status);
+  if (!choices) return std::nullopt;
+  if (choices->size() > 1) {
+    // One radio: a second port would silently replace the first.
+    const PortChoice& second = (*choices)[1];
+    status = context.UsageError(second.device.empty() ? "--port " + std::to_string(second.port) : "--device " + second.device);
+    return std::nullopt;
+  }
+  return choices->empty() ? PortChoice{} : choices->front();
+}
+
+std::string OpenChosenDeviceError(const Context& context, CSerial& port, const PortChoice& choice) {
+  if (choice.device.empty() || port.OpenDevice(choice.device)) return {};
+  return context.files.GetText("IDS_ERROR_PORTOPEN") + " " + choice.device + " (" + std::strerror(port.LastError()) + ")";
 }
 
 bool OpenChosenDevice(const Context& context, CSerial& port, const PortChoice& choice) {
-  if (choice.device.empty()) return true;
-  if (port.OpenDevice(choice.device)) return true;
-  context.err << context.files.GetText("IDS_ERROR_PORTOPEN") << " " << choice.device << " ("
-              << std::strerror(port.LastError()) << ")\n";
-  return false;
+  const std::string error = OpenChosenDeviceError(context, port, choice);
+  if (!error.empty()) context.err << error << "\n";
+  return error.empty();
 }
 
 std::string HexBytes(std::span<const std::uint8_t> bytes) {

@@ -64,12 +64,17 @@ struct PortChoice {
   int port = 0;        // --port N: tried first instead of "com"
   std::string device;  // --device PATH: the one device to use, no port search
 };
-// Takes --port N and --device PATH out of args; nullopt (status set) for a port number
-// outside 1-255.
+// Takes every --port N and --device PATH out of args, one choice each, in order; nullopt
+// (status set) for a port number outside 1-255.
+std::optional<std::vector<PortChoice>> ParsePortChoices(const Context& context, std::vector<std::string>& args,
+                                                        int& status);
+// The commands that talk to one radio: at most one --port or --device (none: "com").
 std::optional<PortChoice> ParsePortChoice(const Context& context, std::vector<std::string>& args, int& status);
 // Opens the device --device names; false, after a message, when it cannot be opened.
 // Nothing is done without --device.
 bool OpenChosenDevice(const Context& context, CSerial& port, const PortChoice& choice);
+// The same without the message on standard error: the message, or empty when it opened.
+std::string OpenChosenDeviceError(const Context& context, CSerial& port, const PortChoice& choice);
 
 // "00 0A FF": bytes as two-digit upper-case hexadecimal numbers.
 std::string HexBytes(std::span<const std::uint8_t> bytes);

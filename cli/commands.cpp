@@ -53,13 +53,21 @@ constexpr const char* kUsage =
     "                       Read the radio into a new configuration saved as FILE (only\n"
     "                       when the whole read succeeded). --port N tries port N first;\n"
     "                       --device PATH uses that device and no automatic port search.\n"
-    "  write [--port N | --device PATH] [--overwrite-voice] [--yes] FILE\n"
+    "  write [--port N | --device PATH]... [--overwrite-voice] [--yes] [--verify] FILE\n"
     "                       Write FILE to the radio, with the voice package whose\n"
     "                       identifier matches FILE's (else the first one) on radios that\n"
     "                       hold voice data. --overwrite-voice sends the voice data even\n"
     "                       when the radio already has that package. A radio of another\n"
     "                       model is only overwritten after a yes: --yes answers it, and\n"
-    "                       without a terminal the answer is no.\n"
+    "                       without a terminal the answer is no. --verify reads the radio\n"
+    "                       back afterwards and compares (as verify does). Several\n"
+    "                       --port/--device options write to all those radios at once\n"
+    "                       (no port search, no question: --yes answers for all); a line\n"
+    "                       per radio says \"ok\" or what failed.\n"
+    "  verify [--port N | --device PATH]... FILE\n"
+    "                       Read the radio and compare it with FILE as a write sends it:\n"
+    "                       a success line, or the differing fields (dump names, or byte\n"
+    "                       offsets) on standard error and exit status 1.\n"
     "  calibration read [--port N | --device PATH] FILE\n"
     "                       Save the radio's calibration values (the table of test mode)\n"
     "                       to the text file FILE: its model, then name=value lines.\n"
@@ -308,9 +316,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   using Command = std::function<int(const Context&, const std::vector<std::string>&)>;
   const std::pair<const char*, Command> commands[] = {
-      {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"diff", CommandDiff}, {"read", CommandRead},
-      {"write", CommandWrite}, {"ports", CommandPorts}, {"voices", CommandVoices},
-      {"calibration", CommandCalibration}, {"password", CommandPassword},
+      {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"diff", CommandDiff},
+      {"read", CommandRead},   {"write", CommandWrite}, {"verify", CommandVerify}, {"ports", CommandPorts},
+      {"voices", CommandVoices}, {"calibration", CommandCalibration}, {"password", CommandPassword},
       {"export-csv", CommandExportCsv}, {"import-csv", CommandImportCsv}};
   for (const auto& [name, command] : commands)
     if (args[0] == name) return command(context, rest);

@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/transfer_follow.h"
@@ -17,6 +19,7 @@
 #include "link/transfer.h"
 #include "link/voice_package.h"
 #include "radio/document.h"
+#include "radio/image_diff.h"
 #include "settings/app_files.h"
 
 namespace cli {
@@ -32,10 +35,11 @@ std::string FailureKey(TransferState state, bool isRead) {
   }
 }
 
-// The type question on the terminal: --yes answers OK, no terminal answers Cancel.
-bool ConfirmOtherModel(const AppFiles& files, std::ostream& err, bool yes) {
+// The type question on the terminal: --yes answers OK, no terminal (or no asking) answers
+// Cancel.
+bool ConfirmOtherModel(const AppFiles& files, std::ostream& err, bool yes, bool mayAsk) {
   err << files.GetText("IDS_CONFIRM_TYPE");
-  if (yes || !::isatty(STDIN_FILENO)) {
+  if (yes || !mayAsk || !::isatty(STDIN_FILENO)) {
     err << (yes ? " yes" : " no") << "\n";
     return yes;
   }
@@ -83,11 +87,164 @@ int CommandRead(const Context& context, std::vector<std::string> args) {
   return kExitOk;
 }
 
+namespace {
+
+// One radio of a write or verification: its port, the transfer running on it and, at the
+// end, what became of it.
+struct RadioRun {
+  enum class Phase { Writing, Verifying, Done };
+  std::string name;
+  PortChoice choice;
+  std::unique_ptr<CSerial> port;
+  std::shared_ptr<TransferJob> job;
+  Phase phase = Phase::Writing;
+  std::string failure;  // empty: the radio holds the configuration
+  std::vector<image_diff::Difference> differences;
+};
+
+// The name a radio goes by in the lines about it: its device.
+std::string RadioName(const Context& context, const PortChoice& choice) {
+  if (!choice.device.empty()) return choice.device;
+  if (choice.port == 0) return "com";
+  const std::string device = DevicePathForPort(context.files.SettingsPath(), choice.port);
+  return device.empty() ? "port " + std::to_string(choice.port) : device;
+}
+
+struct RadiosTask {
+  bool write = true;   // false: only read back and compare
+  bool verify = false;
+  bool overwriteVoice = false;
+  bool yes = false;
+};
+
+// After a transfer of `radio` ended in `state`: the next phase, or the result.
+void Advance(const Context& context, CTavroPgmDoc& doc, const RadiosTask& task, RadioRun& radio, TransferState state) {
+  radio.job->Wait();
+  if (radio.phase == RadioRun::Phase::Writing) {
+    if (state != TransferState::WriteDone) {
+      radio.failure = context.files.GetText(FailureKey(state, false));
+    } else if (task.verify) {
+      radio.job = StartReadBack(doc, *radio.port);
+      if (radio.job != nullptr) {
+        radio.phase = RadioRun::Phase::Verifying;
+        return;
+      }
+      radio.failure = context.files.GetText("IDS_ERROR_PORTCONN");
+    }
+  } else if (state != TransferState::ReadDone) {
+    radio.failure = context.files.GetText(FailureKey(state, true));
+  } else {
+    radio.differences = image_diff::Differences(context.files, TransferImage(doc), radio.job->Image());
+    if (!radio.differences.empty()) radio.failure = context.files.GetText("IDS_PROMPT_VERIFYFAIL");
+  }
+  radio.phase = RadioRun::Phase::Done;
+  if (radio.port->IsOpen()) radio.port->Close();
+}
+
+// Writes `doc` to every radio at once, one worker per port, and (with `verify`, or
+// instead of the write) reads each back and compares. One radio keeps the port search and
+// the question about another model on a terminal; several are each the port named, and
+// one of another model is written only with --yes. Returns the exit status.
+int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages, std::vector<PortChoice> choices,
+              const RadiosTask& task) {
+  const bool fleet = choices.size() > 1;
+  if (choices.empty()) choices.push_back({});
+  std::vector<RadioRun> radios(choices.size());
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    radios[i].choice = choices[i];
+    radios[i].name = RadioName(context, choices[i]);
+    for (std::size_t j = 0; j < i; ++j)  // two workers on one device would garble both transfers
+      if (radios[j].name == radios[i].name) return context.UsageError(radios[i].name);
+  }
+
+  for (RadioRun& radio : radios) {
+    radio.port = std::make_unique<CSerial>(context.files.SettingsPath());
+    if (std::string error = OpenChosenDeviceError(context, *radio.port, radio.choice); !error.empty()) {
+      radio.failure = std::move(error);
+      radio.phase = RadioRun::Phase::Done;
+      continue;
+    }
+    TransferOptions options = OptionsFor(radio.choice, !task.write);
+    options.allowPortSearch = options.allowPortSearch && !fleet;  // a search could reach another radio's port
+    options.overwriteVoice = task.overwriteVoice;
+    FileError voiceError;
+    radio.job = TransferJob::Start(doc, *radio.port, options, task.write ? &packages : nullptr, &voiceError);
+    if (radio.job == nullptr) {
+      // The same for every radio, so found at the first, before anything was sent; a worker
+      // started all the same still holds its port.
+      for (RadioRun& started : radios) {
+        if (started.job == nullptr) continue;
+        started.job->Cancel();
+        started.job->Wait();
+      }
+      context.err << voiceError.Text(context.files) << "\n";
+      return kExitFailure;
+    }
+    radio.phase = task.write ? RadioRun::Phase::Writing : RadioRun::Phase::Verifying;
+  }
+
+  std::vector<std::string> names;
+  for (const RadioRun& radio : radios) names.push_back(radio.name);
+  ProgressLines lines(context.err, ::isatty(STDERR_FILENO), fleet ? names : std::vector<std::string>{});
+  for (;;) {
+    bool running = false;
+    for (std::size_t i = 0; i < radios.size(); ++i) {
+      RadioRun& radio = radios[i];
+      if (radio.phase == RadioRun::Phase::Done) continue;
+      running = true;
+      TransferParams& params = radio.job->Params();
+      const TransferState state = params.state.load();
+      if (state == TransferState::ConfirmType) {
+        lines.Finish();
+        if (fleet) context.err << radio.name << ": ";
+        // Several radios are not asked one by one: --yes answers them all.
+        const bool confirmed = ConfirmOtherModel(context.files, context.err, task.yes, !fleet);
+        if (AnswerTypeQuestion(params, confirmed) && !confirmed) {
+          radio.failure = context.files.GetText(FailureKey(TransferState::WrongType, false));
+          radio.job->Wait();
+          radio.phase = RadioRun::Phase::Done;
+          radio.port->Close();
+        }
+        continue;
+      }
+      if (IsFinal(state)) {
+        Advance(context, doc, task, radio, state);
+        continue;
+      }
+      const char* key = radio.phase == RadioRun::Phase::Verifying ? "IDS_PROMPT_VERIFY" : "IDS_PROMPT_WRITE";
+      if (const std::optional<Progress> progress = ProgressOf(context.files, state, params.progress.load(), key))
+        lines.Show(i, *progress);
+    }
+    if (!running) break;
+    WaitForNextLook();
+  }
+  lines.Finish();
+
+  std::string failed;
+  for (const RadioRun& radio : radios) {
+    if (radio.failure.empty()) {
+      if (fleet) context.out << radio.name << ": " << context.files.GetText("IDS_CLI_RADIO_OK") << "\n";
+      else if (task.verify) context.out << context.files.GetText("IDS_PROMPT_VERIFYOK") << "\n";
+      continue;
+    }
+    failed += (failed.empty() ? "" : ", ") + radio.name;
+    const std::string indent = fleet ? "  " : "";
+    context.err << (fleet ? radio.name + ": " : "") << radio.failure << "\n";
+    for (const image_diff::Difference& difference : radio.differences)
+      context.err << indent << image_diff::Format(difference) << "\n";
+  }
+  if (failed.empty()) return kExitOk;
+  if (fleet) context.err << context.files.GetText("IDS_CLI_RADIOS_FAILED") << " " << failed << "\n";
+  return kExitFailure;
+}
+
+}  // namespace
+
 int CommandWrite(const Context& context, std::vector<std::string> args) {
   int status = kExitOk;
-  const std::optional<PortChoice> choice = ParsePortChoice(context, args, status);
-  if (!choice) return status;
-  const std::optional<Arguments> parsed = Parse(context, args, {"--overwrite-voice", "--yes"}, status);
+  const std::optional<std::vector<PortChoice>> choices = ParsePortChoices(context, args, status);
+  if (!choices) return status;
+  const std::optional<Arguments> parsed = Parse(context, args, {"--overwrite-voice", "--yes", "--verify"}, status);
   if (!parsed) return status;
 
   CTavroPgmDoc doc(context.files);
@@ -97,26 +254,28 @@ int CommandWrite(const Context& context, std::vector<std::string> args) {
 
   CVoicePackage packages(context.files.ProgramDirectory());
   packages.FindById(doc.VoiceId());
-  CSerial port(context.files.SettingsPath());
-  if (!OpenChosenDevice(context, port, *choice)) return kExitFailure;
-  TransferOptions options = OptionsFor(*choice, false);
-  options.overwriteVoice = parsed->Has("--overwrite-voice");
-  FileError voiceError;
-  const std::shared_ptr<TransferJob> job = TransferJob::Start(doc, port, options, &packages, &voiceError);
-  if (job == nullptr) {
-    context.err << voiceError.Text(context.files) << "\n";
-    return kExitFailure;
-  }
-  const bool yes = parsed->Has("--yes");
-  const TransferState final = Follow(job->Params(), context.files, context.err, false,
-                                     [&] { return ConfirmOtherModel(context.files, context.err, yes); });
-  job->Wait();
-  job->HandOver(doc);
-  if (final != TransferState::WriteDone) {
-    context.err << context.files.GetText(FailureKey(final, false)) << "\n";
-    return kExitFailure;
-  }
-  return kExitOk;
+  RadiosTask task;
+  task.verify = parsed->Has("--verify");
+  task.overwriteVoice = parsed->Has("--overwrite-voice");
+  task.yes = parsed->Has("--yes");
+  return RunRadios(context, doc, packages, *choices, task);
+}
+
+int CommandVerify(const Context& context, std::vector<std::string> args) {
+  int status = kExitOk;
+  const std::optional<std::vector<PortChoice>> choices = ParsePortChoices(context, args, status);
+  if (!choices) return status;
+  const std::optional<Arguments> parsed = Parse(context, args, {}, status);
+  if (!parsed) return status;
+
+  CTavroPgmDoc doc(context.files);
+  if (const std::optional<int> stop = OpenDataFile(context, doc, parsed->file, status)) return *stop;
+  if (status != kExitOk) return status;
+  CVoicePackage packages(context.files.ProgramDirectory());
+  RadiosTask task;
+  task.write = false;
+  task.verify = true;
+  return RunRadios(context, doc, packages, *choices, task);
 }
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// corvane-cli commands for the radio link: read, write, ports, voices.
+// corvane-cli commands for the radio link: read, write, verify, ports, voices.
 
 #include <string>
 #include <vector>
@@ -9,6 +9,7 @@
 namespace cli {
 int CommandRead(const Context& context, std::vector<std::string> args);
 int CommandWrite(const Context& context, std::vector<std::string> args);
+int CommandVerify(const Context& context, std::vector<std::string> args);
 int CommandPorts(const Context& context, std::vector<std::string> args);
 int CommandVoices(const Context& context, std::vector<std::string> args);
 }  // namespace cli

@@ -9,67 +9,63 @@
 #include "settings/app_files.h"
 
 namespace cli {
-namespace {
 
-// Shows the transfer's progress: a bar that redraws itself on a terminal, plain lines
-// (one per change of text) otherwise.
-class ProgressReport {
- public:
-  ProgressReport(const AppFiles& files, std::ostream& err, bool terminal) : files_(files), err_(err), terminal_(terminal) {}
+std::optional<Progress> ProgressOf(const AppFiles& files, TransferState state, int progress, const char* transferKey) {
+  switch (state) {
+    case TransferState::SearchingPort:
+      return Progress{files.GetText("IDS_AUTOCOMPORT") + " (" + std::to_string(progress) + ")"};
+    case TransferState::Reading:
+    case TransferState::Writing: return Progress{files.GetText(transferKey), progress};
+    case TransferState::VoiceStart: return Progress{files.GetText("IDS_VOICECHANGE")};
+    case TransferState::VoiceWriting: return Progress{files.GetText("IDS_VOICECHANGE"), progress};
+    default: return std::nullopt;
+  }
+}
 
-  void Show(TransferState state, int progress, bool isRead) {
-    std::string text;
-    int percent = -1;
-    switch (state) {
-      case TransferState::SearchingPort:
-        text = files_.GetText("IDS_AUTOCOMPORT") + " (" + std::to_string(progress) + ")";
-        break;
-      case TransferState::Reading:
-      case TransferState::Writing:
-        text = files_.GetText(isRead ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE");
-        percent = progress;
-        break;
-      case TransferState::VoiceStart:
-        text = files_.GetText("IDS_VOICECHANGE");
-        break;
-      case TransferState::VoiceWriting:
-        text = files_.GetText("IDS_VOICECHANGE");
-        percent = progress;
-        break;
-      default:
-        return;
-    }
-    if (text == lastText_ && percent == lastPercent_) return;
-    lastText_ = text;
-    lastPercent_ = percent;
-    if (!terminal_) {
-      err_ << text << (percent >= 0 ? " " + std::to_string(percent) + "%" : "") << "\n";
-      return;
-    }
-    std::string bar;
-    if (percent >= 0) bar = " [" + std::string(static_cast<std::size_t>(percent / 5), '#') + std::string(static_cast<std::size_t>(20 - percent / 5), ' ') + "] " + std::to_string(percent) + "%";
-    err_ << "\r\033[K" << text << bar << std::flush;
+ProgressLines::ProgressLines(std::ostream& err, bool terminal, std::vector<std::string> names)
+    : err_(err), terminal_(terminal), names_(std::move(names)), shown_(std::max<std::size_t>(names_.size(), 1)) {}
+
+std::string ProgressLines::Line(std::size_t radio) const {
+  std::string line = names_.size() > 1 ? names_[radio] + ": " : "";
+  if (!shown_[radio]) return line;
+  const Progress& progress = *shown_[radio];
+  line += progress.text;
+  if (progress.percent < 0) return line;
+  if (!terminal_) return line + " " + std::to_string(progress.percent) + "%";
+  const std::size_t filled = static_cast<std::size_t>(progress.percent / 5);
+  return line + " [" + std::string(filled, '#') + std::string(20 - filled, ' ') + "] " +
+         std::to_string(progress.percent) + "%";
+}
+
+void ProgressLines::Show(std::size_t radio, const Progress& progress) {
+  if (shown_[radio] == progress) return;
+  shown_[radio] = progress;
+  if (!terminal_) {
+    err_ << Line(radio) << "\n";
+    return;
+  }
+  if (shown_.size() == 1) {
+    err_ << "\r\033[K" << Line(0) << std::flush;
     drawn_ = true;
+    return;
   }
-  void Finish() {
-    if (drawn_) err_ << "\n";
-    drawn_ = false;
-  }
+  // Every radio's line again, from the first one up.
+  if (drawn_) err_ << "\033[" << shown_.size() << "A";
+  for (std::size_t i = 0; i < shown_.size(); ++i) err_ << "\r\033[K" << Line(i) << "\n";
+  err_ << std::flush;
+  drawn_ = true;
+}
 
- private:
-  const AppFiles& files_;
-  std::ostream& err_;
-  bool terminal_;
-  bool drawn_ = false;
-  std::string lastText_;
-  int lastPercent_ = -2;
-};
+void ProgressLines::Finish() {
+  if (drawn_ && shown_.size() == 1) err_ << "\n";
+  drawn_ = false;
+}
 
-}  // namespace
+void WaitForNextLook() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
 
 TransferState Follow(TransferParams& params, const AppFiles& files, std::ostream& err, bool isRead,
                      const std::function<bool()>& confirmOtherModel) {
-  ProgressReport report(files, err, ::isatty(STDERR_FILENO));
+  ProgressLines report(err, ::isatty(STDERR_FILENO), {});
   for (;;) {
     const TransferState state = params.state.load();
     if (IsFinal(state)) {
@@ -84,8 +80,10 @@ TransferState Follow(TransferParams& params, const AppFiles& files, std::ostream
       if (AnswerTypeQuestion(params, confirmed) && !confirmed) return TransferState::WrongType;
       continue;
     }
-    report.Show(state, params.progress.load(), isRead);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (const std::optional<Progress> progress =
+            ProgressOf(files, state, params.progress.load(), isRead ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"))
+      report.Show(0, *progress);
+    WaitForNextLook();
   }
 }
 

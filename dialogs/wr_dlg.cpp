@@ -11,16 +11,20 @@
 #include "link/serial.h"
 #include "link/transfer.h"
 #include "radio/document.h"
+#include "radio/image_diff.h"
 #include "settings/app_files.h"
 #include "ui/dialog_template.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
+#include "ui/user_settings.h"
 
 namespace {
 
 constexpr int kProgressTextId = 1302;
 constexpr int kProgressBarId = 1024;
 constexpr int kOverwriteVoiceId = 1217;
+// Differences listed in the verification failure's message; the rest is "...".
+constexpr std::size_t kDifferencesShown = 8;
 
 // The last transfer started, for as long as its worker may still use the port: it is
 // cleared when its dialog ends it after the worker returned, and stays after a cancel
@@ -44,6 +48,11 @@ CWRDlg::CWRDlg(const TransferContext& context, bool isRead, QWidget* parent)
   ApplyDialogTexts(this, dialog_id::kTransfer, context_.files);
   setWindowTitle(Text(isRead_ ? "IDS_READDATA" : "IDS_WRITEDATA"));
   Control<QCheckBox>(this, kOverwriteVoiceId)->setVisible(!isRead_);
+  auto* verify = Control<QCheckBox>(this, kVerifyId);
+  verify->setVisible(!isRead_);
+  verify->setChecked(OpenUserSettings()->value(QLatin1String(kVerifySetting), true).toBool());
+  connect(verify, &QCheckBox::toggled, this,
+          [](bool checked) { OpenUserSettings()->setValue(QLatin1String(kVerifySetting), checked); });
   auto* bar = Control<QProgressBar>(this, kProgressBarId);
   bar->setRange(0, kProgressRange);
   bar->setValue(0);
@@ -90,6 +99,9 @@ void CWRDlg::OnOK() {
   job_ = TransferJob::Start(context_.doc, context_.port, options, isRead_ ? nullptr : context_.voices, &voiceError);
   if (job_ == nullptr) return ShowVoiceFileError(this, context_.files, voiceError);
   PendingJob() = job_;
+  verifyAfterWrite_ = !isRead_ && Control<QCheckBox>(this, kVerifyId)->isChecked();
+  verifying_ = false;
+  std::copy(job_->Image().begin(), job_->Image().end(), written_.begin());
 
   Control<QProgressBar>(this, kProgressBarId)->setValue(0);
   SetProgressText(Text(isRead_ ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"));
@@ -113,12 +125,13 @@ void CWRDlg::OnTimer() {
   if (job_ == nullptr) return;
   const TransferState state = job_->State();
   const int progress = job_->Params().progress.load();
+  if (verifying_ && IsFinal(state)) return FinishVerification(state);
   switch (state) {
     case TransferState::Idle:
       return;
     case TransferState::Reading:
     case TransferState::Writing:
-      ShowProgress(isRead_ ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE", progress);
+      ShowProgress(verifying_ ? "IDS_PROMPT_VERIFY" : isRead_ ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE", progress);
       return;
     case TransferState::VoiceStart:
       SetProgressText(Text("IDS_VOICECHANGE"));
@@ -151,6 +164,7 @@ void CWRDlg::OnTimer() {
       return;
     case TransferState::WriteDone:
       Finish();
+      if (verifyAfterWrite_) return StartVerification();
       End();
       return;
     case TransferState::NoLink:
@@ -172,6 +186,39 @@ void CWRDlg::Finish() {
   // runs while the document and the port are used here.
   job_->Wait();
   job_->HandOver(context_.doc);
+}
+
+void CWRDlg::StartVerification() {
+  job_ = StartReadBack(context_.doc, context_.port);
+  if (job_ == nullptr) {
+    ReleasePort();
+    return ShowError("IDS_ERROR_PORTCONN");
+  }
+  PendingJob() = job_;
+  verifying_ = true;
+  Control<QProgressBar>(this, kProgressBarId)->setValue(0);
+  SetProgressText(Text("IDS_PROMPT_VERIFY"));
+  timer_.start();
+}
+
+void CWRDlg::FinishVerification(TransferState state) {
+  timer_.stop();
+  // The read-back's image is compared, never handed to the document.
+  job_->Wait();
+  switch (state) {
+    case TransferState::ReadDone: break;
+    case TransferState::WrongType: return ShowError("IDS_ERROR_TYPE");
+    case TransferState::ReadFailed: return ShowError("IDS_PROMPT_READFAIL");
+    default: return ShowError("IDS_ERROR_PORTCONN");
+  }
+  const std::vector<image_diff::Difference> differences =
+      image_diff::Differences(context_.files, written_, job_->Image());
+  if (differences.empty()) return End();
+  const QPointer<CWRDlg> alive(this);
+  ShowMessageBox(this, MessageBoxCall{"IDS_PROMPT_VERIFYFAIL",
+                                      image_diff::FailureText(context_.files, differences, kDifferencesShown),
+                                      context_.files.GetText("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok});
+  if (alive) End();
 }
 
 void CWRDlg::ShowError(const char* textKey) {

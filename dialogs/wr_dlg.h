@@ -6,14 +6,19 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+
+#include "radio/image_map.h"
 
 class AppFiles;
 class CSerial;
 class CTavroPgmDoc;
 class CVoicePackage;
 class TransferJob;
+enum class TransferState : int;
 
 struct TransferContext {
   const AppFiles& files;
@@ -31,6 +36,9 @@ class CWRDlg : public QDialog {
   static constexpr int kTimerPeriodMs = 20;
   static constexpr int kProgressRange = 1024;
   static constexpr int kEndCode = 5;
+  static constexpr int kVerifyId = 1227;
+  // The per-user setting that keeps the "Verify after writing" choice.
+  static constexpr char kVerifySetting[] = "transfer/verifyAfterWrite";
 
   CWRDlg(const TransferContext& context, bool isRead, QWidget* parent = nullptr);
   ~CWRDlg() override;
@@ -57,6 +65,11 @@ class CWRDlg : public QDialog {
   void Finish();
   void ShowError(const char* textKey);
   void AskAboutOtherModel();
+  // After a write with "Verify after writing": reads the radio back on the same device.
+  void StartVerification();
+  // The read-back ended in `state`: a mismatch or a failed read is a failure with its
+  // message, never a success.
+  void FinishVerification(TransferState state);
   // Waits for the worker, closes the port when it is open and ends the dialog (kEndCode).
   void End();
   // After this dialog's worker has returned: closes the port; nothing is pending any more.
@@ -74,4 +87,7 @@ class CWRDlg : public QDialog {
   const bool isRead_;
   QTimer timer_;
   std::shared_ptr<TransferJob> job_;
+  bool verifyAfterWrite_ = false;  // this transfer's choice, taken at OK
+  bool verifying_ = false;         // job_ is the read-back
+  std::array<std::uint8_t, block::kImageSize> written_{};  // what the write sent
 };

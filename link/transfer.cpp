@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "link/serial.h"
 #include "link/voice_package.h"
+#include "link/wire.h"
 #include "settings/app_files.h"
 
 WriteVoiceData ReadWriteVoiceData(const std::filesystem::path& programDirectory, const CVoicePackage* packages,
@@ -21,6 +23,13 @@ WriteVoiceData ReadWriteVoiceData(const std::filesystem::path& programDirectory,
   return {false, FileError{"IDS_ERROR_OPENFILE", file, error}};
 }
 
+std::array<std::uint8_t, block::kImageSize> TransferImage(const CTavroPgmDoc& doc) {
+  std::array<std::uint8_t, block::kImageSize> image{};
+  std::copy(doc.Image().begin(), doc.Image().end(), image.begin());
+  image[image::kKeyAndVox] |= image::key_and_vox::kTransferFlag;
+  return image;
+}
+
 std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, SerialPort& port, const TransferOptions& options,
                                                 const CVoicePackage* packages, FileError* voiceError) {
   const bool isRead = options.isRead;
@@ -34,9 +43,8 @@ std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, SerialPort& p
       return nullptr;
     }
   }
-  const auto image = doc.Image();
+  const auto image = TransferImage(doc);
   std::copy(image.begin(), image.end(), job->buffer_.begin());
-  job->buffer_[image::kKeyAndVox] |= image::key_and_vox::kTransferFlag;
   job->version_ = doc.RadioVersion();
   const auto voiceId = doc.VoiceId();
   std::copy(voiceId.begin(), voiceId.end(), job->voiceId_.begin());
@@ -71,4 +79,16 @@ bool TransferJob::HandOver(CTavroPgmDoc& doc) {
   if (version_ >= radio_memory::kSecondGeneration) std::copy(voiceId_.begin(), voiceId_.end(), doc.VoiceId().begin());
   doc.ImageReadFromRadio(std::span<const std::uint8_t, block::kImageSize>(buffer_.data(), block::kImageSize));
   return true;
+}
+
+std::shared_ptr<TransferJob> StartReadBack(CTavroPgmDoc& doc, CSerial& port) {
+  const std::string device = port.DevicePath();
+  port.Close();
+  // The lines stay down a moment, so that the radio ends the write's session.
+  port.Pause(wire::kPortSettleMs);
+  if (device.empty() || !port.OpenDevice(device)) return nullptr;
+  TransferOptions options;
+  options.isRead = true;
+  options.allowPortSearch = false;
+  return TransferJob::Start(doc, port, options, nullptr);
 }

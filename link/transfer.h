@@ -16,6 +16,7 @@
 #include "radio/document.h"
 #include "radio/image_map.h"
 
+class CSerial;
 class CVoicePackage;
 
 struct TransferOptions {
@@ -38,6 +39,10 @@ struct WriteVoiceData {
 WriteVoiceData ReadWriteVoiceData(const std::filesystem::path& programDirectory, const CVoicePackage* packages,
                                   bool overwriteVoice, std::span<std::uint8_t, radio_memory::kSize> buffer);
 
+// The image as a write sends it: the document's, with the transfer flag set. A read-back
+// after the write compares with this.
+std::array<std::uint8_t, block::kImageSize> TransferImage(const CTavroPgmDoc& doc);
+
 class TransferJob {
  public:
   // Copies the image (with the transfer flag set) and, for a write, the voice data it sends
@@ -55,6 +60,11 @@ class TransferJob {
   // After a final state: gives the document the radio version the radio reported and,
   // when the read succeeded, the received image and voice identifier. True on ReadDone.
   bool HandOver(CTavroPgmDoc& doc);
+  // The image in the transfer buffer: what a write sent, or (after ReadDone, once the
+  // worker has returned) what a read received.
+  std::span<const std::uint8_t, block::kImageSize> Image() const {
+    return std::span<const std::uint8_t, radio_memory::kSize>(buffer_).first<block::kImageSize>();
+  }
 
  private:
   TransferJob() = default;
@@ -64,3 +74,9 @@ class TransferJob {
   std::array<std::uint8_t, block::kVoiceIdSize> voiceId_{};
   std::thread worker_;
 };
+
+// Reads back what a write on `port` has just sent: ends the write's session (a
+// second-generation radio listens at 38400 baud until the port closes), opens the same
+// device again and starts a read there, without a port search. The received image is the
+// job's Image(); the document is not changed. Null when the device cannot be opened again.
+std::shared_ptr<TransferJob> StartReadBack(CTavroPgmDoc& doc, CSerial& port);

@@ -83,6 +83,7 @@ bool AddFault(std::string_view fault, SimOptions& options) {
   if (name == "short-reply") faults.shortReply.insert(*index);
   else if (name == "wrong-address") faults.wrongAddress.insert(*index);
   else if (name == "no-ack") faults.noAck.insert(*index);
+  else if (name == "corrupt-write") faults.corruptWrite.insert(*index);
   else if (name == "disconnect") faults.disconnectAt = *index;
   else return false;
   return true;
@@ -321,6 +322,8 @@ Faults (K counts frames of that kind from 0 over the whole run):
   wrong-address:K     the reply to the K-th 'R' frame echoes the address plus n
                       (the next block's), with the data asked for
   no-ack:K            the K-th 'w' frame is stored but not acknowledged
+  corrupt-write:K     the K-th 'w' frame is acknowledged, but the first of its bytes
+                      is stored inverted (XOR FF)
   slow-reply:MS       every reply starts MS milliseconds late
   disconnect:K        at the K-th 'R' or 'w' frame (counted together) the radio
                       closes the terminal without answering or storing it (bytes

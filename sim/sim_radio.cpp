@@ -200,6 +200,8 @@ void SimRadio::AnswerWrite(Output& out) {
   const std::uint64_t index = writes_++;
   if (CountTransfer(out)) return;
   Store(AddressOf(frame_), frame_.data() + kHeaderSize, frame_[3]);
+  // A cell that did not take the value: the radio does not notice and acknowledges.
+  if (setup_.faults.corruptWrite.contains(index) && frame_[3] > 0) memory_[AddressOf(frame_) % kMemorySize] ^= 0xFF;
   if (!setup_.faults.noAck.contains(index)) out.reply = {kAck};
 }
 

@@ -48,6 +48,7 @@ struct Faults {
   std::set<std::uint64_t> shortReply;     // these 'R' frames get the first half of their reply
   std::set<std::uint64_t> wrongAddress;   // these 'R' frames get a reply for the next block's address
   std::set<std::uint64_t> noAck;          // these 'w' frames are stored but not acknowledged
+  std::set<std::uint64_t> corruptWrite;   // these 'w' frames are acknowledged, their first byte stored inverted
   std::optional<std::uint64_t> disconnectAt;  // this 'R' or 'w' frame (counted together) pulls the cable
 };
 

@@ -546,4 +546,85 @@ TEST_F(CliTransferTest, AFailedReadReportsItsMessageAndWritesNoFile) {
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 
+// write --verify and verify: a sound radio holds what was written; a radio that stores one
+// byte wrongly (the first byte of channel 1, in the third 8-byte block) fails with the
+// field named, after the write and when verified again later.
+TEST_F(CliTransferTest, VerifyReportsTheFieldARadioDidNotStore) {
+  FillChannels(doc_);
+  FileError error;
+  const std::string file = (scratch_ / "mine.vxp").string();
+  ASSERT_TRUE(doc_.OnSaveDocument(file, error));
+  struct Case {
+    std::vector<std::string> faults;
+    int status;
+    std::string difference;  // the first line after the failure text
+  };
+  const Case cases[] = {
+      {{}, 0, ""},
+      {{"--fault", "corrupt-write:2"}, 1, "150.1.1: 446.006250 -> "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    std::vector<std::string> options = {"--generation", "1", "--band", kModel2Band};
+    options.insert(options.end(), c.faults.begin(), c.faults.end());
+    StartRadio(options);
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"write", "--verify", "--device", radio_->PtyPath(), file},
+          std::vector<std::string>{"verify", "--device", radio_->PtyPath(), file}}) {
+      SCOPED_TRACE(command[0]);
+      const Result result = Cli(command);
+      EXPECT_EQ(result.status, c.status) << result.err;
+      if (c.status == 0) {
+        EXPECT_EQ(result.out, files_.GetText("IDS_PROMPT_VERIFYOK") + "\n");
+        EXPECT_EQ(result.err.find(files_.GetText("IDS_PROMPT_VERIFYFAIL")), std::string::npos) << result.err;
+      } else {
+        EXPECT_EQ(result.out, "");
+        const std::string failure = files_.GetText("IDS_PROMPT_VERIFYFAIL") + "\n" + c.difference;
+        EXPECT_NE(result.err.find(failure), std::string::npos) << result.err;
+      }
+    }
+    // What the radio holds: the configuration, but for the one corrupted byte.
+    std::string expected = ImageOf(doc_);
+    expected[image::kKeyAndVox] = static_cast<char>(expected[image::kKeyAndVox] | image::key_and_vox::kTransferFlag);
+    if (c.status != 0) expected[image::ChannelOffset(1)] = static_cast<char>(expected[image::ChannelOffset(1)] ^ 0xFF);
+    EXPECT_EQ(ImageOf(SavedMemory()), expected);
+  }
+}
+
+// One configuration to three radios at once, one of which never answers: the other two
+// hold it, each radio has its result line, and the silent one is named in the failure.
+TEST_F(CliTransferTest, AFleetWriteReportsEachRadioAndNamesTheSilentOne) {
+  FillChannels(doc_);
+  FileError error;
+  const std::string file = (scratch_ / "mine.vxp").string();
+  ASSERT_TRUE(doc_.OnSaveDocument(file, error));
+  std::vector<std::unique_ptr<test::RecordingRadio>> radios;
+  for (const char* name : {"first", "silent", "third"}) {
+    std::filesystem::create_directory(scratch_ / name);
+    std::vector<std::string> options = {"--generation", "2", "--band", kModel2Band};
+    if (std::string(name) == "silent") options.insert(options.end(), {"--fault", "no-handshake"});
+    radios.push_back(std::make_unique<test::RecordingRadio>(scratch_ / name, options));
+  }
+  std::vector<std::string> args = {"write", "--verify"};
+  for (const auto& radio : radios) args.insert(args.end(), {"--device", radio->PtyPath()});
+  args.push_back(file);
+
+  const Result result = Cli(args);
+  EXPECT_EQ(result.status, 1) << result.err;
+  const std::string ok = files_.GetText("IDS_CLI_RADIO_OK");
+  EXPECT_EQ(result.out, radios[0]->PtyPath() + ": " + ok + "\n" + radios[2]->PtyPath() + ": " + ok + "\n");
+  EXPECT_NE(result.err.find(radios[1]->PtyPath() + ": " + files_.GetText("IDS_ERROR_PORTCONN") + "\n"), std::string::npos)
+      << result.err;
+  EXPECT_TRUE(result.err.ends_with(files_.GetText("IDS_CLI_RADIOS_FAILED") + " " + radios[1]->PtyPath() + "\n"))
+      << result.err;
+  std::string expected = ImageOf(doc_);
+  expected[image::kKeyAndVox] = static_cast<char>(expected[image::kKeyAndVox] | image::key_and_vox::kTransferFlag);
+  EXPECT_EQ(ImageOf(radios[0]->SavedMemory()), expected);
+  EXPECT_EQ(ImageOf(radios[2]->SavedMemory()), expected);
+  EXPECT_EQ(radios[1]->SavedMemory().substr(image::ChannelOffset(1), 16), std::string(16, '\xFF'));
+
+  // The same radio twice would have two workers talk over each other.
+  EXPECT_EQ(Cli({"write", "--device", radios[0]->PtyPath(), "--device", radios[0]->PtyPath(), file}).status, 2);
+}
+
 }  // namespace

@@ -1,10 +1,13 @@
 #include "tests/gui/radio_bench.h"
 
+#include <QSettings>
+
 #include "ui/qt_text.h"
 
 namespace test {
 
 RadioBench::RadioBench() {
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(userSettings.Path().string()));
   bool suppress = true;
   doc.OnNewDocument(prompter, suppress);
   files.WriteSetting("setup", "autocom", "0");

@@ -1,7 +1,8 @@
 #pragma once
 // The world of a window test that talks to a radio: a program directory, a new document,
 // the program's one port on "com" 1 without a port search, scripted message boxes, and a
-// simulated radio on that port that logs every frame and keeps its memory.
+// simulated radio on that port that logs every frame and keeps its memory, and per-user
+// settings of its own.
 
 #include <QString>
 #include <memory>
@@ -34,6 +35,7 @@ struct RadioBench {
 
   ProgramDir home;
   TempDir scratch;
+  TempDir userSettings;  // the per-user settings the windows remember choices in
   AppFiles files = home.Files();
   ScriptedPrompter prompter;
   CTavroPgmDoc doc{files};

@@ -80,6 +80,7 @@ QPushButton* OkButton(const CWRDlg& dialog) { return Control<QPushButton>(&dialo
 QLabel* ProgressText(const CWRDlg& dialog) { return Control<QLabel>(&dialog, 1302); }
 QProgressBar* ProgressBar(const CWRDlg& dialog) { return Control<QProgressBar>(&dialog, 1024); }
 QCheckBox* OverwriteVoice(const CWRDlg& dialog) { return Control<QCheckBox>(&dialog, 1217); }
+QCheckBox* VerifyAfterWriting(const CWRDlg& dialog) { return Control<QCheckBox>(&dialog, CWRDlg::kVerifyId); }
 
 }  // namespace
 
@@ -105,6 +106,9 @@ class TransferDialogTest : public QObject {
   void overwriteVoiceWithoutReadableVoiceDataShowsTheFileErrorAndSendsNothing();
   void theDialogOpensWithWhatToDoBeforeOk_data();
   void theDialogOpensWithWhatToDoBeforeOk();
+  void verifyAfterWritingIsOnByDefaultAndRemembered();
+  void verificationReadsBackAndReportsWhatTheRadioDidNotStore_data();
+  void verificationReadsBackAndReportsWhatTheRadioDidNotStore();
   void theNextUseOfThePortWaitsForACancelledWorkerWithoutFreezing_data();
   void theNextUseOfThePortWaitsForACancelledWorkerWithoutFreezing();
 
@@ -365,7 +369,8 @@ void TransferDialogTest::writeOffersTheVoiceOptionAndFillsTheBarAtFullProgress()
   QCOMPARE(memory.substr(0, block::kImageSize), written);
   const auto sessions = b.SessionsSent();
   std::vector<std::string> voiceFrames;
-  for (const std::string& frame : sessions.back())
+  // The write's session (the read-back after it, with "Verify after writing", sends no voice data).
+  for (const std::string& frame : sessions.front())
     if (frame.starts_with("77 ") && frame.substr(3, 2) >= "04") voiceFrames.push_back(frame.substr(0, 11));
   const std::vector<std::string> expected =
       overwriteVoice ? std::vector<std::string>{"77 7F F8 08", "77 04 00 40", "77 10 00 40", "77 7F C0 40"}
@@ -437,6 +442,77 @@ void TransferDialogTest::theDialogOpensWithWhatToDoBeforeOk() {
     shown.append(text);
   }
   QVERIFY(shown[0] != shown[1]);
+}
+
+// Offered when writing only; ticked until the user unticks it, then unticked in the next
+// write dialog as well.
+void TransferDialogTest::verifyAfterWritingIsOnByDefaultAndRemembered() {
+  Bench& b = *bench_;
+  {
+    CWRDlg read(b.Context(), true);
+    read.show();
+    QVERIFY(!VerifyAfterWriting(read)->isVisible());
+  }
+  for (const bool ticked : {true, false}) {
+    CWRDlg write(b.Context(), false);
+    write.show();
+    QVERIFY(VerifyAfterWriting(write)->isVisible());
+    QCOMPARE(VerifyAfterWriting(write)->text(), ToQString(b.files.ResourceText(CWRDlg::kVerifyId).value_or("")));
+    QCOMPARE(VerifyAfterWriting(write)->isChecked(), ticked);
+    if (ticked) QTest::mouseClick(VerifyAfterWriting(write), Qt::LeftButton);
+  }
+}
+
+void TransferDialogTest::verificationReadsBackAndReportsWhatTheRadioDidNotStore_data() {
+  QTest::addColumn<QString>("fault");
+  QTest::addColumn<bool>("verify");
+  QTest::addColumn<bool>("failure");
+  QTest::newRow("a sound radio") << "" << true << false;
+  // The third 8-byte block begins with channel 1's receive frequency.
+  QTest::newRow("one byte stored wrongly") << "corrupt-write:2" << true << true;
+  QTest::newRow("one byte stored wrongly, not verified") << "corrupt-write:2" << false << false;
+}
+
+void TransferDialogTest::verificationReadsBackAndReportsWhatTheRadioDidNotStore() {
+  QFETCH(QString, fault);
+  QFETCH(bool, verify);
+  QFETCH(bool, failure);
+  Bench& b = *bench_;
+  std::vector<std::string> options = {"--generation", "1", "--band", kModel2Band};
+  if (!fault.isEmpty()) options.insert(options.end(), {"--fault", fault.toStdString()});
+  b.StartRadio(options);
+  b.FillChannels(b.doc);
+  const std::string before = ImageOf(b.doc);
+
+  CWRDlg dialog(b.Context(), false);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  if (!verify) QTest::mouseClick(VerifyAfterWriting(dialog), Qt::LeftButton);
+  QCOMPARE(VerifyAfterWriting(dialog)->isChecked(), verify);
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  if (verify) {
+    QTRY_VERIFY_WITH_TIMEOUT(ProgressText(dialog)->text().startsWith(b.Text("IDS_PROMPT_VERIFY")) || finished.size() > 0,
+                             kTransferTimeoutMs);
+    QVERIFY(ProgressText(dialog)->text().startsWith(b.Text("IDS_PROMPT_VERIFY")));
+  }
+  QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+
+  QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+  QVERIFY(!b.port.IsOpen());
+  // The read-back never reaches the document.
+  QCOMPARE(ImageOf(b.doc), before);
+  QCOMPARE(b.imageReplaced, 0);
+  QCOMPARE(b.SessionsSent().size(), std::size_t{verify ? 2u : 1u});
+  if (!failure) {
+    QVERIFY(b.messages.Keys().empty());
+    return;
+  }
+  QCOMPARE(b.messages.Keys(), std::vector<std::string>{"IDS_PROMPT_VERIFYFAIL"});
+  const MessageBoxCall& shown = b.messages.Shown()[0];
+  QCOMPARE(shown.text, b.files.GetText("IDS_PROMPT_VERIFYFAIL") + "\n150.1.1: 446.006250 -> " +
+                           shown.text.substr(shown.text.rfind(' ') + 1));
+  QCOMPARE(shown.caption, b.files.GetText("IDS_ERROR"));
+  QCOMPARE(shown.icon, PromptIcon::Error);
 }
 
 void TransferDialogTest::theNextUseOfThePortWaitsForACancelledWorkerWithoutFreezing_data() {

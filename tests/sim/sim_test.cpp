@@ -212,6 +212,10 @@ const ExchangeCase kExchanges[] = {
     {"FaultNoAckStillStores", [](sim::SimOptions& o) { o.faults.noAck = {1}; },
      {Send(kProgram, "06"), Send("77 00 00 02 AA BB", "06"), Send("77 00 02 02 CC DD", ""),
       Send("52 00 00 04", "57 00 00 04 AA BB CC DD")}},
+    {"FaultCorruptWriteAcknowledgesAndStoresTheFirstByteInverted",
+     [](sim::SimOptions& o) { o.faults.corruptWrite = {1}; },
+     {Send(kProgram, "06"), Send("77 00 00 02 AA BB", "06"), Send("77 00 02 02 CC DD", "06"),
+      Send("52 00 00 04", "57 00 00 04 AA BB 33 DD")}},
     {"FaultDisconnectCountsReadsAndWritesTogether", [](sim::SimOptions& o) { o.faults.disconnectAt = 2; },
      {Send(kProgram, "06"), Send("52 00 00 02", "57 00 00 02 00 01"), Send("77 00 00 02 AA BB", "06"),
       Send("77 00 02 02 CC DD", kCablePulled)}},
@@ -260,6 +264,7 @@ TEST(SimOptionsTest, RefusesBadOptionsWithOneLine) {
       {"--fault", "sometimes"},
       {"--fault", "short-reply"},
       {"--fault", "no-ack:-1"},
+      {"--fault", "corrupt-write"},
       {"--fault=disconnect:x"},
   };
   for (const std::vector<std::string>& args : cases) {
@@ -299,11 +304,13 @@ TEST(SimOptionsTest, CollectsRepeatedFaults) {
   std::string error;
   const std::optional<sim::SimOptions> options =
       Parse({"--fault", "short-reply:3", "--fault", "short-reply:5", "--fault=no-ack:0", "--fault", "slow-reply:40",
+             "--fault", "corrupt-write:2",
              "--fault", "disconnect:7", "--fault", "short-id", "--fault", "mute-in-test"},
             error);
   ASSERT_TRUE(options) << error;
   EXPECT_EQ(options->faults.shortReply, (std::set<std::uint64_t>{3, 5}));
   EXPECT_EQ(options->faults.noAck, (std::set<std::uint64_t>{0}));
+  EXPECT_EQ(options->faults.corruptWrite, (std::set<std::uint64_t>{2}));
   EXPECT_EQ(options->faults.disconnectAt, 7u);
   EXPECT_TRUE(options->faults.shortId);
   EXPECT_TRUE(options->faults.muteInTest);
@@ -315,7 +322,7 @@ TEST(SimOptionsTest, HelpNamesEveryOptionAndFault) {
   const std::string usage = sim::SimOptions::Usage();
   for (const char* name : {"--link", "--image", "--voice", "--band", "--model-id", "--version", "--generation",
                            "--save", "--log", "--wire-timing", "--fault", "--help", "no-handshake", "short-id",
-                           "no-version", "mute-in-test", "short-reply:K", "wrong-address:K", "no-ack:K", "slow-reply:MS",
+                           "no-version", "mute-in-test", "short-reply:K", "wrong-address:K", "no-ack:K", "corrupt-write:K", "slow-reply:MS",
                            "disconnect:K"})
     EXPECT_NE(usage.find(name), std::string::npos) << name;
 }
