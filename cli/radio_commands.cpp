@@ -230,8 +230,9 @@ int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages
     failed += (failed.empty() ? "" : ", ") + radio.name;
     const std::string indent = fleet ? "  " : "";
     context.err << (fleet ? radio.name + ": " : "") << radio.failure << "\n";
+    const LanguageTexts texts = context.files.Texts();
     for (const image_diff::Difference& difference : radio.differences)
-      context.err << indent << image_diff::Format(difference) << "\n";
+      context.err << indent << image_diff::Format(difference, texts) << "\n";
   }
   if (failed.empty()) return kExitOk;
   if (fleet) context.err << context.files.GetText("IDS_CLI_RADIOS_FAILED") << " " << failed << "\n";

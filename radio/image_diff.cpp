@@ -83,13 +83,16 @@ std::vector<Difference> Differences(const AppFiles& files, Image expected, Image
   return differences;
 }
 
-std::string Format(const Difference& difference) {
-  return difference.name + ": " + difference.expected + " -> " + difference.actual;
+std::string Format(const Difference& difference, const LanguageTexts& texts) {
+  const std::string name = config_dump::Name(config_dump::Line{difference.name, {}, false}, texts);
+  const std::string subject = name == difference.name ? name : name + " (" + difference.name + ")";
+  return subject + ": " + difference.expected + " -> " + difference.actual;
 }
 
 std::string FailureText(const AppFiles& files, const std::vector<Difference>& differences, std::size_t shown) {
   std::string text = files.GetText("IDS_PROMPT_VERIFYFAIL");
-  for (std::size_t i = 0; i < differences.size() && i < shown; ++i) text += "\n" + Format(differences[i]);
+  const LanguageTexts texts = files.Texts();
+  for (std::size_t i = 0; i < differences.size() && i < shown; ++i) text += "\n" + Format(differences[i], texts);
   if (differences.size() > shown) text += "\n...";
   return text;
 }

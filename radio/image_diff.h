@@ -12,6 +12,7 @@
 #include "radio/image_map.h"
 
 class AppFiles;
+class LanguageTexts;
 
 namespace image_diff {
 
@@ -27,8 +28,9 @@ using Image = std::span<const std::uint8_t, block::kImageSize>;
 // then the remaining bytes by offset; every differing byte is covered by one or the other.
 std::vector<Difference> Differences(const AppFiles& files, Image expected, Image actual);
 
-// "150.1.2: 446.00625 -> 439.01250".
-std::string Format(const Difference& difference);
+// "CH 1 / TX Freq [MHz] (150.1.4): 446.006250 -> 439.012500", named as the dump names a
+// line; a byte offset stands alone: "0x0C0: FF -> 00".
+std::string Format(const Difference& difference, const LanguageTexts& texts);
 
 // The verification failure as the user reads it: the text of "IDS_PROMPT_VERIFYFAIL", then
 // the first `shown` differences one per line, then "..." when there are more.

@@ -561,7 +561,7 @@ TEST_F(CliTransferTest, VerifyReportsTheFieldARadioDidNotStore) {
   };
   const Case cases[] = {
       {{}, 0, ""},
-      {{"--fault", "corrupt-write:2"}, 1, "150.1.1: 446.006250 -> "},
+      {{"--fault", "corrupt-write:2"}, 1, "CH 1 / RX Freq [MHz] (150.1.1): 446.006250 -> "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.status);

@@ -509,7 +509,7 @@ void TransferDialogTest::verificationReadsBackAndReportsWhatTheRadioDidNotStore(
   }
   QCOMPARE(b.messages.Keys(), std::vector<std::string>{"IDS_PROMPT_VERIFYFAIL"});
   const MessageBoxCall& shown = b.messages.Shown()[0];
-  QCOMPARE(shown.text, b.files.GetText("IDS_PROMPT_VERIFYFAIL") + "\n150.1.1: 446.006250 -> " +
+  QCOMPARE(shown.text, b.files.GetText("IDS_PROMPT_VERIFYFAIL") + "\nCH 1 / RX Freq [MHz] (150.1.1): 446.006250 -> " +
                            shown.text.substr(shown.text.rfind(' ') + 1));
   QCOMPARE(shown.caption, b.files.GetText("IDS_ERROR"));
   QCOMPARE(shown.icon, PromptIcon::Error);
