@@ -24,6 +24,7 @@
 #include "res/main_resources.h"
 #include "settings/profile.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/gui/page_bench.h"
 #include "ui/dialog_template.h"
 #include "ui/entry_controls.h"
 #include "ui/up_down.h"
@@ -32,87 +33,28 @@ namespace {
 
 namespace id = function_page::id;
 
-void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-  QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-}
-void Type(const QString& text) {
-  for (const QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-}
+using test::Press;
+using test::Type;
 
 }  // namespace
 
-class FunctionPageTest : public QObject {
+class FunctionPageTest : public test::PageTest<CDlgFunc, CMyTab> {
   Q_OBJECT
 
  private:
-  // The page behind the first of two tabs, as the view holds it; a fresh image.
-  struct Setup {
-    test::ProgramDir dir;
-    AppFiles files = dir.Files();
-    test::ScriptedPrompter prompter;
-    CTavroPgmDoc doc{files};
-    CMyTab host;
-    CDlgFunc* page = nullptr;
-  };
-  std::unique_ptr<Setup> s_;
-
-  CDlgFunc& Page() { return *s_->page; }
-  CTavroPgmDoc& Doc() { return s_->doc; }
-  template <class T>
-  T* Get(int controlId) {
-    return Page().ControlAs<T>(controlId);
-  }
-  QString Shown(int controlId) { return ControlText(Page().ControlById(controlId)); }
-  QString Option(const char* section, int index) {
-    return QString::fromStdString(s_->files.OptionText(section, index));
-  }
-  void Use(int channel) {
-    std::fill_n(Doc().ChannelRecord(channel).begin() + image::channel::kReceiveFrequency,
-                image::channel::kFrequencySize, 0x44);
-  }
-  void Reload() {
-    Page().LoadFromImage();
-    Doc().SetModifiedFlag(false);
-  }
-  // A list entry chosen in the open list with Return.
+  void Use(int channel) { PageTest::Use({channel}); }
+  // A list entry chosen in the open list with Return, the list having the focus.
   void Choose(int listId, int index) {
-    QComboBox* list = Get<QComboBox>(listId);
-    QVERIFY(list->isEnabled());
-    list->setFocus();
-    list->showPopup();
-    list->view()->setCurrentIndex(list->model()->index(index, 0));
-    QTest::keyClick(list->view(), Qt::Key_Return);
+    Get<QComboBox>(listId)->setFocus();
+    ChooseInOpenList(listId, index);
   }
   void Click(int boxId) { QTest::mouseClick(Get<QCheckBox>(boxId), Qt::LeftButton, Qt::NoModifier, QPoint(4, 4)); }
-  void ClickArrow(int direction) {
-    for (QToolButton* arrow : Get<CUpDown>(id::kLongPressUpDown)->findChildren<QToolButton*>()) {
-      if (arrow->arrowType() == (direction > 0 ? Qt::UpArrow : Qt::DownArrow)) QTest::mouseClick(arrow, Qt::LeftButton);
-    }
-  }
-  QList<int> DisabledOf(const QList<int>& ids) {
-    QList<int> disabled;
-    for (int controlId : ids) {
-      if (!Page().ControlById(controlId)->isEnabled()) disabled.append(controlId);
-    }
-    return disabled;
-  }
-  QByteArray Bytes(std::size_t at, std::size_t count) {
-    return QByteArray(reinterpret_cast<const char*>(&Doc().At(at)), static_cast<qsizetype>(count));
-  }
+  void ClickArrow(int direction) { PageTest::ClickArrow(id::kLongPressUpDown, direction); }
 
  private slots:
   void init() {
-    s_ = std::make_unique<Setup>();
-    bool suppress = true;
-    s_->doc.OnNewDocument(s_->prompter, suppress);
-    s_->page = new CDlgFunc(PageContext{s_->files, s_->doc, s_->prompter}, &s_->host);
-    s_->host.addTab(s_->page, QStringLiteral("function"));
-    s_->host.addTab(new QLineEdit, QStringLiteral("other"));
-    Doc().At(image::kLongKeyFunction) = 7;  // the emergency settings available
-    Reload();
-    s_->host.show();
-    QApplication::setActiveWindow(&s_->host);
-    QVERIFY(QTest::qWaitForWindowActive(&s_->host));
+    // The emergency settings available.
+    Start(QStringLiteral("function"), [](CTavroPgmDoc& doc) { doc.At(image::kLongKeyFunction) = 7; });
   }
   void cleanup() { s_.reset(); }
 

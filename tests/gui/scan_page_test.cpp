@@ -16,6 +16,7 @@
 #include "radio/image_map.h"
 #include "radio/scan_page.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/gui/page_bench.h"
 #include "ui/entry_controls.h"
 #include "ui/up_down.h"
 
@@ -24,10 +25,8 @@ namespace {
 namespace id = scan_page::id;
 namespace rec = image::channel;
 
-void Press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
-void Type(const QString& text) {
-  for (const QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-}
+using test::Press;
+using test::Type;
 
 // The scan controls that need a scan type other than the first.
 const QList<int> kScanSettings{id::kRevertChannelLabel, id::kRevertChannel,        id::kPriorityLabel,
@@ -37,80 +36,14 @@ const QList<int> kScanSettings{id::kRevertChannelLabel, id::kRevertChannel,     
 
 }  // namespace
 
-class ScanPageTest : public QObject {
+class ScanPageTest : public test::PageTest<CDlgKeySetting, CMyTab> {
   Q_OBJECT
 
  private:
-  // The page behind the first of two tabs, as the view holds it; a fresh image.
-  struct Setup {
-    test::ProgramDir dir;
-    AppFiles files = dir.Files();
-    test::ScriptedPrompter prompter;
-    CTavroPgmDoc doc{files};
-    CMyTab host;  // the main view's tab control
-    CDlgKeySetting* page = nullptr;
-  };
-  std::unique_ptr<Setup> s_;
-
-  CDlgKeySetting& Page() { return *s_->page; }
-  CTavroPgmDoc& Doc() { return s_->doc; }
-  template <class T>
-  T* Get(int controlId) {
-    return Page().ControlAs<T>(controlId);
-  }
-  QString Shown(int controlId) { return ControlText(Page().ControlById(controlId)); }
-  QString Option(const char* section, int index) {
-    return QString::fromStdString(s_->files.OptionText(section, index));
-  }
-  QString Text(const char* key) { return QString::fromStdString(s_->files.GetText(key)); }
-  // Used channels; a fresh record is a scan member.
-  void Use(std::initializer_list<int> channels) {
-    for (int channel : channels) {
-      auto record = Doc().ChannelRecord(channel);
-      std::fill_n(record.begin() + rec::kReceiveFrequency, rec::kFrequencySize, 0x44);
-    }
-  }
-  void Reload() {
-    Page().LoadFromImage();
-    Doc().SetModifiedFlag(false);
-  }
-  // A list entry chosen in the open list with Return.
-  void Choose(int listId, int index) {
-    QComboBox* list = Get<QComboBox>(listId);
-    QVERIFY(list->isEnabled());
-    list->showPopup();
-    list->view()->setCurrentIndex(list->model()->index(index, 0));
-    QTest::keyClick(list->view(), Qt::Key_Return);
-  }
-  void ClickArrow(int spinnerId, int direction) {
-    for (QToolButton* arrow : Get<CUpDown>(spinnerId)->findChildren<QToolButton*>()) {
-      if (arrow->arrowType() == (direction > 0 ? Qt::UpArrow : Qt::DownArrow)) QTest::mouseClick(arrow, Qt::LeftButton);
-    }
-  }
-  QList<int> DisabledOf(const QList<int>& ids) {
-    QList<int> disabled;
-    for (int controlId : ids) {
-      if (!Page().ControlById(controlId)->isEnabled()) disabled.append(controlId);
-    }
-    return disabled;
-  }
-  QByteArray Bytes(std::size_t at, std::size_t count) {
-    return QByteArray(reinterpret_cast<const char*>(&Doc().At(at)), static_cast<qsizetype>(count));
-  }
+  void Choose(int listId, int index) { ChooseInOpenList(listId, index); }
 
  private slots:
-  void init() {
-    s_ = std::make_unique<Setup>();
-    bool suppress = true;
-    s_->doc.OnNewDocument(s_->prompter, suppress);
-    s_->page = new CDlgKeySetting(PageContext{s_->files, s_->doc, s_->prompter}, &s_->host);
-    s_->host.addTab(s_->page, QStringLiteral("scan"));
-    s_->host.addTab(new QLineEdit, QStringLiteral("other"));
-    Reload();
-    s_->host.show();
-    QApplication::setActiveWindow(&s_->host);
-    QVERIFY(QTest::qWaitForWindowActive(&s_->host));
-  }
+  void init() { Start(QStringLiteral("scan")); }
   void cleanup() { s_.reset(); }
 
   void showsStoredValuesWithTheirSubstitutes() {

@@ -12,6 +12,7 @@
 #include "radio/image_map.h"
 #include "radio/signalling_page.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/gui/page_bench.h"
 #include "ui/entry_controls.h"
 #include "ui/grid_ctrl.h"
 
@@ -20,51 +21,21 @@ namespace {
 namespace id = signalling_page::id;
 namespace ss = image::signal_set;
 
-// Keys as the user presses them: each goes to whichever widget has the focus then.
-void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-  QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-}
-void Type(const QString& text) {
-  for (const QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-}
+using test::Press;
+using test::Type;
 
 }  // namespace
 
-class SignallingPageTest : public QObject {
+class SignallingPageTest : public test::PageTest<CDlgTone, QTabWidget> {
   Q_OBJECT
 
  private:
-  // The page behind the first of two tabs, as the view holds it; a fresh image.
-  struct Setup {
-    test::ProgramDir dir;
-    AppFiles files = dir.Files();
-    test::ScriptedPrompter prompter;
-    CTavroPgmDoc doc{files};
-    QTabWidget host;
-    CDlgTone* page = nullptr;
-  };
-  std::unique_ptr<Setup> s_;
-
-  CDlgTone& Page() { return *s_->page; }
-  CTavroPgmDoc& Doc() { return s_->doc; }
-  template <class T>
-  T* Get(int controlId) {
-    return Page().ControlAs<T>(controlId);
-  }
-  QString Shown(int controlId) { return ControlText(Page().ControlById(controlId)); }
   std::uint16_t Word(std::size_t at) { return static_cast<std::uint16_t>(Doc().At(at) | (Doc().At(at + 1) << 8)); }
   void PutWord(std::size_t at, std::uint16_t value) {
     Doc().At(at) = static_cast<std::uint8_t>(value & 0xFF);
     Doc().At(at + 1) = static_cast<std::uint8_t>(value >> 8);
   }
   std::size_t SetField(int set, std::size_t field) { return image::SignalSetOffset(set) + field; }
-  QString Option(const char* section, int index) {
-    return QString::fromStdString(s_->files.OptionText(section, index));
-  }
-  void Reload() {
-    Page().LoadFromImage();
-    Doc().SetModifiedFlag(false);
-  }
   void ClickTab(int index) {
     QTabBar& bar = Page().SetTabs();
     QTest::mouseClick(&bar, Qt::LeftButton, Qt::NoModifier, bar.tabRect(index).center());
@@ -83,18 +54,7 @@ class SignallingPageTest : public QObject {
   }
 
  private slots:
-  void init() {
-    s_ = std::make_unique<Setup>();
-    bool suppress = true;
-    s_->doc.OnNewDocument(s_->prompter, suppress);
-    s_->page = new CDlgTone(PageContext{s_->files, s_->doc, s_->prompter}, &s_->host);
-    s_->host.addTab(s_->page, QStringLiteral("tone"));
-    s_->host.addTab(new QWidget, QStringLiteral("other"));
-    Reload();
-    s_->host.show();
-    QApplication::setActiveWindow(&s_->host);
-    QVERIFY(QTest::qWaitForWindowActive(&s_->host));
-  }
+  void init() { Start(QStringLiteral("tone")); }
   void cleanup() { s_.reset(); }
 
   void showsAFreshImageAndARegionOfFF() {
