@@ -34,12 +34,15 @@
 #include "dialogs/dlg_authorization.h"
 #include "dialogs/test_dlg.h"
 #include "dialogs/wr_dlg.h"
+#include "link/voice_package.h"
 #include "pages/tavro_pgm_view.h"
 #include "radio/channel_csv.h"
+#include "radio/edit_history.h"
 #include "res/main_resources.h"
 #include "settings/file_io.h"
 #include "ui/dialog_template.h"
 #include "ui/file_dialog.h"
+#include "ui/grid_ctrl.h"
 #include "ui/qt_text.h"
 
 namespace {
@@ -70,7 +73,7 @@ QIcon ToolbarIcon(int commandId) {
 // Offers every key pressed inside a page to the accelerator table first, so that the
 // main window's shortcuts work while an edit field of a page has the focus. The key of
 // a disabled command stays with the field, and so does paste in a field that takes
-// text: Ctrl+V is Print Preview only where nothing can be pasted.
+// text or in the channel grid: Ctrl+V is Print Preview only where nothing can be pasted.
 class CMainFrame::PageShortcutRouter : public QObject {
  public:
   explicit PageShortcutRouter(CMainFrame& frame) : QObject(&frame), frame_(frame) {}
@@ -80,20 +83,48 @@ class CMainFrame::PageShortcutRouter : public QObject {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || !frame_.View().isAncestorOf(widget)) return false;
     const auto& key = *static_cast<QKeyEvent*>(event);
-    if (key.matches(QKeySequence::Paste) && TakesText(*widget)) return false;
+    if (key.matches(QKeySequence::Paste) && TakesPaste(*widget)) return false;
     const QAction* action = frame_.Action(AcceleratorCommand(key));
     // Not accepting the override leaves the key to the window's shortcuts.
     return action != nullptr && action->isEnabled();
   }
 
  private:
-  static bool TakesText(const QWidget& widget) {
+  static bool TakesPaste(const QWidget& widget) {
+    if (const auto* grid = qobject_cast<const CGridCtrl*>(&widget)) return grid->IsClipboardEnabled();
     if (const auto* line = qobject_cast<const QLineEdit*>(&widget)) return !line->isReadOnly();
     if (const auto* text = qobject_cast<const QTextEdit*>(&widget)) return !text->isReadOnly();
     if (const auto* plain = qobject_cast<const QPlainTextEdit*>(&widget)) return !plain->isReadOnly();
     return false;
   }
 
+  CMainFrame& frame_;
+};
+
+// Ends a user action when the next one begins: every key, click or wheel turn first
+// records the changes made since the last one as a step. Inside a dialog nothing is
+// recorded, so that a dialog's questions never split the action that asked them.
+class CMainFrame::EditStepRecorder : public QObject {
+ public:
+  explicit EditStepRecorder(CMainFrame& frame) : QObject(&frame), frame_(frame) {}
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::ShortcutOverride:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+        if (QApplication::activeModalWidget() == nullptr) frame_.RecordEditStep();
+        break;
+      default: break;
+    }
+    return false;
+  }
+
+ private:
   CMainFrame& frame_;
 };
 
@@ -107,6 +138,10 @@ CMainFrame::CMainFrame(CTavroPgmApp& app) : app_(app) {
   CreateAccelerators();
   shortcutRouter_ = new PageShortcutRouter(*this);
   qApp->installEventFilter(shortcutRouter_);
+  // Installed last, so that it sees a key first: a shortcut finds Undo enabled by the
+  // change just made.
+  stepRecorder_ = new EditStepRecorder(*this);
+  qApp->installEventFilter(stepRecorder_);
   connect(view_, &CTavroPgmView::documentReplaced, this, &CMainFrame::OnImageReplaced);
 
   setGeometry(0, 0, kInitialWidth, kInitialHeight);
@@ -115,7 +150,10 @@ CMainFrame::CMainFrame(CTavroPgmApp& app) : app_(app) {
   }
 }
 
-CMainFrame::~CMainFrame() { qApp->removeEventFilter(shortcutRouter_); }
+CMainFrame::~CMainFrame() {
+  qApp->removeEventFilter(stepRecorder_);
+  qApp->removeEventFilter(shortcutRouter_);
+}
 
 QAction* CMainFrame::NewAction(int commandId, const QString& caption) {
   auto* action = new QAction(caption, this);
@@ -172,7 +210,9 @@ void CMainFrame::CreateToolBar() {
 void CMainFrame::CreateAccelerators() {
   // The accelerator table is separate from the menu: a menu caption only shows a hint.
   for (const Accelerator& accelerator : AcceleratorTable()) {
-    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(accelerator.key)), this);
+    const QKeyCombination key = accelerator.shift ? Qt::CTRL | Qt::SHIFT | Qt::Key(accelerator.key)
+                                                  : Qt::CTRL | Qt::Key(accelerator.key);
+    auto* shortcut = new QShortcut(QKeySequence(key), this);
     shortcut->setContext(Qt::WindowShortcut);
     const int id = accelerator.command;
     connect(shortcut, &QShortcut::activated, this, [this, id] {
@@ -182,9 +222,11 @@ void CMainFrame::CreateAccelerators() {
 }
 
 int CMainFrame::AcceleratorCommand(const QKeyEvent& event) {
-  if (event.modifiers() != Qt::ControlModifier) return 0;
+  const Qt::KeyboardModifiers modifiers = event.modifiers();
+  if (modifiers != Qt::ControlModifier && modifiers != (Qt::ControlModifier | Qt::ShiftModifier)) return 0;
+  const bool shift = modifiers & Qt::ShiftModifier;
   for (const Accelerator& accelerator : AcceleratorTable()) {
-    if (event.key() == accelerator.key) return accelerator.command;
+    if (event.key() == accelerator.key && shift == accelerator.shift) return accelerator.command;
   }
   return 0;
 }
@@ -214,6 +256,8 @@ void CMainFrame::OnCommand(int commandId) {
     case command::kFileCompare: OnFileCompare(); break;
     case command::kFileImportCsv: OnFileImportCsv(); break;
     case command::kFileExportCsv: OnFileExportCsv(); break;
+    case command::kEditUndo: OnEditUndo(); break;
+    case command::kEditRedo: OnEditRedo(); break;
     case command::kHelp: OnHelp(); break;
     case command::kAppAbout: app_.OnAppAbout(); break;
     default: break;
@@ -230,6 +274,7 @@ void CMainFrame::ApplyMenuTexts() {
       if (QAction* action = Action(item.id)) action->setText(ToQString(files.GetText(item.captionKey)));
     }
   }
+  UpdateEditActions();
   menuBar()->update();
 }
 
@@ -247,6 +292,7 @@ void CMainFrame::UpdateRecentFileMenu() {
 
 void CMainFrame::OnInitialUpdate() {
   view_->OnInitialUpdate();
+  ResetEditHistory();
   ApplyMenuTexts();
   // After the menu texts, which set the menu bar's height. Before the window first shows,
   // the fit waits for the show.
@@ -313,7 +359,11 @@ void CMainFrame::OnProgramWrite() { RunTransferDialog(false); }
 
 void CMainFrame::RunTransferDialog(bool isRead) {
   CWRDlg dialog(TransferContext{app_.Files(), app_.Document(), app_.Port(), &app_.Voices(),
-                                [this] { OnImageReplaced(); }},
+                                [this, isRead] {
+                                  OnImageReplaced();
+                                  // What was read is where undo starts: it never goes back past the read.
+                                  if (isRead) ResetEditHistory();
+                                }},
                 isRead, this);
   dialog.exec();
 }
@@ -467,6 +517,74 @@ void CMainFrame::OnProgramTest() {
   CTestDlg dialog(TransferContext{app_.Files(), app_.Document(), app_.Port(), nullptr, [this] { OnImageReplaced(); }},
                   this);
   dialog.exec();
+}
+
+void CMainFrame::RecordEditStep() {
+  if (app_.History().Record(app_.Document())) UpdateEditActions();
+}
+
+void CMainFrame::ResetEditHistory() {
+  app_.History().Reset(app_.Document());
+  UpdateEditActions();
+}
+
+void CMainFrame::OnEditUndo() { MoveThroughHistory(true); }
+void CMainFrame::OnEditRedo() { MoveThroughHistory(false); }
+
+namespace {
+
+std::vector<std::string> StepKeys(CTavroPgmApp& app, const EditHistory::State* before, const EditHistory::State* after) {
+  if (before == nullptr || after == nullptr) return {};
+  // Finding a package also selects it for the next write: a copy of the catalogue is asked,
+  // so that naming a step leaves the document's own package selected.
+  CVoicePackage lookup = app.Voices();
+  return edit_history::ChangedKeys(app.Files(), *before, *after, [&lookup](const CTavroPgmDoc& doc) {
+    return SpeechLanguagesOf(lookup, doc.Block().subspan<block::kVoiceId, block::kVoiceIdSize>());
+  });
+}
+
+}  // namespace
+
+void CMainFrame::MoveThroughHistory(bool back) {
+  EditHistory& history = app_.History();
+  CTavroPgmDoc& doc = app_.Document();
+  // The edit the command has just committed is a step of its own.
+  history.Record(doc);
+  const std::vector<std::string> keys =
+      back ? StepKeys(app_, history.UndoBefore(), history.UndoAfter()) : StepKeys(app_, history.RedoBefore(), history.RedoAfter());
+  if (!(back ? history.Undo(doc) : history.Redo(doc))) return;
+  view_->OnUpdate();
+  history.Adopt(doc);
+  if (!keys.empty()) view_->ShowDumpKey(keys.front());
+  UpdateTitle();
+  UpdateEditActions();
+}
+
+std::string CMainFrame::StepName(bool back) const {
+  const EditHistory& history = app_.History();
+  const std::vector<std::string> keys =
+      back ? StepKeys(app_, history.UndoBefore(), history.UndoAfter()) : StepKeys(app_, history.RedoBefore(), history.RedoAfter());
+  return edit_history::StepName(app_.Files().Texts(), keys);
+}
+
+void CMainFrame::UpdateEditActions() {
+  const EditHistory& history = app_.History();
+  for (const bool back : {true, false}) {
+    QAction* action = Action(back ? command::kEditUndo : command::kEditRedo);
+    if (action == nullptr) continue;
+    const bool possible = back ? history.CanUndo() : history.CanRedo();
+    action->setEnabled(possible);
+    // "&Undo CH 3 / RX Freq [MHz]\tCtrl+Z": the name goes before the key hint.
+    QString caption = ToQString(app_.Files().GetText(back ? "MENU_EDIT_UNDO" : "MENU_EDIT_REDO"));
+    const QString name = possible ? ToQString(StepName(back)) : QString();
+    if (!name.isEmpty()) {
+      const qsizetype tab = caption.indexOf(QLatin1Char('\t'));
+      QString escaped = name;
+      escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+      caption.insert(tab < 0 ? caption.size() : tab, QLatin1Char(' ') + escaped);
+    }
+    action->setText(caption);
+  }
 }
 
 void CMainFrame::CommitFocusedEdit() {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <string>
 
 class CTavroPgmApp;
 class CTavroPgmView;
@@ -74,6 +75,16 @@ class CMainFrame : public QMainWindow {
   void OnFileImportCsv();
   void OnFileExportCsv();
 
+  // Undo and redo. A user action ends when the next one begins (a key, a click, the
+  // wheel) outside any dialog: the changes made since the last one become one step.
+  void RecordEditStep();
+  void OnEditUndo();
+  void OnEditRedo();
+  // The history starts afresh from the document as it is (New, Open, Read from Radio).
+  void ResetEditHistory();
+  // Enables Undo and Redo and names in their captions what they would change.
+  void UpdateEditActions();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -87,6 +98,10 @@ class CMainFrame : public QMainWindow {
   void CreateAccelerators();
   QAction* NewAction(int commandId, const QString& caption);
   void RunTransferDialog(bool isRead);
+  // Undo (back) or Redo: the pages show the state reached, on the page of its first change.
+  void MoveThroughHistory(bool back);
+  // The name of the step Undo (back) or Redo would take; empty when there is none.
+  std::string StepName(bool back) const;
   // The printout on the session's printer (pages of its chosen range); messages when no
   // printer is installed or the printer cannot be started.
   void PrintOnPrinter(bool withDialog);
@@ -106,6 +121,8 @@ class CMainFrame : public QMainWindow {
   std::vector<QAction*> recentFileActions_;
   class PageShortcutRouter;
   PageShortcutRouter* shortcutRouter_ = nullptr;
+  class EditStepRecorder;
+  EditStepRecorder* stepRecorder_ = nullptr;
   bool fittedToForm_ = false;
   std::unique_ptr<QPrinter> printer_;
 };

@@ -170,6 +170,7 @@ bool CTavroPgmApp::DoSave(const std::filesystem::path& path) {
     ShowFileError(saveError);
     return false;
   }
+  history_.MarkSaved(doc_);
   AddToRecentFiles(target);
   frame_->UpdateTitle();
   return true;

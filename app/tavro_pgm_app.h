@@ -11,6 +11,7 @@
 #include "link/serial.h"
 #include "link/voice_package.h"
 #include "radio/document.h"
+#include "radio/edit_history.h"
 #include "settings/app_files.h"
 #include "ui/message_box.h"
 #include "ui/user_settings.h"
@@ -43,6 +44,7 @@ class CTavroPgmApp {
 
   const AppFiles& Files() const { return files_; }
   CTavroPgmDoc& Document() { return doc_; }
+  EditHistory& History() { return history_; }
   CSerial& Port() { return port_; }
   CVoicePackage& Voices() { return voices_; }
   CMainFrame& MainFrame() { return *frame_; }
@@ -85,6 +87,7 @@ class CTavroPgmApp {
   CSerial port_;
   CVoicePackage voices_;
   CTavroPgmDoc doc_;
+  EditHistory history_;
   MessageBoxPrompter questions_;
   std::unique_ptr<QSettings> settings_;
   std::unique_ptr<CMainFrame> frame_;

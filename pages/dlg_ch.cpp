@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <initializer_list>
 
 #include "pages/print_layout.h"
@@ -60,6 +61,8 @@ CDlgCh::CDlgCh(const PageContext& context, QWidget* parent)
   connect(optionBox_, &CAddBox::focusLost, this, &CDlgCh::OnOptionBoxClosed);
   connect(optionBox_, qOverload<int>(&QComboBox::activated), this, &CDlgCh::OnOptionChosen);
   connect(modelSelector_, qOverload<int>(&QComboBox::activated), this, &CDlgCh::OnModelSelected);
+  connect(grid_, &CGridCtrl::pasteRequested, this, &CDlgCh::OnPaste);
+  connect(grid_, &CGridCtrl::deleteRequested, this, &CDlgCh::OnDeleteChannels);
 }
 
 void CDlgCh::LoadControls() {
@@ -72,10 +75,9 @@ void CDlgCh::LoadControls() {
     grid_->SetItem(0, column, grid_mask::kText | grid_mask::kFormat, kHeadingFormat,
                    ToQString(headers[static_cast<std::size_t>(column)]));
   }
-  for (int channel = 1; channel < kRows; ++channel) {
+  for (int channel = 1; channel < kRows; ++channel)
     grid_->SetItem(channel, 0, grid_mask::kText | grid_mask::kFormat, kHeadingFormat, QString::number(channel));
-    ShowRow(channel);
-  }
+  ShowRows(1, kRows - 1);
   grid_->SetRedraw(true);
   grid_->ResetScrollBars();
   grid_->viewport()->update();
@@ -96,7 +98,8 @@ void CDlgCh::SetUpGrid() {
   grid_->SetFixedColumnCount(1);
   grid_->EnableColumnResize(false);
   grid_->EnableRowResize(false);
-  grid_->EnableSelection(false);
+  grid_->EnableSelection(true);
+  grid_->EnableClipboard(true);
   grid_->ClearSelectionAndFocus();
   // The widths suit the classic dialog font; the grid uses the page's font.
   const DialogUnits units(font());
@@ -111,6 +114,10 @@ void CDlgCh::ShowRow(int channel) {
   // No editor stays open over rows shown afresh: its cell may now hold another value.
   HideEditors();
   ShowRowTexts(channel);
+}
+
+void CDlgCh::ShowRows(int first, int last) {
+  for (int channel = first; channel <= last; ++channel) ShowRow(channel);
 }
 
 void CDlgCh::ShowRowTexts(int channel) {
@@ -151,16 +158,14 @@ void CDlgCh::OnBeginEdit(const GridBeginEdit& request) {
 void CDlgCh::OnFrequencyEditDone() {
   if (!IsOpen(*frequencyEdit_) || !IsFrequencyColumn(editColumn_)) return;
   CloseEditor(frequencyEdit_);
-  const bool receive = editColumn_ == col::kReceiveFrequency;
-  const std::string text = Doc().BandCheckedText(ToStdString(frequencyEdit_->text()), editRow_, receive, Questions());
-  Doc().SetChannelFrequency(editRow_, receive, text, Questions());
+  col::StoreCellText(Doc(), Questions(), editRow_, editColumn_, ToStdString(frequencyEdit_->text()));
   ShowRow(editRow_);
 }
 
 void CDlgCh::OnToneEditDone() {
   if (!IsOpen(*toneBox_) || !IsToneColumn(editColumn_)) return;
   CloseEditor(toneBox_);
-  Doc().SetChannelTone(editRow_, editColumn_ == col::kReceiveTone, ToStdString(toneBox_->currentText()));
+  col::StoreCellText(Doc(), Questions(), editRow_, editColumn_, ToStdString(toneBox_->currentText()));
   ShowRow(editRow_);
 }
 
@@ -218,6 +223,34 @@ void CDlgCh::OnModelSelected(int index) {
   Doc().ApplyModel(index);
   Doc().SetModifiedFlag();
   emit documentReplaced();
+}
+
+void CDlgCh::OnPaste(const QString& text) {
+  const GridRange range = grid_->SelectedRange();
+  col::CellBlock cells = col::ParseCellBlock(ToStdString(text));
+  if (range.IsEmpty() || cells.empty()) return;
+  // One value pasted over several selected cells goes into each of them.
+  if (cells.size() == 1 && cells.front().size() == 1 && range.CellCount() > 1) {
+    const std::vector<std::string> row(static_cast<std::size_t>(range.right - range.left + 1), cells.front().front());
+    cells.assign(static_cast<std::size_t>(range.bottom - range.top + 1), row);
+  }
+  constexpr std::size_t kProblemsShown = 12;
+  const std::vector<col::PasteProblem> problems = col::CheckPaste(Files(), range.top, range.left, cells);
+  if (!problems.empty()) {
+    ShowMessageBox(this, MessageBoxCall{"IDS_PASTE_REFUSED", col::PasteProblemsMessage(Files(), problems, kProblemsShown),
+                                        Files().GetText("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok});
+    return;
+  }
+  col::Paste(Doc(), Questions(), range.top, range.left, cells);
+  ShowRows(range.top, std::min(kRows - 1, range.top + static_cast<int>(cells.size()) - 1));
+}
+
+void CDlgCh::OnDeleteChannels() {
+  const GridRange range = grid_->SelectedRange();
+  if (range.IsEmpty()) return;
+  for (int channel = range.top; channel <= range.bottom; ++channel)
+    col::StoreCellText(Doc(), Questions(), channel, col::kReceiveFrequency, "");
+  ShowRows(range.top, range.bottom);
 }
 
 std::vector<int> CDlgCh::UsedRows() const {

@@ -2,7 +2,7 @@
 // CDlgCh: the channel page. The radio model selector and a grid with one row per
 // memory channel; a cell is edited with an in-cell editor that the page opens over
 // it and commits when it loses the focus. Every accepted edit goes straight into
-// the image.
+// the image. Cells can be copied as text, and text pasted, through the same rules.
 
 #include <vector>
 
@@ -67,6 +67,12 @@ class CDlgCh : public CPage {
   void OnOptionChosen(int index);
   void OnOptionBoxClosed();
   void OnModelSelected(int index);
+  // Pastes tab-separated cell texts from the selection's first cell on, as typing them
+  // would store them, after checking that every cell's editor could hold its text.
+  void OnPaste(const QString& text);
+  // Erases the channels of the selected rows.
+  void OnDeleteChannels();
+  void ShowRows(int first, int last);
   void CloseEditor(QWidget* editor);
   // Commits the editor open over a cell, as its losing the focus does.
   void CommitOpenEditor();

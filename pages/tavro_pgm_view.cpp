@@ -113,6 +113,25 @@ void CTavroPgmView::OnUpdate() {
   for (CPage* page : pages_) page->update();
 }
 
+void CTavroPgmView::ShowDumpKey(const std::string& key) {
+  const QStringList parts = QString::fromStdString(key).split(QLatin1Char('.'));
+  bool isPage = false;
+  const int templateId = parts.value(0).toInt(&isPage);
+  for (int index = 0; isPage && index < kPageCount && pages_[0] != nullptr; ++index) {
+    if (Page(index)->TemplateId() != templateId) continue;
+    tabs_->setCurrentIndex(index);
+    bool isChannel = false;
+    bool isColumn = false;
+    const int channel = parts.value(1).toInt(&isChannel);
+    const int column = parts.value(2).toInt(&isColumn);
+    if (index == 0 && parts.size() == 3 && isChannel && isColumn) {
+      ChannelPage().Grid().SetFocusCell(channel, column);
+      ChannelPage().Grid().EnsureVisible(channel, column);
+    }
+    return;
+  }
+}
+
 CDlgCh& CTavroPgmView::ChannelPage() const { return *static_cast<CDlgCh*>(pages_[0]); }
 
 int CTavroPgmView::OnPreparePrinting() const {

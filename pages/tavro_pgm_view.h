@@ -6,6 +6,7 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <array>
+#include <string>
 
 #include "pages/page.h"
 #include "pages/print_layout.h"
@@ -46,6 +47,9 @@ class CTavroPgmView : public QScrollArea {
   CMyTab& Tabs() { return *tabs_; }
   CPage* Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
   QSize FormSize() const;
+  // Shows the control a dump key names ("150.3.1", "151.1042"): its page, and for a
+  // channel cell that cell as the grid's focus cell. Other keys change nothing.
+  void ShowDumpKey(const std::string& key);
 
   // Printing the channel table in the framework's steps; PrintPages runs them all.
   // The number of pages the used channels fill.

@@ -568,10 +568,7 @@ std::string ProblemsMessage(const AppFiles& files, const std::vector<Problem>& p
   std::string message = files.GetText("IDS_CSV_IMPORTFAILED");
   for (std::size_t i = 0; i < problems.size() && i < shown; ++i) message += "\n" + ProblemText(files, problems[i]);
   if (problems.size() > shown) {
-    std::string more = files.GetText("IDS_CSV_MORE");
-    const std::size_t at = more.find("%d");
-    if (at != std::string::npos) more.replace(at, 2, std::to_string(problems.size() - shown));
-    message += "\n" + more;
+    message += "\n" + files.Texts().GetCountText("IDS_CSV_MORE", problems.size() - shown);
   }
   return message;
 }

@@ -2,7 +2,10 @@
 
 #include <stdexcept>
 
+#include "radio/codecs.h"
+#include "radio/config_dump.h"
 #include "radio/document.h"
+#include "radio/entry_codecs.h"
 #include "settings/app_files.h"
 #include "settings/profile.h"
 
@@ -301,6 +304,139 @@ void StoreChoice(CTavroPgmDoc& doc, int channel, int column, int index) {
     doc.SetModifiedFlag();
   }
   if (column == kScan) doc.CountScanChannels();
+}
+
+namespace {
+
+bool IsFrequencyText(std::string_view text) {
+  if (text.size() > kFrequencyTextLimit) return false;
+  int points = 0;
+  for (const char c : text) {
+    if (c == '.') {
+      ++points;
+    } else if (c < '0' || c > '9') {
+      return false;
+    }
+  }
+  return points <= 1 && text != ".";
+}
+
+int ChoiceIndex(const AppFiles& files, int column, std::string_view text) {
+  const std::vector<std::string> choices = Choices(files, column);
+  for (std::size_t index = 0; index < choices.size(); ++index)
+    if (EqualIgnoringCase(choices[index], text)) return static_cast<int>(index);
+  return -1;
+}
+
+std::string Trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
+}
+
+}  // namespace
+
+bool StoreCellText(CTavroPgmDoc& doc, Prompter& prompter, int channel, int column, std::string_view text) {
+  if (column == kReceiveFrequency || column == kTransmitFrequency) {
+    const bool receive = column == kReceiveFrequency;
+    doc.SetChannelFrequency(channel, receive, doc.BandCheckedText(text, channel, receive, prompter), prompter);
+    return true;
+  }
+  if (column == kReceiveTone || column == kTransmitTone) {
+    doc.SetChannelTone(channel, column == kReceiveTone, text);
+    return true;
+  }
+  const int index = ChoiceIndex(doc.Files(), column, text);
+  if (index < 0) return false;
+  StoreChoice(doc, channel, column, index);
+  return true;
+}
+
+bool AcceptsText(const AppFiles& files, int column, std::string_view text) {
+  if (column == kReceiveFrequency || column == kTransmitFrequency) return IsFrequencyText(text);
+  if (column == kReceiveTone || column == kTransmitTone) {
+    std::array<std::uint8_t, 2> field{};
+    codec::EncodeTone(text, field);
+    const std::optional<std::string> tone = codec::ToneToText(field);
+    const std::string shown = tone ? *tone : files.GetText("IDS_NONE");
+    // A text that encodes to no tone is taken only when it says so.
+    if (!tone && !EqualIgnoringCase(text, shown)) return false;
+    for (const std::string& entry : entry::CodeListEntries(files))
+      if (EqualIgnoringCase(entry, shown)) return true;
+    return false;
+  }
+  return column > kNumber && column < kColumnCount && ChoiceIndex(files, column, text) >= 0;
+}
+
+CellBlock ParseCellBlock(std::string_view text) {
+  CellBlock cells;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    std::vector<std::string> row;
+    for (std::size_t start = 0;;) {
+      const std::size_t tab = line.find('\t', start);
+      row.push_back(Trimmed(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start)));
+      if (tab == std::string_view::npos) break;
+      start = tab + 1;
+    }
+    cells.push_back(std::move(row));
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return cells;
+}
+
+std::vector<PasteProblem> CheckPaste(const AppFiles& files, int channel, int column, const CellBlock& cells) {
+  std::vector<PasteProblem> problems;
+  bool beyond = false;
+  for (std::size_t row = 0; row < cells.size(); ++row) {
+    for (std::size_t cell = 0; cell < cells[row].size(); ++cell) {
+      const int target = channel + static_cast<int>(row);
+      const int targetColumn = column + static_cast<int>(cell);
+      if (target > image::kChannelCount || targetColumn >= kColumnCount) {
+        beyond = true;
+        continue;
+      }
+      const std::string& text = cells[row][cell];
+      const bool frequency = targetColumn == kReceiveFrequency || targetColumn == kTransmitFrequency;
+      if ((frequency || !text.empty()) && !AcceptsText(files, targetColumn, text))
+        problems.push_back({target, targetColumn, text});
+    }
+  }
+  if (beyond) problems.insert(problems.begin(), PasteProblem{});
+  return problems;
+}
+
+std::string PasteProblemsMessage(const AppFiles& files, const std::vector<PasteProblem>& problems, std::size_t shown) {
+  const LanguageTexts texts = files.Texts();
+  std::string message = texts.GetText("IDS_PASTE_REFUSED");
+  for (std::size_t i = 0; i < problems.size() && i < shown; ++i) {
+    const PasteProblem& problem = problems[i];
+    if (problem.channel == 0) {
+      message += "\n" + texts.GetText("IDS_PASTE_BEYOND");
+      continue;
+    }
+    const std::string key = "150." + std::to_string(problem.channel) + "." + std::to_string(problem.column);
+    message += "\n" + config_dump::Name(config_dump::Line{key, {}, false}, texts) + ": " + problem.text;
+  }
+  if (problems.size() > shown) message += "\n" + texts.GetCountText("IDS_CSV_MORE", problems.size() - shown);
+  return message;
+}
+
+void Paste(CTavroPgmDoc& doc, Prompter& prompter, int channel, int column, const CellBlock& cells) {
+  for (std::size_t row = 0; row < cells.size(); ++row) {
+    const int target = channel + static_cast<int>(row);
+    if (target < 1 || target > image::kChannelCount) break;
+    for (std::size_t cell = 0; cell < cells[row].size(); ++cell) {
+      const int targetColumn = column + static_cast<int>(cell);
+      if (targetColumn <= kNumber || targetColumn >= kColumnCount) break;
+      const std::string& text = cells[row][cell];
+      const bool frequency = targetColumn == kReceiveFrequency || targetColumn == kTransmitFrequency;
+      if ((!frequency && text.empty()) || !IsCellEditable(doc, target, targetColumn)) continue;
+      StoreCellText(doc, prompter, target, targetColumn, text);
+    }
+  }
 }
 
 }  // namespace channel_table

@@ -3,6 +3,8 @@
 // channel, the choices of the option columns, and storing a chosen option.
 
 #include <array>
+#include <cstddef>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 
 class AppFiles;
 class CTavroPgmDoc;
+class Prompter;
 
 namespace channel_table {
 
@@ -53,5 +56,43 @@ std::vector<std::string> Choices(const AppFiles& files, int column);
 // Stores choice `index` of an option column; marks the document modified when a
 // byte changed. The scan column then also counts the scan members.
 void StoreChoice(CTavroPgmDoc& doc, int channel, int column, int index);
+
+// What the frequency editor holds at most.
+inline constexpr std::size_t kFrequencyTextLimit = 10;
+
+// Stores the text of a cell as ending its edit does: a frequency after the band check
+// (its encoding checks the raster), with their questions to the prompter; a tone, also
+// into an equal transmit tone; an option column's choice of that text (case ignored).
+// False, with nothing changed, for an option text that is no choice.
+bool StoreCellText(CTavroPgmDoc& doc, Prompter& prompter, int channel, int column, std::string_view text);
+
+// Whether the editor of a column could hold the text (case ignored): a frequency of
+// digits with at most one point and at most 10 characters, or empty; a tone that encodes
+// to an entry of the tone chooser (its "none" text included); one of an option column's
+// choices.
+bool AcceptsText(const AppFiles& files, int column, std::string_view text);
+
+// Cell texts as spreadsheets copy them: lines (LF or CR LF) of tab-separated cells, each
+// trimmed. A line end at the very end ends the last row and starts none.
+using CellBlock = std::vector<std::vector<std::string>>;
+CellBlock ParseCellBlock(std::string_view text);
+
+// A cell of a pasted block that is refused; channel 0 when the block reaches beyond the
+// last channel or column.
+struct PasteProblem {
+  int channel = 0;
+  int column = 0;
+  std::string text;
+};
+// The problems of pasting a block with its first cell at (channel, column).
+std::vector<PasteProblem> CheckPaste(const AppFiles& files, int channel, int column, const CellBlock& cells);
+// "IDS_PASTE_REFUSED", then one line per problem, the cell named as the dump names it
+// ("CH 3 / RX Freq [MHz]: 99x"), at most `shown` of them.
+std::string PasteProblemsMessage(const AppFiles& files, const std::vector<PasteProblem>& problems, std::size_t shown);
+// Pastes a block that CheckPaste found no problem in: row by row, each from left to right,
+// every cell as typing it stores it, so that a row pasted into a free channel fills it.
+// Empty tone and option cells, and cells that cannot be edited when their turn comes (a
+// free channel's, a transmit tone without a transmit frequency), are left alone.
+void Paste(CTavroPgmDoc& doc, Prompter& prompter, int channel, int column, const CellBlock& cells);
 
 }  // namespace channel_table

@@ -64,6 +64,20 @@ class CTavroPgmDoc {
   const std::filesystem::path& PathName() const { return pathName_; }
   void SetPathName(std::filesystem::path path) { pathName_ = std::move(path); }
 
+  // Everything an edit can change: the block and the values kept beside it, without the
+  // modified flag and the file name. Undo goes back to such states.
+  struct State {
+    std::array<std::uint8_t, block::kSize> block{};
+    std::uint8_t radioVersion = kNewRadioVersion;
+    int modelIndex = kNoModel;
+    std::int32_t bandLower = kDefaultLowerEdge;
+    std::int32_t bandUpper = kDefaultUpperEdge;
+    bool operator==(const State&) const = default;
+  };
+  State CurrentState() const { return {block_, radioVersion_, modelIndex_, bandLower_, bandUpper_}; }
+  bool HasState(const State& state) const;
+  void RestoreState(const State& state);
+
   // Block and models.
   void DeleteContents();
   void ResetVoiceId();

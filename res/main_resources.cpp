@@ -26,6 +26,11 @@ constexpr std::array kFileItems{
     MenuItem{kAppExit, "E&xit\tCtrl+X", "MENU_APP_EXIT"},
 };
 
+constexpr std::array kEditItems{
+    MenuItem{kEditUndo, "&Undo\tCtrl+Z", "MENU_EDIT_UNDO"},
+    MenuItem{kEditRedo, "&Redo\tCtrl+Y", "MENU_EDIT_REDO"},
+};
+
 constexpr std::array kProgramItems{
     MenuItem{kProgramRead, "&Read from Radio\tCtrl+R", "MENU_PROGRAM_READ"},
     MenuItem{kProgramWrite, "&Write to Radio\tCtrl+W", "MENU_PROGRAM_WRITE"},
@@ -46,6 +51,7 @@ constexpr std::array kHelpItems{
 
 constexpr std::array kMenus{
     MenuTemplate{"&File", "MENU_FILE", kFileItems},
+    MenuTemplate{"&Edit", "MENU_EDIT", kEditItems},
     MenuTemplate{"&Program", "MENU_PROGRAM", kProgramItems},
     MenuTemplate{"&Setup", "MENU_SETUP", kSetupItems},
     MenuTemplate{"&Help", "MENU_HELP", kHelpItems},
@@ -57,7 +63,8 @@ constexpr std::array kAccelerators{
     Accelerator{'A', kAppAbout},  Accelerator{'H', kHelp},          Accelerator{'N', kFileNew},
     Accelerator{'O', kFileOpen},  Accelerator{'P', kFilePrint},     Accelerator{'R', kProgramRead},
     Accelerator{'S', kFileSave},  Accelerator{'V', kFilePrintPreview}, Accelerator{'W', kProgramWrite},
-    Accelerator{'X', kAppExit},
+    Accelerator{'X', kAppExit},   Accelerator{'Y', kEditRedo},     Accelerator{'Z', kEditUndo},
+    Accelerator{'Z', kEditRedo, true},
 };
 
 }  // namespace

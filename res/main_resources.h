@@ -31,6 +31,9 @@ inline constexpr int kFileCompare = 32781;
 // Not in the accelerator table: the channel table from and to a CSV file.
 inline constexpr int kFileImportCsv = 32782;
 inline constexpr int kFileExportCsv = 32783;
+// Undo and redo of the changes made to the configuration.
+inline constexpr int kEditUndo = 57643;
+inline constexpr int kEditRedo = 57644;
 }  // namespace command
 
 // A menu entry: a command, a separator (id 0), or the place of the recent-file list.
@@ -47,7 +50,7 @@ struct MenuTemplate {
   std::span<const MenuItem> items;
 };
 
-// The four menus, in menu-bar order.
+// The five menus, in menu-bar order.
 std::span<const MenuTemplate> MainMenu();
 // Toolbar buttons left to right; 0 is a separator.
 std::span<const int> ToolbarButtons();
@@ -55,5 +58,6 @@ std::span<const int> ToolbarButtons();
 struct Accelerator {
   char key;  // with Ctrl
   int command;
+  bool shift = false;  // with Ctrl and Shift
 };
 std::span<const Accelerator> AcceleratorTable();

@@ -65,6 +65,12 @@ std::string LanguageTexts::GetText(std::string_view key) const {
   return text;
 }
 
+std::string LanguageTexts::GetCountText(std::string_view key, std::size_t count) const {
+  std::string text = GetText(key);
+  if (const std::size_t at = text.find("%d"); at != std::string::npos) text.replace(at, 2, std::to_string(count));
+  return text;
+}
+
 std::string LanguageTexts::FaceText(std::string_view key) const {
   const std::string* found = Find("Face", key);
   return found ? profile::TruncateUtf8(*found, kListEntryMaxBytes) : std::string();

@@ -28,6 +28,8 @@ class LanguageTexts {
   // Text of key in section "String"; "Not Found" when missing; \n and \t become
   // a line feed and a tab.
   std::string GetText(std::string_view key) const;
+  // GetText with its first "%d" replaced by a count ("...and %d more.").
+  std::string GetCountText(std::string_view key, std::size_t count) const;
   // Column header or label of section "Face" (at most 29 bytes); empty when missing.
   std::string FaceText(std::string_view key) const;
   // The entries "0", "1", ... of an option-list section, up to the first missing key.

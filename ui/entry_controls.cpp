@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "radio/channel_table.h"
 #include "radio/entry_codecs.h"
 #include "settings/app_files.h"
 #include "ui/qt_text.h"
@@ -18,7 +19,7 @@
 namespace {
 
 constexpr int kToneTextLimit = 6;        // "3106.8"
-constexpr int kFrequencyTextLimit = 10;
+constexpr int kFrequencyTextLimit = static_cast<int>(channel_table::kFrequencyTextLimit);
 constexpr int kCodeTextLimit = 5;        // "100.0", "D023N"
 constexpr int kDtmfTextLimit = static_cast<int>(entry::kDtmfDigits);
 

@@ -1,6 +1,7 @@
 #include "ui/grid_ctrl.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -8,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStringList>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
@@ -268,25 +270,56 @@ bool CGridCtrl::IsEditable() const { return editable_; }
 
 // ---- Focus cell and selection ----
 
+void CGridCtrl::EnableClipboard(bool enable) { clipboard_ = enable; }
+
 void CGridCtrl::SetFocusCell(int row, int column) {
   const bool none = row == -1 && column == -1;
   if (!none && !IsInTable(row, column)) return;
-  // The selection is the focus cell: range selection is not offered.
-  for (auto& cells : cells_) {
-    for (auto& cell : cells) cell.state &= ~(grid_state::kFocused | grid_state::kSelected);
+  SetSelectedRange(row, column, row, column);
+}
+
+void CGridCtrl::SetSelectedRange(int anchorRow, int anchorColumn, int focusRow, int focusColumn) {
+  const bool none = focusRow == -1 && focusColumn == -1;
+  if (!none && (!IsInTable(focusRow, focusColumn) || !IsInTable(anchorRow, anchorColumn))) return;
+  focusRow_ = focusRow;
+  focusColumn_ = focusColumn;
+  anchorRow_ = anchorRow;
+  anchorColumn_ = anchorColumn;
+  const GridRange range = SelectedRange();
+  for (int row = 0; row < rows_; ++row) {
+    for (int column = 0; column < columns_; ++column) {
+      unsigned& state = cells_[static_cast<size_t>(row)][static_cast<size_t>(column)].state;
+      state &= ~(grid_state::kFocused | grid_state::kSelected);
+      if (range.Contains(row, column)) state |= grid_state::kSelected;
+    }
   }
-  focusRow_ = row;
-  focusColumn_ = column;
-  if (!none) {
-    cells_[static_cast<size_t>(row)][static_cast<size_t>(column)].state |=
-        grid_state::kFocused | (selection_ ? grid_state::kSelected : 0u);
-  }
+  if (!none) cells_[static_cast<size_t>(focusRow_)][static_cast<size_t>(focusColumn_)].state |= grid_state::kFocused;
   Repaint();
 }
 
 int CGridCtrl::FocusRow() const { return focusRow_; }
 int CGridCtrl::FocusColumn() const { return focusColumn_; }
 void CGridCtrl::ClearSelectionAndFocus() { SetFocusCell(-1, -1); }
+
+GridRange CGridCtrl::SelectedRange() const {
+  if (!IsInTable(focusRow_, focusColumn_)) return {};
+  const bool ranged = selection_ && IsInTable(anchorRow_, anchorColumn_);
+  const int row = ranged ? anchorRow_ : focusRow_;
+  const int column = ranged ? anchorColumn_ : focusColumn_;
+  return GridRange{std::min(row, focusRow_), std::min(column, focusColumn_), std::max(row, focusRow_),
+                   std::max(column, focusColumn_)};
+}
+
+QString CGridCtrl::SelectedText() const {
+  const GridRange range = SelectedRange();
+  QStringList rows;
+  for (int row = range.top; !range.IsEmpty() && row <= range.bottom; ++row) {
+    QStringList cells;
+    for (int column = range.left; column <= range.right; ++column) cells.append(GetItemText(row, column));
+    rows.append(cells.join(QLatin1Char('\t')));
+  }
+  return rows.join(QLatin1Char('\n'));
+}
 
 bool CGridCtrl::IsInTable(int row, int column) const {
   return row >= 0 && row < rows_ && column >= 0 && column < columns_;
@@ -296,12 +329,32 @@ bool CGridCtrl::IsFixedCell(int row, int column) const { return row < fixedRows_
 
 bool CGridCtrl::HasScrollableCells() const { return rows_ > fixedRows_ && columns_ > fixedColumns_; }
 
-void CGridCtrl::MoveFocusTo(int row, int column) {
+void CGridCtrl::MoveFocusTo(int row, int column, bool extend) {
   if (!HasScrollableCells()) return;
   row = std::clamp(row, fixedRows_, LastRow());
   column = std::clamp(column, fixedColumns_, LastColumn());
-  SetFocusCell(row, column);
+  if (extend && selection_ && IsInTable(focusRow_, focusColumn_) && !IsFixedCell(focusRow_, focusColumn_)) {
+    const bool anchored = IsInTable(anchorRow_, anchorColumn_) && !IsFixedCell(anchorRow_, anchorColumn_);
+    SetSelectedRange(anchored ? anchorRow_ : focusRow_, anchored ? anchorColumn_ : focusColumn_, row, column);
+  } else {
+    SetFocusCell(row, column);
+  }
   EnsureVisible(row, column);
+}
+
+void CGridCtrl::SelectHeading(int row, int column, bool extend) {
+  if (!HasScrollableCells()) return;
+  const bool anchored = extend && IsInTable(anchorRow_, anchorColumn_) && !IsFixedCell(anchorRow_, anchorColumn_);
+  const bool wholeRow = column < fixedColumns_;
+  const bool wholeColumn = row < fixedRows_;
+  if (wholeRow && wholeColumn) {
+    SetSelectedRange(LastRow(), LastColumn(), fixedRows_, fixedColumns_);
+  } else if (wholeRow) {
+    SetSelectedRange(anchored ? anchorRow_ : row, LastColumn(), row, fixedColumns_);
+  } else {
+    SetSelectedRange(LastRow(), anchored ? anchorColumn_ : column, fixedRows_, column);
+  }
+  EnsureVisible(focusRow_, focusColumn_);
 }
 
 // ---- Cells ----
@@ -524,7 +577,9 @@ void CGridCtrl::DrawCell(QPainter& painter, int row, int column, const QRect& re
   const CGridCell& cell = cells_[static_cast<size_t>(row)][static_cast<size_t>(column)];
   const bool fixed = IsFixedCell(row, column);
   const bool onScreen = target == DrawTarget::Screen;
-  const bool selected = onScreen && selection_ && !fixed && (cell.state & grid_state::kSelected);
+  // A single selected cell is the focus cell, which has its frame.
+  const bool selected = onScreen && selection_ && !fixed && (cell.state & grid_state::kSelected) &&
+                        SelectedRange().CellCount() > 1;
   const QPalette& colours = palette();
 
   QColor background = cell.background;
@@ -581,13 +636,24 @@ void CGridCtrl::mousePressEvent(QMouseEvent* event) {
   const auto cell = CellAt(point);
   if (!cell) return;
   const auto [row, column] = *cell;
+  const bool extend = event->modifiers() & Qt::ShiftModifier;
   if (IsFixedCell(row, column)) {
-    // A heading stands for its column or row: go to the first cell below or beside it.
-    if (HasScrollableCells()) SetFocusCell(std::max(row, fixedRows_), std::max(column, fixedColumns_));
+    // A heading stands for its column or row: selects it, or without range selection goes
+    // to the first cell below or beside it.
+    if (selection_) {
+      SelectHeading(row, column, extend);
+    } else if (HasScrollableCells()) {
+      SetFocusCell(std::max(row, fixedRows_), std::max(column, fixedColumns_));
+    }
+    return;
+  }
+  if (extend && selection_) {
+    MoveFocusTo(row, column, true);
     return;
   }
   SetFocusCell(row, column);
   pressedOnCell_ = true;
+  dragSelected_ = false;
 }
 
 void CGridCtrl::mouseMoveEvent(QMouseEvent* event) {
@@ -599,6 +665,17 @@ void CGridCtrl::mouseMoveEvent(QMouseEvent* event) {
       SetColumnWidth(drag_.index, size);
     } else {
       SetRowHeight(drag_.index, size);
+    }
+    event->accept();
+    return;
+  }
+  if (pressedOnCell_ && selection_ && (event->buttons() & Qt::LeftButton)) {
+    // Dragging from a cell selects the cells up to the one under the pointer.
+    const auto cell = CellAt(point);
+    if (cell && !IsFixedCell(cell->first, cell->second) &&
+        (cell->first != focusRow_ || cell->second != focusColumn_)) {
+      MoveFocusTo(cell->first, cell->second, true);
+      dragSelected_ = true;
     }
     event->accept();
     return;
@@ -623,7 +700,7 @@ void CGridCtrl::mouseReleaseEvent(QMouseEvent* event) {
   }
   if (pressedOnCell_) {
     pressedOnCell_ = false;
-    EditCell(focusRow_, focusColumn_);
+    if (!dragSelected_) EditCell(focusRow_, focusColumn_);
   }
 }
 
@@ -632,6 +709,11 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
   const int column = focusColumn_ < 0 ? fixedColumns_ : focusColumn_;
   const bool hasFocusCell = focusRow_ >= 0;
   const bool control = event->modifiers() & Qt::ControlModifier;
+  const bool extend = event->modifiers() & Qt::ShiftModifier;
+  if (HandleClipboardKey(*event)) {
+    event->accept();
+    return;
+  }
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -639,22 +721,22 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
       break;
     // Without a focus cell the first key only shows where navigation starts.
     case Qt::Key_Up:
-      MoveFocusTo(hasFocusCell ? row - 1 : row, column);
+      MoveFocusTo(hasFocusCell ? row - 1 : row, column, extend);
       break;
     case Qt::Key_Down:
-      MoveFocusTo(hasFocusCell ? row + 1 : row, column);
+      MoveFocusTo(hasFocusCell ? row + 1 : row, column, extend);
       break;
     case Qt::Key_Left:
-      MoveFocusTo(row, hasFocusCell ? column - 1 : column);
+      MoveFocusTo(row, hasFocusCell ? column - 1 : column, extend);
       break;
     case Qt::Key_Right:
-      MoveFocusTo(row, hasFocusCell ? column + 1 : column);
+      MoveFocusTo(row, hasFocusCell ? column + 1 : column, extend);
       break;
     case Qt::Key_Home:
-      MoveFocusTo(fixedRows_, column);
+      MoveFocusTo(fixedRows_, column, extend);
       break;
     case Qt::Key_End:
-      MoveFocusTo(LastRow(), column);
+      MoveFocusTo(LastRow(), column, extend);
       break;
     // Ctrl+PgUp and Ctrl+PgDown belong to the tabs around the grid: they switch pages.
     case Qt::Key_PageUp:
@@ -662,14 +744,14 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
       }
-      MoveFocusTo(row - PageRowCount(), column);
+      MoveFocusTo(row - PageRowCount(), column, extend);
       break;
     case Qt::Key_PageDown:
       if (control) {
         event->ignore();
         return;
       }
-      MoveFocusTo(row + PageRowCount(), column);
+      MoveFocusTo(row + PageRowCount(), column, extend);
       break;
     default:
       if (BeginEditByTyping(*event)) break;
@@ -677,6 +759,32 @@ void CGridCtrl::keyPressEvent(QKeyEvent* event) {
       return;
   }
   event->accept();
+}
+
+bool CGridCtrl::IsClipboardKey(const QKeyEvent& event) {
+  return event.matches(QKeySequence::Copy) || event.matches(QKeySequence::Paste) ||
+         (event.key() == Qt::Key_Delete && !(event.modifiers() & ~Qt::KeypadModifier));
+}
+
+bool CGridCtrl::HandleClipboardKey(const QKeyEvent& event) {
+  if (!clipboard_ || !IsClipboardKey(event)) return false;
+  if (event.matches(QKeySequence::Copy)) {
+    if (!SelectedRange().IsEmpty()) QGuiApplication::clipboard()->setText(SelectedText());
+  } else if (event.matches(QKeySequence::Paste)) {
+    emit pasteRequested(QGuiApplication::clipboard()->text());
+  } else {
+    emit deleteRequested();
+  }
+  return true;
+}
+
+bool CGridCtrl::event(QEvent* event) {
+  // The clipboard keys are the grid's while it has the focus, before any window shortcut.
+  if (event->type() == QEvent::ShortcutOverride && clipboard_ && IsClipboardKey(*static_cast<QKeyEvent*>(event))) {
+    event->accept();
+    return true;
+  }
+  return QAbstractScrollArea::event(event);
 }
 
 bool CGridCtrl::BeginEditByTyping(const QKeyEvent& event) {

@@ -53,6 +53,19 @@ struct CGridCell {
   QFont font;
 };
 
+// A rectangle of cells, both corners included; empty when top is -1.
+struct GridRange {
+  int top = -1;
+  int left = -1;
+  int bottom = -1;
+  int right = -1;
+  bool IsEmpty() const { return top < 0; }
+  bool Contains(int row, int column) const {
+    return row >= top && row <= bottom && column >= left && column <= right;
+  }
+  int CellCount() const { return IsEmpty() ? 0 : (bottom - top + 1) * (right - left + 1); }
+};
+
 // What the grid reports when a cell is to be edited.
 struct GridBeginEdit {
   static constexpr int kCode = -105;  // the begin-label-edit notification code
@@ -89,10 +102,17 @@ class CGridCtrl : public QAbstractScrollArea {
   int GetColumnWidth(int column) const;
   int GetRowHeight(int row) const;
 
-  // The user's resizing of columns and rows, and range selection.
+  // The user's resizing of columns and rows, and range selection: Shift with the
+  // navigation keys or a click, a drag, or a click on a heading (its row or column; the
+  // corner: every cell).
   void EnableColumnResize(bool enable);
   void EnableRowResize(bool enable);
   void EnableSelection(bool enable);
+  // The clipboard keys: Ctrl+C copies the selected cells' texts, tab-separated, one line
+  // per row; Ctrl+V and Delete are reported (pasteRequested, deleteRequested) for the page
+  // to apply. Off, the keys go on to the window.
+  void EnableClipboard(bool enable);
+  bool IsClipboardEnabled() const { return clipboard_; }
   void SetEditable(bool editable);
   bool IsEditable() const;
 
@@ -101,6 +121,13 @@ class CGridCtrl : public QAbstractScrollArea {
   int FocusRow() const;
   int FocusColumn() const;
   void ClearSelectionAndFocus();
+  // The selected cells: the focus cell and, with range selection, the cells up to the
+  // anchor where the selection started. Empty without a focus cell.
+  GridRange SelectedRange() const;
+  // Selects the cells from the anchor to the focus cell; both must be non-fixed cells.
+  void SetSelectedRange(int anchorRow, int anchorColumn, int focusRow, int focusColumn);
+  // The selected cells' texts, tab-separated, rows ended by line feeds but the last.
+  QString SelectedText() const;
 
   // Cell operations; a row or column outside the table is ignored (false, empty, 0).
   bool SetItem(int row, int column, unsigned mask, unsigned format, const QString& text);
@@ -140,6 +167,10 @@ class CGridCtrl : public QAbstractScrollArea {
 
  signals:
   void beginEdit(const GridBeginEdit& request);
+  // Ctrl+V with the clipboard keys enabled: the clipboard's text.
+  void pasteRequested(const QString& text);
+  // Delete with the clipboard keys enabled.
+  void deleteRequested();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -150,6 +181,7 @@ class CGridCtrl : public QAbstractScrollArea {
   void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
   bool focusNextPrevChild(bool next) override;
   void scrollContentsBy(int dx, int dy) override;
 
@@ -173,8 +205,15 @@ class CGridCtrl : public QAbstractScrollArea {
   std::optional<std::pair<int, int>> CellAt(QPoint point) const;
   std::optional<Divider> DividerAt(QPoint point) const;
   int PageRowCount() const;
-  // Makes (row, column), clamped to the non-fixed cells, the focus cell and shows it.
-  void MoveFocusTo(int row, int column);
+  // Makes (row, column), clamped to the non-fixed cells, the focus cell and shows it; with
+  // `extend` the anchor stays, so that the selection reaches from it to the new focus cell.
+  void MoveFocusTo(int row, int column, bool extend = false);
+  // A click on a heading with range selection: its row, its column, or (the corner)
+  // every cell; with `extend` from the anchor on.
+  void SelectHeading(int row, int column, bool extend);
+  // The clipboard keys; false for any other key.
+  bool HandleClipboardKey(const QKeyEvent& event);
+  static bool IsClipboardKey(const QKeyEvent& event);
   // A character typed into the focus cell asks to edit it and goes to the editor the
   // page opens; false when the key is not typed text or no editor took the focus.
   bool BeginEditByTyping(const QKeyEvent& event);
@@ -198,15 +237,19 @@ class CGridCtrl : public QAbstractScrollArea {
 
   int focusRow_ = -1;
   int focusColumn_ = -1;
+  int anchorRow_ = -1;  // where a range selection started
+  int anchorColumn_ = -1;
   bool editable_ = true;
   bool columnResize_ = true;
   bool rowResize_ = true;
   bool selection_ = true;
+  bool clipboard_ = false;
   bool redraw_ = true;
   bool externalEditor_ = false;
   QRect editorRect_;
 
   bool pressedOnCell_ = false;  // the left button went down on a non-fixed cell
+  bool dragSelected_ = false;   // the button held down moved the focus: no edit on release
   Divider drag_;
   int dragStartPosition_ = 0;
   int dragStartSize_ = 0;

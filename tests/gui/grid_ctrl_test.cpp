@@ -1,11 +1,13 @@
 // The grid of the channel and signalling pages: when it asks the page to edit a cell,
-// keyboard and wheel navigation, the external-editor gap in its painting, printing,
-// and divider resizing.
+// keyboard and wheel navigation, range selection and the clipboard keys, the
+// external-editor gap in its painting, printing, and divider resizing.
 
 #include "ui/grid_ctrl.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QPainter>
 #include <QScrollBar>
 #include <QtTest>
@@ -150,6 +152,9 @@ class GridCtrlTest : public QObject {
   void printingDrawsRowsAsOnScreen();
   void dividerDragResizesOnlyWhenEnabled_data();
   void dividerDragResizesOnlyWhenEnabled();
+  void rangeSelection_data();
+  void rangeSelection();
+  void clipboardKeysOnlyWhenEnabled();
 };
 
 void GridCtrlTest::editRequests_data() {
@@ -639,6 +644,92 @@ void GridCtrlTest::dividerDragResizesOnlyWhenEnabled() {
   // Moving away from the divider gives the pointer back.
   SendMouse(viewport, QEvent::MouseMove, Centre(grid->CellRect(8, 8)), Qt::NoButton, Qt::NoButton);
   QCOMPARE(viewport->cursor().shape(), Qt::ArrowCursor);
+}
+
+enum class Gesture { ShiftKeys, Drag, ShiftClick, RowHeadings, ColumnHeading, Corner };
+
+void GridCtrlTest::rangeSelection_data() {
+  QTest::addColumn<Gesture>("gesture");
+  QTest::addColumn<QList<int>>("range");  // top, left, bottom, right
+  QTest::newRow("Shift+Down, Shift+Right") << Gesture::ShiftKeys << QList<int>{2, 3, 3, 4};
+  QTest::newRow("drag") << Gesture::Drag << QList<int>{2, 3, 4, 5};
+  QTest::newRow("Shift+click") << Gesture::ShiftClick << QList<int>{2, 2, 5, 3};
+  QTest::newRow("row headings") << Gesture::RowHeadings << QList<int>{2, 1, 4, 12};
+  QTest::newRow("column heading") << Gesture::ColumnHeading << QList<int>{1, 6, 16, 6};
+  QTest::newRow("corner") << Gesture::Corner << QList<int>{1, 1, 16, 12};
+}
+
+void GridCtrlTest::rangeSelection() {
+  QFETCH(Gesture, gesture);
+  QFETCH(QList<int>, range);
+  const auto window = ShowGrid();
+  QVERIFY(window);
+  CGridCtrl* grid = window->grid;
+  grid->EnableSelection(true);
+  grid->SetFocusCell(2, 3);
+  QWidget* viewport = grid->viewport();
+  const auto click = [&](int row, int column, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::mouseClick(viewport, Qt::LeftButton, modifiers, Centre(grid->CellRect(row, column)));
+  };
+  switch (gesture) {
+    case Gesture::ShiftKeys:
+      QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+      QTest::keyClick(grid, Qt::Key_Right, Qt::ShiftModifier);
+      break;
+    case Gesture::Drag:
+      SendMouse(viewport, QEvent::MouseButtonPress, Centre(grid->CellRect(2, 3)), Qt::LeftButton, Qt::LeftButton);
+      SendMouse(viewport, QEvent::MouseMove, Centre(grid->CellRect(4, 5)), Qt::NoButton, Qt::LeftButton);
+      SendMouse(viewport, QEvent::MouseButtonRelease, Centre(grid->CellRect(4, 5)), Qt::LeftButton, Qt::NoButton);
+      break;
+    case Gesture::ShiftClick: click(5, 2, Qt::ShiftModifier); break;
+    case Gesture::RowHeadings:
+      click(2, 0);
+      click(4, 0, Qt::ShiftModifier);
+      break;
+    case Gesture::ColumnHeading: click(0, 6); break;
+    case Gesture::Corner: click(0, 0); break;
+  }
+  const GridRange selected = grid->SelectedRange();
+  QCOMPARE(QList<int>({selected.top, selected.left, selected.bottom, selected.right}), range);
+  QVERIFY(window->edits.empty());  // selecting is no request to edit
+  for (int row = 1; row < kRows; ++row) {
+    for (int column = 1; column < kColumns; ++column)
+      QCOMPARE(bool(grid->GetItemState(row, column) & grid_state::kSelected), selected.Contains(row, column));
+  }
+  // The selection shows: the cell away from the focus cell in the highlight colour.
+  const QRect far = grid->CellRect(range[0] == grid->FocusRow() ? range[2] : range[0],
+                                   range[1] == grid->FocusColumn() ? range[3] : range[1]);
+  QVERIFY(CountPixels(Grab(viewport, far), QRect(QPoint(0, 0), far.size() - QSize(2, 2)),
+                      grid->palette().color(QPalette::Highlight)) > far.width());
+  // A plain move collapses it to the focus cell.
+  QTest::keyClick(grid, Qt::Key_Up);
+  QCOMPARE(grid->SelectedRange().CellCount(), 1);
+}
+
+void GridCtrlTest::clipboardKeysOnlyWhenEnabled() {
+  const auto window = ShowGrid();
+  QVERIFY(window);
+  CGridCtrl* grid = window->grid;
+  QSignalSpy pastes(grid, &CGridCtrl::pasteRequested);
+  QSignalSpy deletes(grid, &CGridCtrl::deleteRequested);
+  grid->EnableSelection(true);
+  grid->SetSelectedRange(3, 2, 2, 4);
+  QApplication::clipboard()->setText(QStringLiteral("before"));
+  for (const Qt::Key key : {Qt::Key_C, Qt::Key_V}) QTest::keyClick(grid, key, Qt::ControlModifier);
+  QTest::keyClick(grid, Qt::Key_Delete);
+  QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
+  QCOMPARE(pastes.count() + deletes.count(), 0);
+
+  grid->EnableClipboard(true);
+  QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("2.2\t2.3\t2.4\n3.2\t3.3\t3.4"));
+  QApplication::clipboard()->setText(QStringLiteral("pasted"));
+  QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(grid, Qt::Key_Delete);
+  QCOMPARE(pastes.count(), 1);
+  QCOMPARE(pastes.at(0).at(0).toString(), QStringLiteral("pasted"));
+  QCOMPARE(deletes.count(), 1);
+  QVERIFY(window->edits.empty());
 }
 
 QTEST_MAIN(GridCtrlTest)

@@ -3,6 +3,9 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCheckBox>
 #include <QDir>
 #include <QDesktopServices>
 #include <QLabel>
@@ -28,6 +31,8 @@
 #include "pages/dlg_ch.h"
 #include "pages/tavro_pgm_view.h"
 #include "radio/channel_csv.h"
+#include "radio/channel_table.h"
+#include "radio/function_page.h"
 #include "res/main_resources.h"
 #include "settings/profile.h"
 #include "tests/gui/gui_test_support.h"
@@ -245,7 +250,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(Frame().Action(command::kProgramRead)->text(), QStringLiteral("Fetch\tCtrl+R"));
     QCOMPARE(Frame().Action(command::kProgramRead)->parent(), &Frame());
     const QList<QAction*> menus = Frame().menuBar()->actions();
-    QCOMPARE(menus.at(1)->text(), QStringLiteral("Ra&dio"));
+    QCOMPARE(menus.at(2)->text(), QStringLiteral("Ra&dio"));
   }
 
   void toolTipsAreLookedUpWhenAskedAndCutTo19Characters() {
@@ -723,10 +728,25 @@ class MainWindowTest : public QObject {
     QCOMPARE(editor.text(), QStringLiteral("441.5"));
     QCoreApplication::processEvents();
     QVERIFY(!previewOpened);
-    // Where nothing can be pasted, on the grid itself, Ctrl+V opens the preview.
+    // The channel grid pastes too; where nothing can be pasted, on a list, Ctrl+V opens
+    // the preview.
     grid.setFocus();
     QTRY_VERIFY(grid.hasFocus());
-    QVERIFY(ModalDialogOpenedBy<QPrintPreviewDialog>([&] { QTest::keyClick(&grid, Qt::Key_V, Qt::ControlModifier); }));
+    grid.SetFocusCell(2, 1);
+    QTimer::singleShot(0, this, [&] {
+      if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+        previewOpened = true;
+        preview->reject();
+      }
+    });
+    QTest::keyClick(&grid, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(grid.GetItemText(2, 1), QStringLiteral("441.500000"));
+    QCoreApplication::processEvents();
+    QVERIFY(!previewOpened);
+    auto* list = ChannelPage().ControlAs<QComboBox>(CDlgCh::kModelSelectorId);
+    list->setFocus();
+    QTRY_VERIFY(list->hasFocus());
+    QVERIFY(ModalDialogOpenedBy<QPrintPreviewDialog>([&] { QTest::keyClick(list, Qt::Key_V, Qt::ControlModifier); }));
   }
 
   // Enter and Esc in a cell's editor give the focus back to the grid on that cell: a column
@@ -900,6 +920,244 @@ class MainWindowTest : public QObject {
     QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_SAVE_CHANGES"});
     QCOMPARE(storedAtQuestion, std::string("440.125000"));
     QVERIFY(Frame().isVisible());
+  }
+
+  // ------------------------------------------------------------------ copy, paste, undo
+
+  void theGridCopiesRowsAndPastesThemAsTyping() {
+    ActivateFrame();
+    Doc().SetChannelFrequency(1, true, "440.125000", App().Questions());
+    Doc().SetChannelTone(1, true, "88.5");
+    Doc().SetChannelFrequency(2, true, "441.000000", App().Questions());
+    Doc().SetChannelFrequency(2, false, "446.000000", App().Questions());
+    Frame().OnImageReplaced();
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.setFocus();
+    // A click on the heading of row 1, a Shift+click on that of row 2: both rows.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.CellRect(1, 0).center());
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ShiftModifier, grid.CellRect(2, 0).center());
+    const GridRange rows = grid.SelectedRange();
+    QCOMPARE(QList<int>({rows.top, rows.left, rows.bottom, rows.right}), QList<int>({1, 1, 2, 12}));
+    Press(Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    const QStringList first = lines[0].split(QLatin1Char('\t'));
+    QCOMPARE(first.size(), 12);
+    QCOMPARE(first.mid(0, 5), QStringList({"440.125000", "88.5", "None", "440.125000", "88.5"}));
+    QCOMPARE(lines[1].split(QLatin1Char('\t')).at(3), QStringLiteral("446.000000"));
+
+    // Pasted from channel 5 on, the rows come out as copied, the split channel included.
+    grid.SetFocusCell(5, 1);
+    test::ScriptedMessageBoxes boxes;
+    Press(Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(boxes.Shown().empty());
+    for (const int channel : {1, 2}) {
+      channel_table::Row copied = channel_table::RowTexts(Doc(), channel);
+      channel_table::Row pasted = channel_table::RowTexts(Doc(), channel + 4);
+      copied[0] = pasted[0] = "";
+      QVERIFY(copied == pasted);
+      QCOMPARE(grid.GetItemText(channel + 4, 4), ToQString(copied[4]));
+    }
+
+    // A spreadsheet's line: fewer decimals, lower case, CR LF. An empty channel takes the
+    // receive frequency for transmitting too, as typing it does.
+    QApplication::clipboard()->setText(QStringLiteral("446.00625\td023n\r\n"));
+    grid.SetFocusCell(8, 1);
+    Press(Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(Doc().ChannelFrequencyText(8, true), std::string("446.006250"));
+    QCOMPARE(Doc().ChannelFrequencyText(8, false), std::string("446.006250"));
+    QCOMPARE(Doc().ToneToText(8, true), std::string("D023N"));
+
+    // One value pasted over a selected column goes into every selected cell.
+    grid.SetFocusCell(5, channel_table::kBandwidth);
+    Press(Qt::Key_Down, Qt::ShiftModifier);
+    QApplication::clipboard()->setText(QStringLiteral("narrow"));
+    Press(Qt::Key_V, Qt::ControlModifier);
+    for (const int channel : {5, 6})
+      QCOMPARE(channel_table::CellText(Doc(), channel, channel_table::kBandwidth), App().Files().GetText("IDS_NARROW"));
+    QVERIFY(boxes.Shown().empty());
+  }
+
+  void aPasteIsRefusedWhereTypingWouldBe() {
+    ActivateFrame();
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.setFocus();
+    grid.SetFocusCell(3, 1);
+    // Out of the band: the page's question; Cancel keeps the channel free, and with it
+    // the rest of the row.
+    QApplication::clipboard()->setText(QStringLiteral("999.5\t88.5"));
+    {
+      test::ScriptedMessageBoxes boxes({PromptAnswer::Cancel});
+      Press(Qt::Key_V, Qt::ControlModifier);
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_OUTOFRANGE"});
+      QVERIFY(!Doc().IsChannelUsed(3));
+    }
+    {
+      test::ScriptedMessageBoxes boxes({PromptAnswer::Ok});
+      Press(Qt::Key_V, Qt::ControlModifier);
+      QCOMPARE(Doc().ChannelFrequencyText(3, true), Doc().BandEdgeText(true));
+      QCOMPARE(Doc().ToneToText(3, true), std::string("88.5"));
+    }
+
+    // Text a cell's editor could not hold, or cells beyond the table: one message, and
+    // nothing changes.
+    const CTavroPgmDoc::State before = Doc().CurrentState();
+    const struct {
+      int channel;
+      QString text;
+      std::vector<std::string> named;
+    } refused[] = {
+        {3, QStringLiteral("441.5\tHigh\n12x\t88.5"), {"CH 3 / RX CTC/DCS: High", "CH 4 / RX Freq [MHz]: 12x"}},
+        {16, QStringLiteral("441.5\n442.5"), {App().Files().GetText("IDS_PASTE_BEYOND")}},
+        {1, QStringLiteral("441.5\t\t\t\t\t\t\t\t\t\t\t\tmore"), {App().Files().GetText("IDS_PASTE_BEYOND")}},
+    };
+    for (const auto& paste : refused) {
+      grid.SetFocusCell(paste.channel, 1);
+      QApplication::clipboard()->setText(paste.text);
+      test::ScriptedMessageBoxes boxes;
+      Press(Qt::Key_V, Qt::ControlModifier);
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_PASTE_REFUSED"});
+      for (const std::string& line : paste.named) QVERIFY2(boxes.Shown()[0].text.find(line) != std::string::npos, line.c_str());
+      QVERIFY(Doc().HasState(before));
+    }
+  }
+
+  void deleteErasesTheSelectedChannelsInOneStep() {
+    ActivateFrame();
+    for (const int channel : {1, 2, 3}) Doc().SetChannelFrequency(channel, true, "440.125000", App().Questions());
+    Frame().OnImageReplaced();
+    Frame().ResetEditHistory();
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.setFocus();
+    grid.SetFocusCell(2, 4);
+    Press(Qt::Key_Down, Qt::ShiftModifier);
+    Press(Qt::Key_Delete);
+    QVERIFY(Doc().IsChannelUsed(1));
+    QVERIFY(!Doc().IsChannelUsed(2));
+    QVERIFY(!Doc().IsChannelUsed(3));
+    QCOMPARE(grid.GetItemText(3, 1), QString());
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(Doc().IsChannelUsed(2));
+    QVERIFY(Doc().IsChannelUsed(3));
+    QCOMPARE(grid.GetItemText(3, 1), QStringLiteral("440.125000"));
+    QVERIFY(!Frame().Action(command::kEditUndo)->isEnabled());
+  }
+
+  void undoTakesBackOneUserActionAtATimeOnEveryPage() {
+    ActivateFrame();
+    QAction* undo = Frame().Action(command::kEditUndo);
+    QAction* redo = Frame().Action(command::kEditRedo);
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(!redo->isEnabled());
+    const CTavroPgmDoc::State fresh = Doc().CurrentState();
+
+    // A frequency typed into a cell, a check box of the function page, a model change.
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.setFocus();
+    grid.SetFocusCell(1, 1);
+    Type("440.125");
+    Press(Qt::Key_Return);
+    const CTavroPgmDoc::State typed = Doc().CurrentState();
+    QVERIFY(undo->isEnabled());
+    // The caption names the first control the step changed; the channel's other cells follow.
+    QVERIFY2(undo->text().startsWith(QStringLiteral("&Undo CH 1 / RX Freq [MHz] (and ")), qPrintable(undo->text()));
+    QVERIFY(undo->text().endsWith(QStringLiteral("\tCtrl+Z")));
+    CTavroPgmView& view = Frame().View();
+    view.Tabs().setCurrentIndex(1);
+    auto* announce = view.Page(1)->ControlAs<QCheckBox>(function_page::id::kAnnounceChannel);
+    const bool announced = announce->isChecked();
+    QTest::mouseClick(announce, Qt::LeftButton);
+    const CTavroPgmDoc::State checked = Doc().CurrentState();
+    QVERIFY(checked != typed);
+    view.Tabs().setCurrentIndex(0);
+    auto* models = ChannelPage().ControlAs<QComboBox>(CDlgCh::kModelSelectorId);
+    {
+      test::ScriptedMessageBoxes boxes({PromptAnswer::Ok});
+      models->setFocus();
+      models->showPopup();
+      models->view()->setCurrentIndex(models->model()->index(0, 0));
+      QTest::keyClick(models->view(), Qt::Key_Return);
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_CONFIRM_FREQ"});
+    }
+    QCOMPARE(Doc().ModelIndex(), 0);
+    const CTavroPgmDoc::State changed = Doc().CurrentState();
+
+    // Ctrl+Z goes back one action at a time, each shown on its page.
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(Doc().HasState(checked));
+    QCOMPARE(Doc().ModelIndex(), CTavroPgmDoc::kNewDocumentModel);
+    QCOMPARE(models->currentIndex(), CTavroPgmDoc::kNewDocumentModel);
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(Doc().HasState(typed));
+    QCOMPARE(view.Tabs().currentIndex(), 1);
+    QCOMPARE(announce->isChecked(), announced);
+    Press(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(Doc().HasState(fresh));
+    QCOMPARE(view.Tabs().currentIndex(), 0);
+    QCOMPARE(grid.GetItemText(1, 1), QString());
+    QCOMPARE(QList<int>({grid.FocusRow(), grid.FocusColumn()}), QList<int>({1, 1}));
+    QVERIFY(!Doc().IsModified());  // back where the new configuration started
+    QVERIFY(!undo->isEnabled());
+
+    // Ctrl+Y and Ctrl+Shift+Z go forward again.
+    Press(Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(Doc().HasState(typed));
+    QVERIFY(Doc().IsModified());
+    Press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    Press(Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(Doc().HasState(changed));
+    QVERIFY(!redo->isEnabled());
+
+    // A new change after an undo leaves nothing to redo.
+    Frame().OnCommand(command::kEditUndo);
+    QVERIFY(redo->isEnabled());
+    view.Tabs().setCurrentIndex(0);
+    grid.setFocus();
+    grid.SetFocusCell(2, 1);
+    Type("441");
+    Press(Qt::Key_Return);
+    QVERIFY(!redo->isEnabled());
+    QVERIFY(Doc().IsChannelUsed(2));
+  }
+
+  void undoBackToTheSavedStateLeavesNothingToSave() {
+    const std::filesystem::path file = SavedFile("saved.vxp");
+    QVERIFY(App().OpenDocumentFile(file));
+    ActivateFrame();
+    QAction* undo = Frame().Action(command::kEditUndo);
+    QVERIFY(!undo->isEnabled());
+    CGridCtrl& grid = ChannelPage().Grid();
+    const auto typeInto = [&](int channel, const QString& text) {
+      grid.setFocus();
+      grid.SetFocusCell(channel, 1);
+      Type(text);
+      Press(Qt::Key_Return);
+    };
+    typeInto(2, QStringLiteral("441.5"));
+    test::ScriptedMessageBoxes boxes({PromptAnswer::Ok});
+    Frame().OnCommand(command::kFileSave);
+    QVERIFY(!Doc().IsModified());
+    typeInto(3, QStringLiteral("442.5"));
+    QVERIFY(Doc().IsModified());
+    Frame().OnCommand(command::kEditUndo);
+    QVERIFY(!Doc().IsModified());
+    Frame().OnCommand(command::kEditUndo);
+    QVERIFY(Doc().IsModified());
+    QVERIFY(!Doc().IsChannelUsed(2));
+    Frame().OnCommand(command::kEditRedo);
+    QVERIFY(!Doc().IsModified());
+
+    // Open and New start a history of their own.
+    QVERIFY(App().OpenDocumentFile(file));
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(!Frame().Action(command::kEditRedo)->isEnabled());
+    typeInto(4, QStringLiteral("443.5"));
+    QVERIFY(undo->isEnabled());
+    boxes.Then(PromptAnswer::No);  // the changes are not saved
+    boxes.Then(PromptAnswer::Ok);
+    Frame().OnCommand(command::kFileNew);
+    QVERIFY(!Doc().IsChannelUsed(4));
+    QVERIFY(!undo->isEnabled());
   }
 };
 

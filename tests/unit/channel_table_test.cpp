@@ -642,4 +642,82 @@ TEST_F(ChannelTableChoices, LeavingTheScanListCountsTheMembers) {
   EXPECT_EQ(doc.At(image::kScanAndPttId), 0x2D);
 }
 
+
+// ---------------------------------------------------------------- cell texts from the clipboard
+
+TEST(CellBlock, LinesOfTabSeparatedTrimmedCells) {
+  const struct {
+    const char* text;
+    ct::CellBlock cells;
+  } cases[] = {
+      {"446.5", {{"446.5"}}},
+      {"446.5\t88.5\n", {{"446.5", "88.5"}}},
+      {"446.5\t 88.5 \r\n441\t\r\n", {{"446.5", "88.5"}, {"441", ""}}},
+      {"a\n\nb", {{"a"}, {""}, {"b"}}},  // an empty line is a row with one empty cell
+      {"", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ct::ParseCellBlock(c.text), c.cells) << c.text;
+}
+
+TEST_F(ChannelTableChoices, TheEditorsOfEachColumnDecideWhatTextTheyTake) {
+  const struct {
+    int column;
+    std::string text;
+    bool taken;
+  } cases[] = {
+      {ct::kReceiveFrequency, "446.00625", true},
+      {ct::kReceiveFrequency, "", true},  // clears the channel
+      {ct::kTransmitFrequency, "446", true},
+      {ct::kReceiveFrequency, "446.5.1", false},
+      {ct::kReceiveFrequency, "446,5", false},
+      {ct::kReceiveFrequency, "4465000000000", false},  // more than the editor holds
+      {ct::kReceiveFrequency, ".", false},
+      {ct::kReceiveTone, "88.5", true},
+      {ct::kReceiveTone, "d023n", true},
+      {ct::kTransmitTone, Text("IDS_NONE"), true},
+      {ct::kReceiveTone, "High", false},
+      {ct::kReceiveTone, "99.9", false},  // no CTCSS tone
+      {ct::kSignalSet, "4", true},
+      {ct::kSignalSet, "5", false},
+      {ct::kPower, "low", true},
+      {ct::kPower, "5W", false},
+      {ct::kBandwidth, Text("IDS_WIDE"), true},
+      {ct::kNumber, "1", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ct::AcceptsText(files, c.column, c.text), c.taken) << c.column << " " << c.text;
+}
+
+TEST_F(ChannelTableChoices, APasteChecksEveryCellAndWhetherItFits) {
+  const ct::CellBlock good{{"446.5", "88.5"}, {"", ""}};
+  EXPECT_TRUE(ct::CheckPaste(files, 15, 1, good).empty());
+  const std::vector<ct::PasteProblem> bad = ct::CheckPaste(files, 3, 1, {{"446.5", "High"}, {"12x"}});
+  ASSERT_EQ(bad.size(), 2u);
+  EXPECT_EQ(bad[0].channel, 3);
+  EXPECT_EQ(bad[0].column, ct::kReceiveTone);
+  EXPECT_EQ(bad[1].text, "12x");
+  const std::vector<ct::PasteProblem> beyond = ct::CheckPaste(files, 16, 12, good);
+  ASSERT_FALSE(beyond.empty());
+  EXPECT_EQ(beyond[0].channel, 0);
+  const std::string message = ct::PasteProblemsMessage(files, bad, 1);
+  EXPECT_NE(message.find("CH 3 / RX CTC/DCS: High"), std::string::npos) << message;
+  EXPECT_EQ(message.find("12x"), std::string::npos);  // beyond the lines shown
+}
+
+TEST_F(ChannelTableChoices, APastedRowFillsAFreeChannelAsTypingDoes) {
+  EmptyAllChannels();
+  Populate(1);
+  const ct::Row copied = ct::RowTexts(doc, 1);
+  ct::CellBlock cells{std::vector<std::string>(copied.begin() + 1, copied.end())};
+  ct::Paste(doc, prompter, 7, 1, cells);
+  ct::Row pasted = ct::RowTexts(doc, 7);
+  pasted[0] = copied[0];
+  EXPECT_EQ(pasted, copied);
+  // Empty option and tone cells leave the stored values; an empty frequency erases.
+  ct::Paste(doc, prompter, 7, 2, {{"", "", "446.000000"}});
+  EXPECT_EQ(ct::CellText(doc, 7, ct::kReceiveTone), copied[ct::kReceiveTone]);
+  EXPECT_EQ(doc.ChannelFrequencyText(7, false), "446.000000");
+  ct::Paste(doc, prompter, 7, 1, {{""}});
+  EXPECT_FALSE(doc.IsChannelUsed(7));
+}
+
 }  // namespace
