@@ -481,6 +481,12 @@ class MainWindowTest : public QObject {
       QCOMPARE(call.filter, std::string(kCsvFileFilter));
       QCOMPARE(call.defaultSuffix, std::string("csv"));
     }
+
+    // The import is one step of the history.
+    Frame().OnCommand(command::kEditUndo);
+    QVERIFY(image() == before);
+    QVERIFY(!Doc().IsModified());
+    QCOMPARE(ChannelPage().Grid().GetItemText(1, 1), QString());
   }
 
   void openOfAFileWithAWrongHeaderWarnsAndShowsAnEmptyImageUnderItsName() {
