@@ -1,6 +1,7 @@
 // The main road through the desktop program against corvane-radio-sim: read the
 // radio, save, open again, change a channel and write it back.
 
+#include <QAction>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -48,8 +49,13 @@ class MainRoadTest : public QObject {
     CMainFrame& frame = app->MainFrame();
     auto& page = *qobject_cast<CDlgCh*>(frame.View().Page(0));
 
+    // What was read is where the history starts: an edit before it is not undone.
+    app->Document().SetChannelFrequency(9, true, "450.250000", app->Questions());
+    frame.RecordEditStep();
+    QVERIFY(frame.Action(command::kEditUndo)->isEnabled());
     Transfer(frame, command::kProgramRead);
     QVERIFY(boxes.Shown().empty());
+    QVERIFY(!frame.Action(command::kEditUndo)->isEnabled());
     QCOMPARE(page.Grid().GetItemText(5, 1), QStringLiteral("462.562500"));
     QCOMPARE(page.Grid().GetItemText(7, 2), QStringLiteral("D754I"));
 
