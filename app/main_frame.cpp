@@ -443,8 +443,8 @@ void CMainFrame::OnFileCompare() {
   }
   CTavroPgmDoc& doc = app_.Document();
   const std::vector<config_dump::Difference> differences =
-      config_dump::Compare(config_dump::ComparedLines(doc, SpeechLanguagesOf(app_.Voices(), doc.VoiceId())),
-                           config_dump::ComparedLines(other, SpeechLanguagesOf(app_.Voices(), other.VoiceId())));
+      config_dump::Compare(config_dump::ComparedLines(doc, SpeechLanguageList(app_.Voices(), doc.VoiceId())),
+                           config_dump::ComparedLines(other, SpeechLanguageList(app_.Voices(), other.VoiceId())));
   if (differences.empty()) {
     ShowMessageBox(this, MessageBoxCall{"IDS_COMPARE_SAME", files.GetText("IDS_COMPARE_SAME"),
                                         files.GetText("IDS_PROMPT"), PromptIcon::Information, PromptButtons::Ok});
@@ -535,11 +535,9 @@ namespace {
 
 std::vector<std::string> StepKeys(CTavroPgmApp& app, const EditHistory::State* before, const EditHistory::State* after) {
   if (before == nullptr || after == nullptr) return {};
-  // Finding a package also selects it for the next write: a copy of the catalogue is asked,
-  // so that naming a step leaves the document's own package selected.
-  CVoicePackage lookup = app.Voices();
-  return edit_history::ChangedKeys(app.Files(), *before, *after, [&lookup](const CTavroPgmDoc& doc) {
-    return SpeechLanguagesOf(lookup, doc.Block().subspan<block::kVoiceId, block::kVoiceIdSize>());
+  const CVoicePackage& voices = app.Voices();
+  return edit_history::ChangedKeys(app.Files(), *before, *after, [&voices](const CTavroPgmDoc& doc) {
+    return SpeechLanguageList(voices, doc.Block().subspan<block::kVoiceId, block::kVoiceIdSize>());
   });
 }
 

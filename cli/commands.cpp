@@ -189,7 +189,7 @@ std::optional<Opened> OpenForDump(const Context& context, const std::string& pat
     return std::nullopt;
   }
   CVoicePackage packages(context.files.ProgramDirectory());
-  opened.languages = SpeechLanguagesOf(packages, opened.doc->VoiceId());
+  opened.languages = SpeechLanguageList(packages, opened.doc->VoiceId());
   return opened;
 }
 

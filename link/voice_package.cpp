@@ -51,15 +51,16 @@ std::string CVoicePackage::NextName() {
   return names[static_cast<std::size_t>(position_++)];
 }
 
-int CVoicePackage::FindById(std::span<const std::uint8_t, 16> identifier) {
-  for (std::size_t i = 0; i < identifiers_.size(); ++i) {
-    if (std::equal(identifier.begin(), identifier.end(), identifiers_[i].begin())) {
-      selected_ = i;
-      return static_cast<int>(i);
-    }
-  }
-  selected_ = 0;
+int CVoicePackage::IndexOf(std::span<const std::uint8_t, 16> identifier) const {
+  for (std::size_t i = 0; i < identifiers_.size(); ++i)
+    if (std::equal(identifier.begin(), identifier.end(), identifiers_[i].begin())) return static_cast<int>(i);
   return -1;
+}
+
+int CVoicePackage::FindById(std::span<const std::uint8_t, 16> identifier) {
+  const int index = IndexOf(identifier);
+  selected_ = index < 0 ? 0 : static_cast<std::size_t>(index);
+  return index;
 }
 
 std::string CVoicePackage::SelectedFileName() const {
@@ -74,11 +75,18 @@ bool LoadVoiceData(const std::filesystem::path& file, std::span<std::uint8_t, CV
   return true;
 }
 
-function_page::SpeechLanguages SpeechLanguagesOf(CVoicePackage& packages, std::span<const std::uint8_t, 16> voiceId) {
+function_page::SpeechLanguages SpeechLanguageList(const CVoicePackage& packages,
+                                                  std::span<const std::uint8_t, 16> voiceId) {
   function_page::SpeechLanguages languages;
-  packages.ResetNames(0);
-  for (std::string name = packages.NextName(); !name.empty(); name = packages.NextName())
-    languages.names.push_back(std::move(name));
-  languages.selected = packages.FindById(voiceId);
+  for (const std::string& name : packages.FirstNames()) {
+    if (name.empty()) break;
+    languages.names.push_back(name);
+  }
+  languages.selected = packages.IndexOf(voiceId);
   return languages;
+}
+
+function_page::SpeechLanguages SpeechLanguagesOf(CVoicePackage& packages, std::span<const std::uint8_t, 16> voiceId) {
+  packages.FindById(voiceId);
+  return SpeechLanguageList(packages, voiceId);
 }

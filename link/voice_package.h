@@ -31,8 +31,9 @@ class CVoicePackage : public VoiceCatalogue {
   void ResetNames(int selector = 0);
   // The next name of the chosen list; empty text at the end.
   std::string NextName();
-  // Index of the first package with this identifier, which becomes the selected one;
-  // -1 (and selection 0) when none matches.
+  // Index of the first package with this identifier; -1 when none matches.
+  int IndexOf(std::span<const std::uint8_t, 16> identifier) const;
+  // IndexOf, and that package becomes the selected one (package 0 when none matches).
   int FindById(std::span<const std::uint8_t, 16> identifier);
   std::size_t SelectedIndex() const { return selected_; }
   // "/name.enc" of the selected package; empty when there are no packages.
@@ -56,7 +57,12 @@ class CVoicePackage : public VoiceCatalogue {
 // cannot be read.
 bool LoadVoiceData(const std::filesystem::path& file, std::span<std::uint8_t, CVoicePackage::kFileSize> buffer);
 
-// The speech-language list of a document: the packages' first names, and the package
-// whose identifier the document names, which also becomes the selected package (the one
-// a write sends).
+// The speech-language list of a configuration: the packages' first names (up to the first
+// package without one), and the package whose identifier it names. A question only: the
+// package a write sends stays as it is (comparing or naming another configuration must
+// not change it).
+function_page::SpeechLanguages SpeechLanguageList(const CVoicePackage& packages,
+                                                  std::span<const std::uint8_t, 16> voiceId);
+// The list of the document being edited: its package also becomes the selected one, the
+// one a write sends.
 function_page::SpeechLanguages SpeechLanguagesOf(CVoicePackage& packages, std::span<const std::uint8_t, 16> voiceId);

@@ -46,6 +46,22 @@ TEST(VoicePackage, ListsPackagesInFileNameOrderWithBothNames) {
   EXPECT_EQ(packages.SelectedIndex(), 0u);
 }
 
+TEST(VoicePackage, TheLanguageListOfAnotherConfigurationLeavesThePackageAWriteSends) {
+  test::TempDir folder;
+  folder.Write("a-english.enc", Package("English", "", 1));
+  folder.Write("b-chinese.enc", Package("Chinese", "", 2));
+  CVoicePackage packages(folder.Path());
+  std::array<std::uint8_t, 16> mine{};
+  mine[15] = 2;
+  std::array<std::uint8_t, 16> other{};
+  other[15] = 1;
+  EXPECT_EQ(SpeechLanguagesOf(packages, mine).selected, 1);
+  const function_page::SpeechLanguages listed = SpeechLanguageList(packages, other);
+  EXPECT_EQ(listed.names, (std::vector<std::string>{"English", "Chinese"}));
+  EXPECT_EQ(listed.selected, 0);
+  EXPECT_EQ(packages.SelectedFileName(), "/b-chinese.enc");  // still the document's own
+}
+
 TEST(VoicePackage, NoPackagesGiveEmptyListsAndNoFileName) {
   test::TempDir folder;
   CVoicePackage packages(folder.Path());
