@@ -434,8 +434,7 @@ void CMainFrame::OnFileCompare() {
   FileError error;
   switch (other.OnOpenDocument(*path, prompter, error)) {
     case CTavroPgmDoc::OpenOutcome::Failed:
-      ShowMessageBox(this, MessageBoxCall{error.textKey, error.Text(files), files.GetText("IDS_ERROR"),
-                                          PromptIcon::Error, PromptButtons::Ok});
+      ShowFileError(this, files, error);
       return;
     case CTavroPgmDoc::OpenOutcome::OpenedWithoutData:
       return;  // the warning has said so; an empty image would differ everywhere
@@ -473,9 +472,7 @@ bool CMainFrame::ExportPdf(const std::filesystem::path& path) {
     if (!written) systemError = errno;
   }
   if (!written) {
-    const FileError error{"IDS_ERROR_PDF", path, systemError};
-    ShowMessageBox(this, MessageBoxCall{error.textKey, error.Text(app_.Files()), app_.Files().GetText("IDS_ERROR"),
-                                        PromptIcon::Error, PromptButtons::Ok});
+    ShowFileError(this, app_.Files(), FileError{"IDS_ERROR_PDF", path, systemError});
   }
   return written;
 }
@@ -487,8 +484,7 @@ void CMainFrame::OnFileImportCsv() {
   std::vector<channel_csv::Problem> problems;
   FileError error;
   if (!channel_csv::ImportFile(app_.Document(), *path, problems, error)) {
-    ShowMessageBox(this, MessageBoxCall{error.textKey, error.Text(files), files.GetText("IDS_ERROR"), PromptIcon::Error,
-                                        PromptButtons::Ok});
+    ShowFileError(this, files, error);
     return;
   }
   if (!problems.empty()) {
@@ -507,9 +503,7 @@ void CMainFrame::OnFileExportCsv() {
   const std::optional<std::filesystem::path> path = AskFileName(this, {true, proposed, kCsvFileFilter, "csv"});
   if (!path) return;
   FileError error;
-  if (!channel_csv::ExportFile(app_.Document(), *path, error))
-    ShowMessageBox(this, MessageBoxCall{error.textKey, error.Text(app_.Files()), app_.Files().GetText("IDS_ERROR"),
-                                        PromptIcon::Error, PromptButtons::Ok});
+  if (!channel_csv::ExportFile(app_.Document(), *path, error)) ShowFileError(this, app_.Files(), error);
 }
 
 void CMainFrame::OnProgramTest() {
@@ -531,25 +525,12 @@ void CMainFrame::ResetEditHistory() {
 void CMainFrame::OnEditUndo() { MoveThroughHistory(true); }
 void CMainFrame::OnEditRedo() { MoveThroughHistory(false); }
 
-namespace {
-
-std::vector<std::string> StepKeys(CTavroPgmApp& app, const EditHistory::State* before, const EditHistory::State* after) {
-  if (before == nullptr || after == nullptr) return {};
-  const CVoicePackage& voices = app.Voices();
-  return edit_history::ChangedKeys(app.Files(), *before, *after, [&voices](const CTavroPgmDoc& doc) {
-    return SpeechLanguageList(voices, doc.Block().subspan<block::kVoiceId, block::kVoiceIdSize>());
-  });
-}
-
-}  // namespace
-
 void CMainFrame::MoveThroughHistory(bool back) {
   EditHistory& history = app_.History();
   CTavroPgmDoc& doc = app_.Document();
   // The edit the command has just committed is a step of its own.
   history.Record(doc);
-  const std::vector<std::string> keys =
-      back ? StepKeys(app_, history.UndoBefore(), history.UndoAfter()) : StepKeys(app_, history.RedoBefore(), history.RedoAfter());
+  const std::vector<std::string> keys = StepKeys(back);
   if (!(back ? history.Undo(doc) : history.Redo(doc))) return;
   view_->OnUpdate();
   history.Adopt(doc);
@@ -558,11 +539,13 @@ void CMainFrame::MoveThroughHistory(bool back) {
   UpdateEditActions();
 }
 
-std::string CMainFrame::StepName(bool back) const {
-  const EditHistory& history = app_.History();
-  const std::vector<std::string> keys =
-      back ? StepKeys(app_, history.UndoBefore(), history.UndoAfter()) : StepKeys(app_, history.RedoBefore(), history.RedoAfter());
-  return edit_history::StepName(app_.Files().Texts(), keys);
+std::vector<std::string> CMainFrame::StepKeys(bool back) const {
+  const EditHistory::Step step = app_.History().NextStep(back);
+  if (step.before == nullptr) return {};
+  const CVoicePackage& voices = app_.Voices();
+  return edit_history::ChangedKeys(app_.Files(), *step.before, *step.after, [&voices](const CTavroPgmDoc& doc) {
+    return SpeechLanguageList(voices, doc.Block().subspan<block::kVoiceId, block::kVoiceIdSize>());
+  });
 }
 
 void CMainFrame::UpdateEditActions() {
@@ -574,7 +557,7 @@ void CMainFrame::UpdateEditActions() {
     action->setEnabled(possible);
     // "&Undo CH 3 / RX Freq [MHz]\tCtrl+Z": the name goes before the key hint.
     QString caption = ToQString(app_.Files().GetText(back ? "MENU_EDIT_UNDO" : "MENU_EDIT_REDO"));
-    const QString name = possible ? ToQString(StepName(back)) : QString();
+    const QString name = ToQString(edit_history::StepName(app_.Files().Texts(), StepKeys(back)));
     if (!name.isEmpty()) {
       const qsizetype tab = caption.indexOf(QLatin1Char('\t'));
       QString escaped = name;

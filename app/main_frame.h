@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CTavroPgmApp;
 class CTavroPgmView;
@@ -100,8 +101,9 @@ class CMainFrame : public QMainWindow {
   void RunTransferDialog(bool isRead);
   // Undo (back) or Redo: the pages show the state reached, on the page of its first change.
   void MoveThroughHistory(bool back);
-  // The name of the step Undo (back) or Redo would take; empty when there is none.
-  std::string StepName(bool back) const;
+  // The dump keys of what the step Undo (back) or Redo would take changes; none when there
+  // is no such step.
+  std::vector<std::string> StepKeys(bool back) const;
   // The printout on the session's printer (pages of its chosen range); messages when no
   // printer is installed or the printer cannot be started.
   void PrintOnPrinter(bool withDialog);

@@ -111,14 +111,14 @@ bool CTavroPgmApp::OpenDocumentFile(const std::filesystem::path& named) {
   if (!SaveModified()) return false;
   // A file that cannot be read leaves the current configuration in place.
   if (!std::ifstream(path, std::ios::binary)) {
-    ShowFileError(FileError{"IDS_ERROR_OPENFILE", path, errno});
+    ShowFileError(frame_.get(), files_, FileError{"IDS_ERROR_OPENFILE", path, errno});
     return false;
   }
   suppressClearPrompt_ = true;
   doc_.OnNewDocument(questions_, suppressClearPrompt_);
   FileError error;
   if (doc_.OnOpenDocument(path, questions_, error) == CTavroPgmDoc::OpenOutcome::Failed) {
-    ShowFileError(error);
+    ShowFileError(frame_.get(), files_, error);
     DocumentReplaced();
     return false;
   }
@@ -131,7 +131,7 @@ bool CTavroPgmApp::WritePrintout(const std::filesystem::path& dataFile, const st
   doc_.OnNewDocument(questions_, suppressClearPrompt_);
   FileError error;
   switch (doc_.OnOpenDocument(FullPath(dataFile), questions_, error)) {
-    case CTavroPgmDoc::OpenOutcome::Failed: ShowFileError(error); return false;
+    case CTavroPgmDoc::OpenOutcome::Failed: ShowFileError(frame_.get(), files_, error); return false;
     // Not a data file: its warning said so, and an empty table is no printout of it.
     case CTavroPgmDoc::OpenOutcome::OpenedWithoutData: return false;
     case CTavroPgmDoc::OpenOutcome::Opened: break;
@@ -167,7 +167,7 @@ bool CTavroPgmApp::DoSave(const std::filesystem::path& path) {
   }
   FileError saveError;
   if (!doc_.OnSaveDocument(target, saveError)) {
-    ShowFileError(saveError);
+    ShowFileError(frame_.get(), files_, saveError);
     return false;
   }
   history_.MarkSaved(doc_);
@@ -188,11 +188,6 @@ bool CTavroPgmApp::SaveModified() {
     case PromptAnswer::Cancel: break;
   }
   return false;
-}
-
-void CTavroPgmApp::ShowFileError(const FileError& error) {
-  ShowMessageBox(frame_.get(), MessageBoxCall{error.textKey, error.Text(files_), files_.GetText("IDS_ERROR"),
-                                              PromptIcon::Error, PromptButtons::Ok});
 }
 
 namespace {
@@ -244,7 +239,7 @@ void CTavroPgmApp::OpenRecentFile(int index) {
   if (index < 0 || index >= files.size()) return;
   // An entry whose file has gone is taken off the list.
   if (!std::filesystem::exists(files[index].toStdString())) {
-    ShowFileError(FileError{"IDS_ERROR_OPENFILE", files[index].toStdString(), ENOENT});
+    ShowFileError(frame_.get(), files_, FileError{"IDS_ERROR_OPENFILE", files[index].toStdString(), ENOENT});
     RemoveFromRecentFiles(files[index]);
     return;
   }

@@ -80,7 +80,6 @@ class CTavroPgmApp {
   void AddToRecentFiles(const std::filesystem::path& path);
   void RemoveFromRecentFiles(const QString& path);
   void WriteRecentFiles(const QStringList& files);
-  void ShowFileError(const FileError& error);
 
   AppFiles files_;
   bool suppressClearPrompt_ = true;  // the first document asks nothing

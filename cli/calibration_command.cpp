@@ -40,10 +40,8 @@ int Read(const Context& context, const PortChoice& choice, const std::string& pa
   if (!OpenPort(context, port, choice)) return kExitFailure;
   const RadioCalibration read = ReadRadioCalibration(port, context.files.SettingsPath());
   if (read.outcome != TestLinkOutcome::ReadDone) return Failed(context, read.outcome);
-  if (!file_io::ReplaceFileAtomically(path, calibration_file::Format(read.model, read.area))) {
-    context.err << FileError{"IDS_CALFILE_NOTSAVED", path, errno}.Text(context.files) << "\n";
-    return kExitFailure;
-  }
+  if (!file_io::ReplaceFileAtomically(path, calibration_file::Format(read.model, read.area)))
+    return context.FileFailure(FileError{"IDS_CALFILE_NOTSAVED", path, errno});
   return kExitOk;
 }
 
@@ -51,7 +49,7 @@ int Read(const Context& context, const PortChoice& choice, const std::string& pa
 std::optional<calibration_file::Contents> Load(const Context& context, const std::string& path) {
   const std::optional<std::string> text = file_io::ReadFile(path, calibration_file::kMaxSize + 1);
   if (!text) {
-    context.err << FileError{"IDS_ERROR_OPENFILE", path, errno}.Text(context.files) << "\n";
+    context.FileFailure(FileError{"IDS_ERROR_OPENFILE", path, errno});
     return std::nullopt;
   }
   if (text->size() > calibration_file::kMaxSize) {

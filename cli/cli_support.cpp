@@ -16,6 +16,11 @@ int Context::UsageError(const std::string& detail) const {
   return kExitUsage;
 }
 
+int Context::FileFailure(const FileError& error) const {
+  err << error.Text(files) << "\n";
+  return kExitFailure;
+}
+
 bool Arguments::Has(const std::string& flag) const {
   return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
@@ -57,8 +62,7 @@ std::optional<int> OpenDataFile(const Context& context, CTavroPgmDoc& doc, const
     case CTavroPgmDoc::OpenOutcome::OpenedWithoutData: status = kExitNotADataFile; return std::nullopt;
     case CTavroPgmDoc::OpenOutcome::Failed: break;
   }
-  context.err << error.Text(context.files) << "\n";
-  return kExitFailure;
+  return context.FileFailure(error);
 }
 
 std::optional<std::vector<PortChoice>> ParsePortChoices(const Context& context, std::vector<std::string>& args,

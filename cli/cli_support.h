@@ -14,6 +14,7 @@
 class AppFiles;
 class CSerial;
 class CTavroPgmDoc;
+struct FileError;
 
 namespace cli {
 
@@ -30,6 +31,8 @@ struct Context {
 
   // One line on standard error; the usage status.
   int UsageError(const std::string& detail) const;
+  // Why a file could not be read or written, on standard error; the failure status.
+  int FileFailure(const FileError& error) const;
 };
 
 // One command's parsed arguments: its flags and the single file it works on.

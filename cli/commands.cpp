@@ -125,10 +125,7 @@ int CommandNew(const Context& context, const std::vector<std::string>& args) {
   bool suppressClearPrompt = true;
   doc.OnNewDocument(prompter, suppressClearPrompt);
   FileError error;
-  if (!doc.OnSaveDocument(parsed->file, error)) {
-    context.err << error.Text(context.files) << "\n";
-    return kExitFailure;
-  }
+  if (!doc.OnSaveDocument(parsed->file, error)) return context.FileFailure(error);
   return kExitOk;
 }
 
@@ -265,10 +262,7 @@ int CommandExportCsv(const Context& context, const std::vector<std::string>& arg
   CTavroPgmDoc doc(context.files);
   if (const std::optional<int> stop = OpenForCsv(context, doc, files->first)) return *stop;
   FileError error;
-  if (!channel_csv::ExportFile(doc, files->second, error)) {
-    context.err << error.Text(context.files) << "\n";
-    return kExitFailure;
-  }
+  if (!channel_csv::ExportFile(doc, files->second, error)) return context.FileFailure(error);
   return kExitOk;
 }
 
@@ -280,18 +274,12 @@ int CommandImportCsv(const Context& context, const std::vector<std::string>& arg
   if (const std::optional<int> stop = OpenForCsv(context, doc, files->first)) return *stop;
   std::vector<channel_csv::Problem> problems;
   FileError error;
-  if (!channel_csv::ImportFile(doc, files->second, problems, error)) {
-    context.err << error.Text(context.files) << "\n";
-    return kExitFailure;
-  }
+  if (!channel_csv::ImportFile(doc, files->second, problems, error)) return context.FileFailure(error);
   for (const channel_csv::Problem& problem : problems)
     context.err << files->second << ": " << channel_csv::ProblemText(context.files, problem) << "\n";
   if (!problems.empty()) return kExitFailure;
   // Saved only after a complete import, through a temporary file.
-  if (!doc.OnSaveDocument(files->first, error)) {
-    context.err << error.Text(context.files) << "\n";
-    return kExitFailure;
-  }
+  if (!doc.OnSaveDocument(files->first, error)) return context.FileFailure(error);
   return kExitOk;
 }
 

@@ -80,10 +80,7 @@ int CommandRead(const Context& context, std::vector<std::string> args) {
     return kExitFailure;
   }
   FileError error;
-  if (!doc.OnSaveDocument(parsed->file, error)) {
-    context.err << error.Text(context.files) << "\n";
-    return kExitFailure;
-  }
+  if (!doc.OnSaveDocument(parsed->file, error)) return context.FileFailure(error);
   return kExitOk;
 }
 
@@ -177,8 +174,7 @@ int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages
         started.job->Cancel();
         started.job->Wait();
       }
-      context.err << voiceError.Text(context.files) << "\n";
-      return kExitFailure;
+      return context.FileFailure(voiceError);
     }
     radio.phase = task.write ? RadioRun::Phase::Writing : RadioRun::Phase::Verifying;
   }

@@ -130,7 +130,7 @@ void CDlgAuthorization::OnLoadPassword() {
   if (const std::optional<std::string> password = LoadPasswordFile(*path, error))
     Edit(kPasswordEdit)->setText(ToQString(*password));
   else
-    ShowFileError(error);
+    ShowFileError(this, context_.files, error);
 }
 
 void CDlgAuthorization::OnSavePassword() {
@@ -142,7 +142,7 @@ void CDlgAuthorization::OnSavePassword() {
   const auto path = AskFileName(this, FileDialogCall{true, {}, kPasswordFileFilter});
   if (!path) return;
   FileError error;
-  if (!SavePasswordFile(*path, password, error)) ShowFileError(error);
+  if (!SavePasswordFile(*path, password, error)) ShowFileError(this, context_.files, error);
 }
 
 void CDlgAuthorization::ShowOutcome(PasswordOutcome outcome) {
@@ -150,11 +150,6 @@ void CDlgAuthorization::ShowOutcome(PasswordOutcome outcome) {
   ShowMessageBox(this, MessageBoxCall{box.text.isKey ? std::string(box.text.value) : std::string(),
                                       box.text.Resolve(context_.files), box.caption.Resolve(context_.files),
                                       box.icon, PromptButtons::Ok});
-}
-
-void CDlgAuthorization::ShowFileError(const FileError& error) {
-  ShowMessageBox(this, MessageBoxCall{error.textKey, error.Text(context_.files), context_.files.GetText("IDS_ERROR"),
-                                      PromptIcon::Error, PromptButtons::Ok});
 }
 
 void CDlgAuthorization::closeEvent(QCloseEvent* event) {

@@ -52,7 +52,6 @@ class CDlgAuthorization : public QDialog {
   template <class Exchange>
   PasswordOutcome RunExchange(Exchange&& exchange);
   void ShowOutcome(PasswordOutcome outcome);
-  void ShowFileError(const FileError& error);
   // The check box shows bit 0 of the power permit byte, also after the radio's byte came in.
   void ShowLowPower();
   // After the views were (re)loaded from the image: what they show of the power permit.

@@ -34,12 +34,6 @@ std::shared_ptr<TransferJob>& PendingJob() {
   return job;
 }
 
-// The voice data a write has to send could not be read: the file error, and no transfer.
-void ShowVoiceFileError(QWidget* parent, const AppFiles& files, const FileError& error) {
-  ShowMessageBox(parent, MessageBoxCall{error.textKey, error.Text(files), files.GetText("IDS_ERROR"),
-                                        PromptIcon::Error, PromptButtons::Ok});
-}
-
 }  // namespace
 
 CWRDlg::CWRDlg(const TransferContext& context, bool isRead, QWidget* parent)
@@ -97,7 +91,7 @@ void CWRDlg::OnOK() {
   options.overwriteVoice = !isRead_ && Control<QCheckBox>(this, kOverwriteVoiceId)->isChecked();
   FileError voiceError;
   job_ = TransferJob::Start(context_.doc, context_.port, options, isRead_ ? nullptr : context_.voices, &voiceError);
-  if (job_ == nullptr) return ShowVoiceFileError(this, context_.files, voiceError);
+  if (job_ == nullptr) return ShowFileError(this, context_.files, voiceError);  // the voice data a write sends
   PendingJob() = job_;
   verifyAfterWrite_ = !isRead_ && Control<QCheckBox>(this, kVerifyId)->isChecked();
   verifying_ = false;

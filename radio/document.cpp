@@ -40,11 +40,6 @@ std::string CTavroPgmDoc::RadioVersionText() const {
   return text;
 }
 
-bool CTavroPgmDoc::HasState(const State& state) const {
-  return block_ == state.block && radioVersion_ == state.radioVersion && modelIndex_ == state.modelIndex &&
-         bandLower_ == state.bandLower && bandUpper_ == state.bandUpper;
-}
-
 void CTavroPgmDoc::RestoreState(const State& state) {
   block_ = state.block;
   radioVersion_ = state.radioVersion;

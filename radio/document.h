@@ -75,7 +75,7 @@ class CTavroPgmDoc {
     bool operator==(const State&) const = default;
   };
   State CurrentState() const { return {block_, radioVersion_, modelIndex_, bandLower_, bandUpper_}; }
-  bool HasState(const State& state) const;
+  bool HasState(const State& state) const { return CurrentState() == state; }
   void RestoreState(const State& state);
 
   // Block and models.

@@ -39,6 +39,12 @@ void EditHistory::Adopt(const CTavroPgmDoc& doc) {
   if (wasSaved) saved_ = states_[current_];
 }
 
+EditHistory::Step EditHistory::NextStep(bool back) const {
+  if (back ? !CanUndo() : !CanRedo()) return {};
+  const std::size_t first = back ? current_ - 1 : current_;
+  return {&states_[first], &states_[first + 1]};
+}
+
 bool EditHistory::Undo(CTavroPgmDoc& doc) {
   if (!CanUndo()) return false;
   MoveTo(current_ - 1, doc);

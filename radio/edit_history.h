@@ -42,11 +42,13 @@ class EditHistory {
   bool Undo(CTavroPgmDoc& doc);
   bool Redo(CTavroPgmDoc& doc);
 
-  // The states on both sides of the step Undo (Redo) would take; nullptr when there is none.
-  const State* UndoBefore() const { return CanUndo() ? &states_[current_ - 1] : nullptr; }
-  const State* UndoAfter() const { return CanUndo() ? &states_[current_] : nullptr; }
-  const State* RedoBefore() const { return CanRedo() ? &states_[current_] : nullptr; }
-  const State* RedoAfter() const { return CanRedo() ? &states_[current_ + 1] : nullptr; }
+  // The states on both sides of the step Undo (back) or Redo would take, in the order the
+  // step was made; both nullptr when there is none.
+  struct Step {
+    const State* before = nullptr;
+    const State* after = nullptr;
+  };
+  Step NextStep(bool back) const;
 
  private:
   void MoveTo(std::size_t index, CTavroPgmDoc& doc);

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include "radio/document.h"
 #include "settings/app_files.h"
 #include "ui/qt_text.h"
 
@@ -54,4 +55,9 @@ PromptAnswer ShowMessageBox(QWidget* parent, const MessageBoxCall& call) {
 PromptAnswer ShowMessageBox(QWidget* parent, const AppFiles& files, const PromptRequest& request) {
   return ShowMessageBox(parent, MessageBoxCall{request.textKey, request.Text(files), request.Caption(files),
                                                request.icon, request.buttons});
+}
+
+void ShowFileError(QWidget* parent, const AppFiles& files, const FileError& error) {
+  ShowMessageBox(parent, MessageBoxCall{error.textKey, error.Text(files), files.GetText("IDS_ERROR"), PromptIcon::Error,
+                                        PromptButtons::Ok});
 }

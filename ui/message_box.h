@@ -10,6 +10,7 @@
 
 class AppFiles;
 class QWidget;
+struct FileError;
 
 struct MessageBoxCall {
   std::string textKey;  // empty for the few fixed texts of the program
@@ -26,6 +27,8 @@ void SetMessageBoxAnswerer(MessageBoxAnswerer answerer);
 PromptAnswer ShowMessageBox(QWidget* parent, const MessageBoxCall& call);
 // Looks up the request's text and caption keys.
 PromptAnswer ShowMessageBox(QWidget* parent, const AppFiles& files, const PromptRequest& request);
+// Why a file could not be read or written, under the error caption.
+void ShowFileError(QWidget* parent, const AppFiles& files, const FileError& error);
 
 // Core code's questions, answered by message boxes over `parent`.
 class MessageBoxPrompter final : public Prompter {
