@@ -3,29 +3,17 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "settings/ascii.h"
+
 namespace calibration_file {
 namespace {
 
 constexpr std::string_view kModelName = "model";
 constexpr int kHighestValue = 255;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 std::optional<std::uint8_t> HexDigit(char c) {
   if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
-  c = Lower(c);
+  c = ascii::Lower(c);
   if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
   return std::nullopt;
 }
@@ -81,7 +69,7 @@ Parsed Parse(std::string_view text) {
   int number = 0;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());
-    const std::string_view line = Trimmed(text.substr(0, end));
+    const std::string_view line = ascii::Trim(text.substr(0, end));
     text.remove_prefix(std::min(end + 1, text.size()));
     ++number;
     if (line.empty() || line.front() == '#') continue;
@@ -91,9 +79,9 @@ Parsed Parse(std::string_view text) {
       problem("IDS_CALFILE_NOTPAIR");
       continue;
     }
-    const std::string_view name = Trimmed(line.substr(0, equals));
-    const std::string_view value = Trimmed(line.substr(equals + 1));
-    if (SameName(name, kModelName)) {
+    const std::string_view name = ascii::Trim(line.substr(0, equals));
+    const std::string_view value = ascii::Trim(line.substr(equals + 1));
+    if (ascii::EqualIgnoringCase(name, kModelName)) {
       const std::optional<ModelIdentifier> model = ParseModel(value);
       if (modelGiven) problem("IDS_CALFILE_TWICE");
       else if (!model) problem("IDS_CALFILE_BADMODEL");
@@ -102,7 +90,7 @@ Parsed Parse(std::string_view text) {
       continue;
     }
     const auto field = std::find_if(fields.begin(), fields.end(),
-                                    [&](const CalibrationField& f) { return SameName(name, f.caption); });
+                                    [&](const CalibrationField& f) { return ascii::EqualIgnoringCase(name, f.caption); });
     if (field == fields.end()) {
       problem("IDS_CALFILE_UNKNOWN");
       continue;

@@ -13,6 +13,7 @@
 #include "radio/entry_codecs.h"
 #include "settings/app_files.h"
 #include "settings/file_io.h"
+#include "settings/ascii.h"
 
 namespace channel_csv {
 namespace {
@@ -50,15 +51,9 @@ struct Tone {
 
 const char* KindName(Tone::Kind kind) { return kind == Tone::Ctcss ? "Tone" : kind == Tone::Dcs ? "DTCS" : ""; }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-bool Same(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
-std::string_view Trim(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
+using ascii::EqualIgnoringCase;
+using ascii::Lower;
+using ascii::Trim;
 bool AllDigits(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -284,9 +279,9 @@ class LineReader {
     const std::string duplex(Field(kDuplex));
     if (duplex.empty()) {
       plan.transmit = plan.receive;
-    } else if (Same(duplex, "off")) {
+    } else if (EqualIgnoringCase(duplex, "off")) {
       plan.transmit = std::nullopt;
-    } else if (Same(duplex, "split")) {
+    } else if (EqualIgnoringCase(duplex, "split")) {
       if (const auto transmit = Frequency(kOffset)) plan.transmit = codec::MegahertzText(*transmit);
     } else if (duplex == "+" || duplex == "-") {
       const std::optional<std::int64_t> offset = ParseMegahertz(Field(kOffset));
@@ -304,12 +299,12 @@ class LineReader {
     ReadTones(plan);
 
     const std::string mode(Field(kMode));
-    if (Same(mode, "NFM")) plan.wide = false;
-    else if (!mode.empty() && !Same(mode, "FM")) Report(kMode, "IDS_CSV_BADMODE", mode);
+    if (EqualIgnoringCase(mode, "NFM")) plan.wide = false;
+    else if (!mode.empty() && !EqualIgnoringCase(mode, "FM")) Report(kMode, "IDS_CSV_BADMODE", mode);
 
     const std::string skip(Field(kSkip));
-    if (Same(skip, "S")) plan.scanned = false;
-    else if (!skip.empty() && !Same(skip, "P")) Report(kSkip, "IDS_CSV_BADVALUE", skip);
+    if (EqualIgnoringCase(skip, "S")) plan.scanned = false;
+    else if (!skip.empty() && !EqualIgnoringCase(skip, "P")) Report(kSkip, "IDS_CSV_BADVALUE", skip);
 
     ReadPower(plan);
     return plan;
@@ -372,8 +367,8 @@ class LineReader {
     return {Tone::Dcs, code, letter == 'R'};
   }
   Tone OfKind(std::string_view kind, Column ctcss, Column dcs, char letter) {
-    if (Same(kind, "Tone")) return Ctcss(ctcss);
-    if (Same(kind, "DTCS")) return Dcs(dcs, letter);
+    if (EqualIgnoringCase(kind, "Tone")) return Ctcss(ctcss);
+    if (EqualIgnoringCase(kind, "DTCS")) return Dcs(dcs, letter);
     return {};
   }
 
@@ -388,26 +383,26 @@ class LineReader {
       if (!lettersValid) Report(kDtcsPolarity, "IDS_CSV_BADVALUE", Value(kDtcsPolarity));
     };
     if (mode.empty()) return;
-    if (Same(mode, "Tone")) {
+    if (EqualIgnoringCase(mode, "Tone")) {
       plan.tx = Ctcss(kRToneFreq);
-    } else if (Same(mode, "TSQL")) {
+    } else if (EqualIgnoringCase(mode, "TSQL")) {
       plan.rx = plan.tx = Ctcss(kCToneFreq);
-    } else if (Same(mode, "DTCS")) {
+    } else if (EqualIgnoringCase(mode, "DTCS")) {
       checkLetters();
       plan.tx = Dcs(kDtcsCode, letters[0]);
       plan.rx = plan.tx;
       plan.rx.inverted = letters[1] == 'R';
-    } else if (Same(mode, "Cross")) {
+    } else if (EqualIgnoringCase(mode, "Cross")) {
       const std::string cross = Value(kCrossMode);
       const std::size_t arrow = cross.find("->");
       const std::string txKind = arrow == std::string::npos ? "?" : cross.substr(0, arrow);
       const std::string rxKind = arrow == std::string::npos ? "?" : cross.substr(arrow + 2);
-      auto known = [](std::string_view kind) { return kind.empty() || Same(kind, "Tone") || Same(kind, "DTCS"); };
+      auto known = [](std::string_view kind) { return kind.empty() || EqualIgnoringCase(kind, "Tone") || EqualIgnoringCase(kind, "DTCS"); };
       if (!known(txKind) || !known(rxKind) || (txKind.empty() && rxKind.empty())) {
         Report(kCrossMode, "IDS_CSV_BADVALUE", cross);
         return;
       }
-      if (Same(txKind, "DTCS") || Same(rxKind, "DTCS")) checkLetters();
+      if (EqualIgnoringCase(txKind, "DTCS") || EqualIgnoringCase(rxKind, "DTCS")) checkLetters();
       plan.tx = OfKind(txKind, kRToneFreq, kDtcsCode, letters[0]);
       plan.rx = OfKind(rxKind, kCToneFreq, kRxDtcsCode, letters[1]);
     } else {
@@ -417,8 +412,8 @@ class LineReader {
 
   void ReadPower(Planned& plan) {
     const std::string power = Value(kPower);
-    if (Same(power, "High")) return;
-    if (Same(power, "Low")) {
+    if (EqualIgnoringCase(power, "High")) return;
+    if (EqualIgnoringCase(power, "Low")) {
       plan.high = false;
       return;
     }
@@ -490,7 +485,7 @@ std::vector<Problem> Import(CTavroPgmDoc& doc, std::string_view text) {
     const std::vector<std::string>& names = records.front().fields;
     for (int column = 0; column < kColumnCount; ++column) {
       for (std::size_t at = 0; at < names.size() && index[column] < 0; ++at)
-        if (Same(Trim(names[at]), kColumnNames[column])) index[column] = static_cast<int>(at);
+        if (EqualIgnoringCase(Trim(names[at]), kColumnNames[column])) index[column] = static_cast<int>(at);
     }
   }
   for (Column required : {kLocation, kFrequency})

@@ -8,6 +8,7 @@
 #include "radio/entry_codecs.h"
 #include "settings/app_files.h"
 #include "settings/profile.h"
+#include "settings/ascii.h"
 
 namespace rec = image::channel;
 
@@ -126,12 +127,7 @@ class CTavroPgmDoc::ModifiedIfChanged {
   std::array<std::uint8_t, image::kChannelRecordSize> before_{};
 };
 
-namespace {
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
-}  // namespace
+using ascii::EqualIgnoringCase;
 
 void CTavroPgmDoc::SetChannelFrequency(int channel, bool receive, std::string_view text, Prompter& prompter) {
   const bool wasSimplex = IsSimplex(channel);
@@ -328,12 +324,6 @@ int ChoiceIndex(const AppFiles& files, int column, std::string_view text) {
   return -1;
 }
 
-std::string Trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(" \t\r") - first + 1));
-}
-
 }  // namespace
 
 bool StoreCellText(CTavroPgmDoc& doc, Prompter& prompter, int channel, int column, std::string_view text) {
@@ -376,7 +366,7 @@ CellBlock ParseCellBlock(std::string_view text) {
     std::vector<std::string> row;
     for (std::size_t start = 0;;) {
       const std::size_t tab = line.find('\t', start);
-      row.push_back(Trimmed(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start)));
+      row.emplace_back(ascii::Trim(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start)));
       if (tab == std::string_view::npos) break;
       start = tab + 1;
     }

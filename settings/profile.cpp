@@ -12,26 +12,13 @@
 #include <vector>
 
 #include "settings/file_io.h"
+#include "settings/ascii.h"
 
 namespace profile {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
+using ascii::IsBlank;
+using ascii::Trim;
 
 std::string_view Unquote(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -92,7 +79,7 @@ std::string StripLineBreaks(std::string_view value) {
 
 std::string LowerCase(std::string_view name) {
   std::string lower(name);
-  for (char& c : lower) c = Lower(c);
+  for (char& c : lower) c = ascii::Lower(c);
   return lower;
 }
 
@@ -202,8 +189,8 @@ std::optional<std::string> FindInText(std::string_view text, std::string_view se
     const Line line = Parse(raw);
     if (line.kind == Line::kSection) {
       if (inSection) break;  // only the first section of that name counts
-      inSection = SameName(line.name, section);
-    } else if (inSection && line.kind == Line::kEntry && SameName(line.name, key)) {
+      inSection = ascii::EqualIgnoringCase(line.name, section);
+    } else if (inSection && line.kind == Line::kEntry && ascii::EqualIgnoringCase(line.name, key)) {
       return std::string(Unquote(line.value));
     }
   }
@@ -294,13 +281,13 @@ bool WriteString(const std::filesystem::path& file, std::string_view section, st
     const Line line = Parse(i == 0 ? WithoutByteOrderMark(lines[i]) : lines[i]);
     if (line.kind == Line::kSection) {
       if (inSection) break;
-      inSection = SameName(line.name, section);
+      inSection = ascii::EqualIgnoringCase(line.name, section);
       if (inSection) {
         sectionFound = true;
         insertAt = i + 1;
       }
     } else if (inSection && line.kind == Line::kEntry) {
-      if (SameName(line.name, key)) replaceAt = i;
+      if (ascii::EqualIgnoringCase(line.name, key)) replaceAt = i;
       insertAt = i + 1;
     }
   }
