@@ -243,7 +243,9 @@ there as a radio in programming mode would, until it gets SIGTERM, SIGINT or
 SIGHUP, or until its standard input reaches end of file (watched only when it
 is a pipe, a socket or the terminal it runs in the foreground of, so that
 "< /dev/null" or "&" keep it running).
-Point the tool's port at the printed device (or at --link).
+Point the tool's port at the printed device (or at --link). Like a radio, it
+answers within the tool's time-outs on a busy computer too: it raises its own
+scheduling priority (niceness -10) where the user may.
 
 Options (a value may also follow as --option=VALUE):
   --link PATH         also make the symbolic link PATH to the device; an existing
