@@ -32,8 +32,7 @@ class TransferTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Setup("autocom", "0");
-    bool suppress = true;
-    doc_.OnNewDocument(prompter_, suppress);
+    test::NewDocument(doc_, prompter_);
   }
 
   void Setup(const std::string& key, const std::string& value) {
@@ -95,8 +94,7 @@ TEST_F(TransferTest, ReadBringsTheRadiosImageOnBothGenerations) {
   for (const char* generation : {"1", "2"}) {
     SCOPED_TRACE(generation);
     CTavroPgmDoc source(files_);
-    bool suppress = true;
-    source.OnNewDocument(prompter_, suppress);
+    test::NewDocument(source, prompter_);
     FillChannels(source);
     source.VoiceId()[15] = 0x42;
     FileError error;

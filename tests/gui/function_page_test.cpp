@@ -327,8 +327,7 @@ class FunctionPageTest : public test::PageTest<CDlgFunc, CMyTab> {
       const AppFiles files = dir.Files();
       test::ScriptedPrompter prompter;
       CTavroPgmDoc doc(files);
-      bool suppress = true;
-      doc.OnNewDocument(prompter, suppress);
+      test::NewDocument(doc, prompter);
       std::fill(doc.VoiceId().begin(), doc.VoiceId().end(), 0);
       doc.VoiceId()[15] = 2;
       FileError error;

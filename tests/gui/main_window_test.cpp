@@ -85,8 +85,7 @@ class MainWindowTest : public QObject {
   std::filesystem::path SavedFile(const std::string& name) {
     test::ScriptedPrompter prompter;
     CTavroPgmDoc doc(app_->Files());
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
+    test::NewDocument(doc, prompter);
     doc.SetChannelFrequency(1, true, "440.125000", prompter);
     FileError error;
     const std::filesystem::path path = *dir_ / name;

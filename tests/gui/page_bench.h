@@ -48,8 +48,7 @@ class PageTest : public QObject {
   // A new document, `prepare` applied to it before the page first loads, the page shown.
   void Start(const QString& tab, const std::function<void(CTavroPgmDoc&)>& prepare = {}) {
     s_ = std::make_unique<Setup>();
-    bool suppress = true;
-    s_->doc.OnNewDocument(s_->prompter, suppress);
+    test::NewDocument(s_->doc, s_->prompter);
     s_->page = new PageType(PageContext{s_->files, s_->doc, s_->prompter}, &s_->host);
     s_->host.addTab(s_->page, tab);
     s_->host.addTab(new QLineEdit, QStringLiteral("other"));

@@ -101,8 +101,7 @@ class PrintTest : public QObject {
   std::filesystem::path DataFile(const std::string& name, const std::vector<std::pair<int, std::string>>& used) {
     test::ScriptedPrompter prompter;
     CTavroPgmDoc doc(app_->Files());
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
+    test::NewDocument(doc, prompter);
     for (int channel = 1; channel <= 16; ++channel) doc.SetChannelFrequency(channel, true, "", prompter);
     for (const auto& [channel, frequency] : used) doc.SetChannelFrequency(channel, true, frequency, prompter);
     FileError error;

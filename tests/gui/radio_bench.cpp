@@ -8,8 +8,7 @@ namespace test {
 
 RadioBench::RadioBench() {
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(userSettings.Path().string()));
-  bool suppress = true;
-  doc.OnNewDocument(prompter, suppress);
+  test::NewDocument(doc, prompter);
   files.WriteSetting("setup", "autocom", "0");
   files.WriteSetting("setup", "com", "1");
 }

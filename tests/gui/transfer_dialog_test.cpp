@@ -55,8 +55,7 @@ struct Bench : test::RadioBench {
   // A data file with some channels and a message, for the radio to start from.
   std::filesystem::path RadioFile() {
     CTavroPgmDoc source(files);
-    bool suppress = true;
-    source.OnNewDocument(prompter, suppress);
+    test::NewDocument(source, prompter);
     FillChannels(source);
     FileError error;
     const std::filesystem::path file = scratch / "radio.vxp";

@@ -37,10 +37,8 @@ struct Typed {
 class ChannelCsv : public ::testing::Test {
  protected:
   void SetUp() override {
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
-    bool suppressAgain = true;
-    fresh.OnNewDocument(prompter, suppressAgain);
+    test::NewDocument(doc, prompter);
+    test::NewDocument(fresh, prompter);
   }
 
   static void Type(CTavroPgmDoc& target, const Typed& t) {
@@ -201,8 +199,7 @@ TEST_F(ChannelCsv, ImportReadsWhatFilesInTheWildHold) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     CTavroPgmDoc target(files);
-    bool suppress = true;
-    target.OnNewDocument(prompter, suppress);
+    test::NewDocument(target, prompter);
     Type(target, {10, "440", "440", "", ""});
     EXPECT_EQ(Keys(channel_csv::Import(target, c.text)), std::vector<std::string>{});
     for (const auto& [channel, line] : c.expected) EXPECT_EQ(ExportedLine(target, channel), line) << channel;

@@ -34,8 +34,7 @@ constexpr std::array<std::uint8_t, 4> kNoFrequency = {0xFF, 0xFF, 0xFF, 0xFF};
 class ChannelFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
+    test::NewDocument(doc, prompter);
   }
 
   std::span<std::uint8_t, image::kChannelRecordSize> Record(int channel) { return doc.ChannelRecord(channel); }

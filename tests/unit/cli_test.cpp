@@ -69,8 +69,7 @@ TEST_F(CliTest, NewThenShowPrintsTheEmptyTableOfModelTwo) {
 TEST_F(CliTest, ShowPrintsTheCellsTheChannelPageShows) {
   CTavroPgmDoc doc(files_);
   test::ScriptedPrompter prompter;
-  bool suppress = true;
-  doc.OnNewDocument(prompter, suppress);
+  test::NewDocument(doc, prompter);
   doc.SetChannelFrequency(1, true, "435.0125", prompter);
   doc.SetChannelTone(1, true, "67.0");
   doc.SetChannelFrequency(3, true, "446.00625", prompter);
@@ -97,8 +96,7 @@ TEST_F(CliTest, ShowPrintsTheCellsTheChannelPageShows) {
 TEST_F(CliTest, DumpPrintsEveryControlInAStableOrderThatDiffCompares) {
   CTavroPgmDoc doc(files_);
   test::ScriptedPrompter prompter;
-  bool suppress = true;
-  doc.OnNewDocument(prompter, suppress);
+  test::NewDocument(doc, prompter);
   doc.SetChannelFrequency(3, true, "446.00625", prompter);
   doc.SetChannelFrequency(3, false, "", prompter);  // receive only: no transmit tone
   FileError error;
@@ -151,8 +149,7 @@ TEST_F(CliTest, DumpPrintsEveryControlInAStableOrderThatDiffCompares) {
 TEST_F(CliTest, DumpNamesAndRawBytesAndDiffOfTwoFiles) {
   CTavroPgmDoc doc(files_);
   test::ScriptedPrompter prompter;
-  bool suppress = true;
-  doc.OnNewDocument(prompter, suppress);
+  test::NewDocument(doc, prompter);
   doc.SetChannelFrequency(3, true, "446.00625", prompter);
   FileError error;
   const std::string first = (scratch_ / "first.vxp").string();
@@ -338,8 +335,7 @@ TEST_F(CliTest, RefusesToRunWithoutSettings) {
 TEST_F(CliTest, CsvExportThenImportIntoANewFileGivesTheSameChannels) {
   CTavroPgmDoc doc(files_);
   test::ScriptedPrompter prompter;
-  bool suppress = true;
-  doc.OnNewDocument(prompter, suppress);
+  test::NewDocument(doc, prompter);
   doc.SetChannelFrequency(2, true, "446.00625", prompter);
   doc.SetChannelFrequency(2, false, "441.00625", prompter);
   doc.SetChannelTone(2, true, "D754I");

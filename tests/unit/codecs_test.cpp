@@ -284,8 +284,7 @@ TEST(CodecHex, SettingsTextToBytes) {
 class CodecDocument : public ::testing::Test {
  protected:
   void SetUp() override {
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
+    test::NewDocument(doc, prompter);
   }
 
   std::span<std::uint8_t> Field(int channel, bool receive) {

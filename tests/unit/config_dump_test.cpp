@@ -16,8 +16,7 @@ class ConfigDumpTest : public ::testing::Test {
  protected:
   // A new configuration with channel 3 receiving on 446.00625 MHz.
   void MakeFixture(CTavroPgmDoc& doc) {
-    bool suppress = true;
-    doc.OnNewDocument(prompter_, suppress);
+    test::NewDocument(doc, prompter_);
     doc.SetChannelFrequency(3, true, "446.00625", prompter_);
   }
 

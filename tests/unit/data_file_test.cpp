@@ -68,9 +68,8 @@ class DataFileTest : public testing::Test {
     NewDocument(doc_);
   }
   static void NewDocument(CTavroPgmDoc& doc) {
-    bool suppress = true;
     test::ScriptedPrompter quiet;
-    doc.OnNewDocument(quiet, suppress);
+    test::NewDocument(doc, quiet);
   }
   fs::path Put(const std::string& name, const Bytes& bytes) { return data_.Write(name, AsText(bytes)); }
   Bytes BlockOf(const CTavroPgmDoc& doc) { return Bytes(doc.Block().begin(), doc.Block().end()); }

@@ -103,9 +103,8 @@ class DocumentTest : public testing::Test {
   DocumentTest() { Models(kFourModels); }
   void Models(const std::vector<ModelEntry>& models) { dir_.Write("setting.ini", ModelSettings(models)); }
   void NewDocument() {
-    bool suppress = true;
     test::ScriptedPrompter quiet;
-    doc_.OnNewDocument(quiet, suppress);
+    test::NewDocument(doc_, quiet);
   }
   void PutModel(const std::string& id, const std::string& band) {
     std::ranges::copy(test::BytesFromHex(id), doc_.Image().begin() + image::kModelId);

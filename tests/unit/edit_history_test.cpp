@@ -12,8 +12,7 @@ namespace {
 class EditHistoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
+    test::NewDocument(doc, prompter);
     history.Reset(doc);
   }
   // One user action: a frequency typed into a channel.

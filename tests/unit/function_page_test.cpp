@@ -24,8 +24,7 @@ using Image = std::vector<std::uint8_t>;
 class FunctionPage : public ::testing::Test {
  protected:
   void SetUp() override {
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
+    test::NewDocument(doc, prompter);
     doc.SetModifiedFlag(false);
   }
 
@@ -294,8 +293,7 @@ TEST(FunctionPageSpeechLanguage, ListsNamedPackagesAndPicksByIdentifier) {
   CVoicePackage packages(dir.Path());
   CTavroPgmDoc doc(files, &packages);
   test::ScriptedPrompter prompter;
-  bool suppress = true;
-  doc.OnNewDocument(prompter, suppress);
+  test::NewDocument(doc, prompter);
   doc.SetModifiedFlag(false);
 
   std::fill(doc.VoiceId().begin(), doc.VoiceId().end(), 0);

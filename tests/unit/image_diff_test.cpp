@@ -25,8 +25,7 @@ TEST(ImageDiff, NamesShownFieldsAndOffsetsOfTheRest) {
   const AppFiles files = home.Files();
   test::ScriptedPrompter prompter;
   CTavroPgmDoc doc(files);
-  bool suppress = true;
-  doc.OnNewDocument(prompter, suppress);
+  test::NewDocument(doc, prompter);
   doc.SetChannelFrequency(1, true, "446.00625", prompter);
   std::array<std::uint8_t, block::kImageSize> written{};
   std::copy(doc.Image().begin(), doc.Image().end(), written.begin());

@@ -26,8 +26,7 @@ using Image = std::vector<std::uint8_t>;
 class SignallingPage : public ::testing::Test {
  protected:
   void SetUp() override {
-    bool suppress = true;
-    doc.OnNewDocument(prompter, suppress);
+    test::NewDocument(doc, prompter);
     doc.SetModifiedFlag(false);
   }
 

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "radio/document.h"
+
 namespace test {
 
 std::filesystem::path SourceDataDir() { return std::filesystem::path(CORVANE_SOURCE_DIR) / "data"; }
@@ -106,6 +108,11 @@ std::vector<std::string> ScriptedPrompter::AskedKeys() const {
   std::vector<std::string> keys;
   for (const PromptRequest& request : asked_) keys.push_back(request.textKey);
   return keys;
+}
+
+void NewDocument(CTavroPgmDoc& doc, Prompter& prompter) {
+  bool suppressClearPrompt = true;
+  doc.OnNewDocument(prompter, suppressClearPrompt);
 }
 
 }  // namespace test

@@ -16,6 +16,8 @@
 #include "radio/prompt.h"
 #include "settings/app_files.h"
 
+class CTavroPgmDoc;
+
 namespace test {
 
 // The shipped data files (setting.ini, lang_en.lng, lang_cn.lng) in the source tree.
@@ -104,5 +106,8 @@ class ScriptedPrompter : public Prompter {
   std::deque<PromptAnswer> answers_;
   std::vector<PromptRequest> asked_;
 };
+
+// Makes `doc` a new document (a fresh model-2 image, empty channels) without the clear warning.
+void NewDocument(CTavroPgmDoc& doc, Prompter& prompter);
 
 }  // namespace test
