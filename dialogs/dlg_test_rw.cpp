@@ -2,11 +2,13 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
+#include <algorithm>
 
 #include "dialogs/off_thread.h"
 #include "link/serial.h"
-#include "link/test_functions.h"
 #include "radio/document.h"
+#include "radio/image_map.h"
 #include "ui/dialog_template.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -38,17 +40,54 @@ void CDlgTestRW::FillEdits() {
     Control<QLineEdit>(this, field.editId)->setText(QString::number(context_.doc.At(field.offset)));
 }
 
-void CDlgTestRW::TakeEdits() {
-  bool changed = false;
+std::optional<CalibrationArea> CDlgTestRW::AreaFromEdits() {
+  CalibrationArea area;
+  std::copy_n(context_.doc.Image().begin() + image::kCalibration, area.size(), area.begin());
+  QStringList refused;
+  QLineEdit* firstRefused = nullptr;
   for (const CalibrationField& field : CalibrationFields()) {
-    const std::optional<std::uint8_t> byte =
-        CalibrationByteFromText(ToStdString(Control<QLineEdit>(this, field.editId)->text()));
-    if (!byte || *byte == context_.doc.At(field.offset)) continue;
-    context_.doc.At(field.offset) = *byte;
-    changed = true;
+    auto* edit = Control<QLineEdit>(this, field.editId);
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty()) continue;
+    if (const std::optional<std::uint8_t> byte = CalibrationByteFromText(ToStdString(text))) {
+      area[field.offset - image::kCalibration] = *byte;
+      continue;
+    }
+    refused.append(CaptionOf(field));
+    if (firstRefused == nullptr) firstRefused = edit;
+  }
+  if (firstRefused == nullptr) return area;
+  PromptRequest message{"IDS_CALIBRATION_RANGE", "\n" + ToStdString(refused.join(QStringLiteral(", "))),
+                        "IDS_PROMPT_WRITE", PromptIcon::Exclamation, PromptButtons::Ok};
+  ShowMessageBox(this, context_.files, message);
+  firstRefused->setFocus();
+  firstRefused->selectAll();
+  return std::nullopt;
+}
+
+void CDlgTestRW::StoreArea(const CalibrationArea& area) {
+  bool changed = false;
+  for (std::size_t k = 0; k < area.size(); ++k) {
+    std::uint8_t& byte = context_.doc.At(image::kCalibration + k);
+    changed = changed || byte != area[k];
+    byte = area[k];
   }
   if (changed) context_.doc.SetModifiedFlag();
   FillEdits();
+}
+
+bool CDlgTestRW::ConfirmAreaToWrite(const CalibrationArea& area) {
+  if (!IsBlankCalibrationArea(area)) return true;
+  const PromptRequest question{"IDS_CALIBRATION_BLANK", "", "IDS_PROMPT_WRITE", PromptIcon::Exclamation,
+                               PromptButtons::OkCancel};
+  return ShowMessageBox(this, context_.files, question) == PromptAnswer::Ok;
+}
+
+QString CDlgTestRW::CaptionOf(const CalibrationField& field) const {
+  // A field's caption shares the id of the same item's button in the alignment window.
+  for (const TestItem& item : TestItems())
+    if (item.caption == field.caption) return ControlText(FindControl(this, item.controlId));
+  return QString::fromLatin1(field.caption.data(), static_cast<qsizetype>(field.caption.size()));
 }
 
 void CDlgTestRW::OnRead() {
@@ -63,7 +102,10 @@ void CDlgTestRW::OnRead() {
 }
 
 void CDlgTestRW::OnWrite() {
-  TakeEdits();
+  // Every value is checked, and a blank table confirmed, before anything is connected.
+  const std::optional<CalibrationArea> area = AreaFromEdits();
+  if (!area || !ConfirmAreaToWrite(*area)) return;
+  StoreArea(*area);
   CWRDlg::FinishPendingTransfer();
   Report(RunOffWindowThread([this] { return WriteCalibration(context_.port, context_.doc); }));
 }

@@ -5,10 +5,10 @@
 // its own: the exchanges are those of link/test_functions.h.
 
 #include <QDialog>
+#include <optional>
 
 #include "dialogs/wr_dlg.h"
-
-enum class TestLinkOutcome;
+#include "link/test_functions.h"
 
 class CDlgTestRW : public QDialog {
   Q_OBJECT
@@ -30,9 +30,16 @@ class CDlgTestRW : public QDialog {
  private:
   // Each edit shows its image byte as an unsigned decimal number.
   void FillEdits();
-  // An edit holding an unsigned number stores its low eight bits; other text keeps the
-  // byte. The edits are filled again afterwards.
-  void TakeEdits();
+  // The calibration area the edits describe: the image's bytes, with each edit's value
+  // from 0 to 255 in place of its byte (an empty edit keeps it). Any other text is refused
+  // with one message naming the items, the focus on the first: nullopt.
+  std::optional<CalibrationArea> AreaFromEdits();
+  // Puts `area` into the image (a change marks the document modified) and the edits.
+  void StoreArea(const CalibrationArea& area);
+  // Blank values were never read from a radio: writing them asks first.
+  bool ConfirmAreaToWrite(const CalibrationArea& area);
+  // The caption the table shows beside a field, in the user's language.
+  QString CaptionOf(const CalibrationField& field) const;
   void Report(TestLinkOutcome outcome);
   // A window that used the port leaves it closed.
   void ReleasePort();

@@ -9,7 +9,6 @@ namespace calibration_file {
 namespace {
 
 constexpr std::string_view kModelName = "model";
-constexpr int kHighestValue = 255;
 
 std::optional<std::uint8_t> HexDigit(char c) {
   if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
@@ -28,18 +27,6 @@ std::optional<ModelIdentifier> ParseModel(std::string_view text) {
     model[k] = static_cast<std::uint8_t>(*high << 4 | *low);
   }
   return model;
-}
-
-// A whole number from 0 to 255, digits only.
-std::optional<std::uint8_t> ParseValue(std::string_view text) {
-  if (text.empty()) return std::nullopt;
-  int value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > kHighestValue) return std::nullopt;
-  }
-  return static_cast<std::uint8_t>(value);
 }
 
 }  // namespace
@@ -96,7 +83,7 @@ Parsed Parse(std::string_view text) {
       continue;
     }
     const auto index = static_cast<std::size_t>(field - fields.begin());
-    const std::optional<std::uint8_t> byte = ParseValue(value);
+    const std::optional<std::uint8_t> byte = CalibrationByteFromText(value);
     if (given[index]) problem("IDS_CALFILE_TWICE");
     else if (!byte) problem("IDS_CALFILE_RANGE");
     else parsed.contents.byField[index] = byte;

@@ -26,6 +26,7 @@ constexpr std::uint8_t kCalibrationWrite = 't';
 constexpr std::uint8_t kValueQuery = 'r';
 constexpr std::uint8_t kPing = 'E';
 constexpr std::size_t kCalibrationBlock = 8;
+constexpr int kHighestCalibrationValue = 255;
 
 constexpr int kHandshakeAttempts = 3;
 constexpr int kTestAnswerWaitMs = 500;
@@ -222,6 +223,8 @@ std::optional<PromptRequest> TestLinkMessage(TestLinkOutcome outcome, TestDialog
       return box("IDS_PROMPT_WRITESUCC", "IDS_PROMPT_WRITE", PromptIcon::None);
     case TestLinkOutcome::WriteFailed:
       return box("IDS_PROMPT_WRITEFAIL", "IDS_PROMPT_WRITE", PromptIcon::Exclamation);
+    case TestLinkOutcome::SaveFailed:
+      return box("IDS_TEST_SAVEFAIL", "IDS_COMMUNICATION_ERROR", PromptIcon::Exclamation);
   }
   return std::nullopt;
 }
@@ -306,7 +309,7 @@ int StepTestValue(int value, int spinDelta) {
 
 void SendTestValue(SerialPort& port, std::uint8_t value) { SendTestFrame(port, PointFrame(value)); }
 
-void SaveTestValue(SerialPort& port) { SendTestFrame(port, SaveFrame()); }
+bool SaveTestValue(SerialPort& port) { return SendTestFrame(port, SaveFrame()); }
 
 std::span<const CalibrationField> CalibrationFields() { return kCalibrationFields; }
 
@@ -316,13 +319,18 @@ std::optional<std::uint8_t> CalibrationByteFromText(std::string_view text) {
   while (begin < end && IsBlank(text[begin])) ++begin;
   while (end > begin && IsBlank(text[end - 1])) --end;
   if (begin == end) return std::nullopt;
-  std::uint64_t number = 0;
+  int number = 0;
   for (std::size_t i = begin; i < end; ++i) {
     if (!IsDigit(text[i])) return std::nullopt;
-    number = number * 10 + static_cast<std::uint64_t>(text[i] - '0');
-    if (number > UINT32_MAX) return std::nullopt;
+    number = number * 10 + (text[i] - '0');
+    // Never wrapped into a byte: 300 stored as 44 would be a wrong alignment in the radio.
+    if (number > kHighestCalibrationValue) return std::nullopt;
   }
-  return static_cast<std::uint8_t>(number & 0xFF);
+  return static_cast<std::uint8_t>(number);
+}
+
+bool IsBlankCalibrationArea(const CalibrationArea& area) {
+  return std::all_of(area.begin(), area.end(), [](std::uint8_t byte) { return byte == image::kEmpty; });
 }
 
 TestLinkOutcome ConnectForCalibration(SerialPort& port, const CTavroPgmDoc& doc) { return Connect(port, doc); }

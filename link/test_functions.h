@@ -36,6 +36,7 @@ enum class TestLinkOutcome {
   ReadFailed,      // a calibration reply was short or wrongly addressed; the image is unchanged
   WriteDone,
   WriteFailed,     // a calibration write frame was not acknowledged
+  SaveFailed,      // the radio did not acknowledge the alignment window's save frame
 };
 
 // Which dialog reports the outcome: the port failure has a different caption in each.
@@ -112,8 +113,8 @@ int NextIndicatorState(int state, bool answered);
 int StepTestValue(int value, int spinDelta);
 // Sends a stepped or slid value (the point frame with the value) and ignores the answer.
 void SendTestValue(SerialPort& port, std::uint8_t value);
-// "Save": the save frame; the answer is ignored.
-void SaveTestValue(SerialPort& port);
+// "Save": the save frame; true when the radio acknowledged it (the value is stored).
+bool SaveTestValue(SerialPort& port);
 
 // ---------------------------------------------------------------- calibration table
 
@@ -125,15 +126,19 @@ struct CalibrationField {
 };
 std::span<const CalibrationField> CalibrationFields();
 
-// The byte an edit's text stores: the low eight bits of a valid unsigned decimal number
-// (blanks around it allowed, at most 4294967295), so "300" stores 44; nullopt for any
-// other text, which leaves the byte unchanged.
+// A calibration value as a technician writes it, in the table or in a calibration file:
+// a whole number from 0 to 255 in decimal digits, blanks around it allowed. nullopt for
+// anything else ("300", "-1", "abc", an empty text), which no byte of the radio takes.
 std::optional<std::uint8_t> CalibrationByteFromText(std::string_view text);
 
 // The calibration area's 32 bytes, and a radio's model identifier in image order (as
 // image 0x3D0-0x3D7 and the model<n> entries of setting.ini hold it).
 using CalibrationArea = std::array<std::uint8_t, image::kCalibrationSize>;
 using ModelIdentifier = std::array<std::uint8_t, image::kModelIdSize>;
+
+// True when every byte of `area` is the erased byte, as in a new configuration: these
+// are no radio's alignment values.
+bool IsBlankCalibrationArea(const CalibrationArea& area);
 
 // Connecting for the calibration table: as TestConnect without the test state.
 TestLinkOutcome ConnectForCalibration(SerialPort& port, const CTavroPgmDoc& doc);

@@ -67,6 +67,10 @@ struct Bench : test::RadioBench {
 };
 
 QLineEdit* Edit(const CDlgTestRW& dialog, int id) { return Control<QLineEdit>(&dialog, id); }
+const CalibrationField& FieldOf(int editId) {
+  return *std::find_if(CalibrationFields().begin(), CalibrationFields().end(),
+                       [&](const CalibrationField& field) { return field.editId == editId; });
+}
 void Click(const CDlgTestRW& dialog, int id) { QTest::mouseClick(Control<QPushButton>(&dialog, id), Qt::LeftButton); }
 
 // Every edit shows its byte of the document's image.
@@ -140,8 +144,8 @@ class CalibrationDialogTest : public QObject {
              (std::vector<std::string>{"52 03 E0 08", "52 03 E8 08", "52 03 F0 08", "52 03 F8 08"}));
   }
 
-  // Taking the edits: a number stores its low eight bits, other text keeps the byte.
-  void writeStoresTheEditsAndKeepsBytesOfOtherText() {
+  // Taking the edits: a value from 0 to 255 stores its byte, an empty edit keeps it.
+  void writeStoresTheEditsAndAnEmptyEditKeepsItsByte() {
     Bench& b = *bench_;
     b.StartRadio(Pattern(100));
     CDlgTestRW dialog(b.Context());
@@ -151,12 +155,10 @@ class CalibrationDialogTest : public QObject {
       int editId;
       const char* text;
       int stored;  // -1: the byte stays
-    } typed[] = {{1102, "300", 44}, {1115, "", -1}, {1116, "x7", -1}, {1103, " 9 ", 9}, {1138, "-3", -1}, {1137, "256", 0}};
+    } typed[] = {{1102, "44", 44}, {1115, "", -1}, {1116, "  ", -1}, {1103, " 9 ", 9}, {1138, "0", 0}, {1137, "255", 255}};
     for (const auto& entry : typed) {
       Edit(dialog, entry.editId)->setText(QString::fromLatin1(entry.text));
-      const auto field = std::find_if(CalibrationFields().begin(), CalibrationFields().end(),
-                                       [&](const CalibrationField& f) { return f.editId == entry.editId; });
-      if (entry.stored >= 0) expected[field->offset - image::kCalibration] = static_cast<char>(entry.stored);
+      if (entry.stored >= 0) expected[FieldOf(entry.editId).offset - image::kCalibration] = static_cast<char>(entry.stored);
     }
     Click(dialog, CDlgTestRW::kWriteId);
 
@@ -164,11 +166,87 @@ class CalibrationDialogTest : public QObject {
     QCOMPARE(b.messages.Shown()[0].caption, b.files.GetText("IDS_PROMPT_WRITE"));
     QCOMPARE(AreaOf(b.doc), expected);
     QVERIFY(b.doc.IsModified());
-    QVERIFY(EditsShowTheImage(dialog, b.doc));  // "300" now shows as 44, the empty edit its byte
-    QCOMPARE(Edit(dialog, 1102)->text(), QStringLiteral("44"));
+    QVERIFY(EditsShowTheImage(dialog, b.doc));  // the empty edits show their bytes again
     QCOMPARE(b.imageReplaced, 0);
     QVERIFY(!b.port.IsOpen());
     QCOMPARE(AreaOf(b.radio->SavedMemory()), expected);
+  }
+
+  // A value the radio's byte cannot hold is refused before anything is connected: one
+  // message names every such item by its caption, the focus goes to the first, and the
+  // image, the radio and the typed texts stay as they were.
+  void valuesOutside0To255AreRefusedBeforeConnecting_data() {
+    QTest::addColumn<QList<int>>("edits");      // in table order, the first one refused
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QStringList>("captions");  // the items the message names
+    QTest::newRow("300") << QList<int>{1102} << QStringList{"300"} << QStringList{"Voltage"};
+    QTest::newRow("256") << QList<int>{1103} << QStringList{"256"} << QStringList{"L Tune"};
+    QTest::newRow("-1") << QList<int>{1138} << QStringList{"-1"} << QStringList{"H H P"};
+    QTest::newRow("abc") << QList<int>{1131} << QStringList{"abc"} << QStringList{"DCS"};
+    QTest::newRow("two items and a good one") << QList<int>{1115, 1128, 1133} << QStringList{"1.5", "12", "x7"}
+                                              << QStringList{"SQL3", "L L P"};
+  }
+  void valuesOutside0To255AreRefusedBeforeConnecting() {
+    QFETCH(QList<int>, edits);
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, captions);
+    Bench& b = *bench_;
+    b.StartRadio(Pattern(100));
+    CDlgTestRW dialog(b.Context());
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    for (int k = 0; k < edits.size(); ++k) Edit(dialog, edits[k])->setText(texts[k]);
+    Click(dialog, CDlgTestRW::kWriteId);
+
+    QCOMPARE(b.messages.Keys(), std::vector<std::string>{"IDS_CALIBRATION_RANGE"});
+    const MessageBoxCall& message = b.messages.Shown()[0];
+    QCOMPARE(message.caption, b.files.GetText("IDS_PROMPT_WRITE"));
+    QCOMPARE(message.icon, PromptIcon::Exclamation);
+    const QString named = QString::fromStdString(message.text).section(QLatin1Char('\n'), -1);
+    QCOMPARE(named, captions.join(", "));
+    QCOMPARE(ControlId(QApplication::focusWidget()), edits.front());
+    QVERIFY(Edit(dialog, edits.front())->hasSelectedText());
+    for (int k = 0; k < edits.size(); ++k) QCOMPARE(Edit(dialog, edits[k])->text(), texts[k]);  // as typed
+    QCOMPARE(AreaOf(b.doc), Pattern(1));
+    QVERIFY(!b.doc.IsModified());
+    QVERIFY(!b.port.IsOpen());
+    QVERIFY(b.Frames().empty());  // not even a handshake
+    QCOMPARE(AreaOf(b.radio->SavedMemory()), Pattern(100));
+  }
+
+  // Blank values (a new configuration's area) did not come from a radio: writing them
+  // asks first, and Cancel sends nothing.
+  void blankValuesAreWrittenOnlyWhenConfirmed_data() {
+    QTest::addColumn<bool>("confirmed");
+    QTest::newRow("OK writes") << true;
+    QTest::newRow("Cancel sends nothing") << false;
+  }
+  void blankValuesAreWrittenOnlyWhenConfirmed() {
+    QFETCH(bool, confirmed);
+    Bench& b = *bench_;
+    const Area blank(image::kCalibrationSize, static_cast<char>(image::kEmpty));
+    SetArea(b.doc, blank);
+    b.doc.SetModifiedFlag(false);
+    b.StartRadio(Pattern(100));
+    CDlgTestRW dialog(b.Context());
+    dialog.show();
+    b.messages.Then(confirmed ? PromptAnswer::Ok : PromptAnswer::Cancel);
+    Click(dialog, CDlgTestRW::kWriteId);
+
+    const std::vector<std::string> asked = {"IDS_CALIBRATION_BLANK"};
+    std::vector<std::string> expected = asked;
+    if (confirmed) expected.push_back("IDS_PROMPT_WRITESUCC");
+    QCOMPARE(b.messages.Keys(), expected);
+    const MessageBoxCall& question = b.messages.Shown()[0];
+    QCOMPARE(question.buttons, PromptButtons::OkCancel);
+    QCOMPARE(question.icon, PromptIcon::Exclamation);
+    QCOMPARE(question.caption, b.files.GetText("IDS_PROMPT_WRITE"));
+    QCOMPARE(AreaOf(b.doc), blank);
+    QVERIFY(!b.doc.IsModified());
+    QVERIFY(!b.port.IsOpen());
+    QCOMPARE(b.Frames().empty(), !confirmed);
+    QCOMPARE(AreaOf(b.radio->SavedMemory()), confirmed ? blank : Pattern(100));
   }
 
   void writingUnchangedEditsLeavesTheDocumentUnmodified() {

@@ -114,17 +114,34 @@ TEST(TestFunctionValueStep, NegativeStepsRaiseWithinTheByte) {
   for (const auto& c : cases) EXPECT_EQ(StepTestValue(c.value, c.delta), c.next) << c.value << "/" << c.delta;
 }
 
-TEST(CalibrationText, StoresTheLowByteOfAnUnsignedNumber) {
+TEST(CalibrationText, AcceptsWholeNumbersFrom0To255Only) {
   const struct {
     const char* text;
     std::optional<std::uint8_t> stored;
   } cases[] = {
-      {"300", 44},  // 300 modulo 256
-      {"0", 0},         {"255", 255},   {"256", 0},          {" 17 ", 17},       {"4294967295", 255},
-      {"", std::nullopt}, {"  ", std::nullopt}, {"abc", std::nullopt}, {"-1", std::nullopt}, {"12x", std::nullopt},
-      {"1 2", std::nullopt}, {"4294967296", std::nullopt},
+      {"0", 0},           {"255", 255},          {" 17 ", 17},          {"007", 7},
+      {"256", std::nullopt},  // never wrapped into a byte (256 would be 0, 300 would be 44)
+      {"300", std::nullopt},  {"4294967296", std::nullopt}, {"-1", std::nullopt}, {"+5", std::nullopt},
+      {"", std::nullopt},     {"  ", std::nullopt},   {"abc", std::nullopt}, {"12x", std::nullopt},
+      {"1 2", std::nullopt},  {"1.5", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(CalibrationByteFromText(c.text), c.stored) << c.text;
+}
+
+TEST(CalibrationArea, OnlyTheErasedAreaOfANewConfigurationIsBlank) {
+  const test::ProgramDir dir;
+  const AppFiles files = dir.Files();
+  CTavroPgmDoc doc(files);
+  test::ScriptedPrompter prompter;
+  test::NewDocument(doc, prompter);
+  CalibrationArea area;
+  std::copy_n(doc.Image().begin() + image::kCalibration, area.size(), area.begin());
+  EXPECT_TRUE(IsBlankCalibrationArea(area));
+  for (const std::size_t k : {std::size_t{0}, area.size() - 1}) {
+    CalibrationArea aligned = area;
+    aligned[k] = 0xFE;
+    EXPECT_FALSE(IsBlankCalibrationArea(aligned)) << k;
+  }
 }
 
 TEST(CalibrationFields, LieInTheCalibrationAreaOutsideThePasswordBlock) {
@@ -156,6 +173,7 @@ TEST(TestFunctionMessage, KeysCaptionsAndIcons) {
       {TestLinkOutcome::ReadFailed, TestDialog::Calibration, "IDS_PROMPT_READFAIL", "IDS_PROMPT_READ", PromptIcon::Exclamation},
       {TestLinkOutcome::WriteDone, TestDialog::Calibration, "IDS_PROMPT_WRITESUCC", "IDS_PROMPT_WRITE", PromptIcon::None},
       {TestLinkOutcome::WriteFailed, TestDialog::Calibration, "IDS_PROMPT_WRITEFAIL", "IDS_PROMPT_WRITE", PromptIcon::Exclamation},
+      {TestLinkOutcome::SaveFailed, TestDialog::TestFunction, "IDS_TEST_SAVEFAIL", "IDS_COMMUNICATION_ERROR", PromptIcon::Exclamation},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -304,12 +322,23 @@ TEST_F(TestFunctionTest, ValueAndSaveFramesGoOutByteByByte) {
   ScriptedRadio radio(master_, {}, radio_);
   ASSERT_EQ(TestConnect(port_, doc_), TestLinkOutcome::Connected);
   SendTestValue(port_, static_cast<std::uint8_t>(StepTestValue(255, -1)));
-  SaveTestValue(port_);
+  EXPECT_TRUE(SaveTestValue(port_));
   EXPECT_EQ(ReadTestValue(port_), 300);
   EXPECT_TRUE(PingTestRadio(port_));
   radio.Finish();
   EXPECT_EQ(radio.Received(), Wire({kTestConnect, "4B 00 00 08 80 00 00 00 20 00 FF 00",
                                     "4B 00 00 08 10 00 01 00 00 80 00 00", "72", "45"}));
+}
+
+// The radio acknowledges a save only once the value is stored.
+TEST_F(TestFunctionTest, ASaveTheRadioDoesNotAcknowledgeFails) {
+  RadioScript refusesSave;
+  refusesSave.acknowledge = [](const Bytes& frame) { return Hex(SaveFrame()) != test::HexText(frame); };
+  ScriptedRadio radio(master_, refusesSave, radio_);
+  ASSERT_EQ(TestConnect(port_, doc_), TestLinkOutcome::Connected);
+  EXPECT_FALSE(SaveTestValue(port_));
+  radio.Finish();
+  EXPECT_EQ(radio.Received(), Wire({kTestConnect, Hex(SaveFrame())}));
 }
 
 // The calibration table uses the same link and radio.
@@ -357,12 +386,10 @@ TEST_F(CalibrationTest, ReadTakesTheWholeAreaOrNothing) {
 
 TEST_F(CalibrationTest, WriteSendsTheAreaWithTheTFrame) {
   for (std::size_t k = 0; k < image::kCalibrationSize; ++k) doc_.At(image::kCalibration + k) = static_cast<std::uint8_t>(k);
-  // An edit holding 300 stores 44; an empty edit keeps its byte.
+  // A value typed into the table's "L Tune" field.
   const CalibrationField& lTune = *std::find_if(CalibrationFields().begin(), CalibrationFields().end(),
                                                 [](const CalibrationField& f) { return f.caption == "L Tune"; });
-  for (const auto& [text, field] : {std::pair{"300", lTune}, std::pair{"", CalibrationFields()[0]}})
-    if (const auto byte = CalibrationByteFromText(text)) doc_.At(field.offset) = *byte;
-  EXPECT_EQ(doc_.At(lTune.offset), 44);
+  doc_.At(lTune.offset) = *CalibrationByteFromText("44");
 
   const std::string frames[] = {
       "74 03 E0 08 00 01 02 03 04 05 06 2C",
