@@ -12,8 +12,16 @@ SerialWorker::~SerialWorker() {
 void SerialWorker::Queue(Exchange exchange) {
   {
     const std::lock_guard lock(mutex_);
-    if (stopping_) return;
+    if (closed_) return;
     queue_.push_back(std::move(exchange));
+  }
+  wake_.notify_one();
+}
+
+void SerialWorker::Finish() {
+  {
+    const std::lock_guard lock(mutex_);
+    closed_ = true;
   }
   wake_.notify_one();
 }
@@ -21,7 +29,7 @@ void SerialWorker::Queue(Exchange exchange) {
 void SerialWorker::Stop() {
   {
     const std::lock_guard lock(mutex_);
-    stopping_ = true;
+    closed_ = true;
     queue_.clear();
   }
   wake_.notify_one();
@@ -36,8 +44,8 @@ void SerialWorker::Run() {
     Exchange exchange;
     {
       std::unique_lock lock(mutex_);
-      wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-      if (stopping_) return;
+      wake_.wait(lock, [this] { return closed_ || !queue_.empty(); });
+      if (queue_.empty()) return;
       exchange = std::move(queue_.front());
       queue_.pop_front();
     }

@@ -23,9 +23,11 @@ class SerialWorker {
   SerialWorker& operator=(const SerialWorker&) = delete;
 
   void Queue(Exchange exchange);
+  // Takes no more exchanges; the thread returns once those queued so far have run.
+  void Finish();
   // Drops the exchanges not yet begun; the thread returns after the one in progress.
   void Stop();
-  // Returns once the thread has returned; call Stop first.
+  // Returns once the thread has returned; call Finish or Stop first.
   void Join();
 
  private:
@@ -35,6 +37,6 @@ class SerialWorker {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Exchange> queue_;
-  bool stopping_ = false;
+  bool closed_ = false;  // no more exchanges are taken
   std::thread thread_;
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -15,6 +16,7 @@
 #include "link/test_functions.h"
 #include "settings/app_files.h"
 #include "ui/dialog_template.h"
+#include "ui/message_box.h"
 #include "ui/qt_text.h"
 #include "ui/up_down.h"
 
@@ -169,17 +171,49 @@ void CTestFunction::QueueValue(int value) {
 }
 
 void CTestFunction::OnSave() {
-  worker_->Queue([](SerialPort& port) { SaveTestValue(port); });
+  ++savesPending_;
+  worker_->Queue([this](SerialPort& port) {
+    const bool stored = SaveTestValue(port);
+    Deliver([this, stored] { OnSaved(stored); });
+  });
+}
+
+void CTestFunction::OnSaved(bool stored) {
+  --savesPending_;
+  if (stored) return;
+  // A closing window reports the failure once the radio is done with it.
+  if (ended_) saveFailedAtEnd_ = true;
+  else ShowSaveFailure();
+}
+
+void CTestFunction::ShowSaveFailure() {
+  if (const std::optional<PromptRequest> message = TestLinkMessage(TestLinkOutcome::SaveFailed, TestDialog::TestFunction))
+    ShowMessageBox(this, context_.files, *message);
 }
 
 void CTestFunction::done(int result) {
-  if (!ended_) {
-    ended_ = true;
-    timer_.stop();
+  if (ending_) return;  // already closing, waiting for the radio
+  if (!ended_) EndSession();
+  QDialog::done(result);
+}
+
+void CTestFunction::EndSession() {
+  ended_ = true;
+  ending_ = true;
+  timer_.stop();
+  if (savesPending_ > 0) {
+    // A Save clicked just before closing still reaches the radio, behind the values it
+    // stores; the technician sees the window wait for it.
+    setEnabled(false);
+    worker_->Finish();
+  } else {
     hide();
     worker_->Stop();
-    RunOffWindowThread([this] { worker_->Join(); });
-    context_.port.Close();
   }
-  QDialog::done(result);
+  RunOffWindowThread([this] { worker_->Join(); });
+  // Answers the worker queued before it returned, the last Save's among them.
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+  context_.port.Close();
+  if (saveFailedAtEnd_) ShowSaveFailure();
+  ending_ = false;
 }

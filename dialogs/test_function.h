@@ -6,7 +6,9 @@
 //
 // Every exchange runs on a worker thread that owns the port while the window is open,
 // in the order the user acted; the window only shows the answers. A tick queues a poll
-// only when none is pending, so a silent radio never piles polls up.
+// only when none is pending, so a silent radio never piles polls up. A Save the user
+// clicked is never dropped: closing the window waits for it, and a Save the radio does
+// not acknowledge is reported.
 
 #include <QDialog>
 #include <QTimer>
@@ -49,8 +51,11 @@ class CTestFunction : public QDialog {
   int IndicatorIcon() const;
 
  public slots:
-  // Every way out (Exit, Esc, the close button): the window hides at once, the exchange
-  // in progress ends while the windows keep painting, and the port is closed.
+  // Every way out (Exit, Esc, the close button). With no Save waiting for the radio the
+  // window hides at once and only the exchange in progress ends; with one, the window
+  // stays in sight, disabled under a busy cursor, until every exchange queued has run and
+  // a failed Save has been reported. The windows keep painting meanwhile; then the port
+  // is closed.
   void done(int result) override;
 
  private:
@@ -63,6 +68,10 @@ class CTestFunction : public QDialog {
   // Answers, back on the window thread.
   void OnPolled(const TestPoll& poll, bool reading);
   void OnItemSelected(const ItemSelection& selection);
+  void OnSaved(bool stored);
+  void ShowSaveFailure();
+  // Ends the worker (after the queued Saves, when there are any) and closes the port.
+  void EndSession();
   // A value read from the radio (or none): the value field, the slider and the lamp.
   void ShowReadValue(std::optional<int> value);
   void ShowValue(int value);
@@ -82,6 +91,9 @@ class CTestFunction : public QDialog {
   const TestItem* currentItem_ = nullptr;
   int indicatorState_ = 1;
   bool pollPending_ = false;
+  int savesPending_ = 0;            // Saves queued whose answer has not come back yet
+  bool saveFailedAtEnd_ = false;    // a Save the closing window waited for failed
+  bool ending_ = false;             // the closing window waits for the radio
   bool ended_ = false;
   std::unique_ptr<SerialWorker> worker_;
 };

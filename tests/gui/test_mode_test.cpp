@@ -41,6 +41,8 @@ constexpr int kRadioTimeoutMs = 10000;
 const std::string kEnterTest = "4B 00 00 08 00 02 00 00 00 00 00 00";
 std::string ItemFrame(const std::string& item) { return "4B 00 00 08 10 80 " + item + " 00 00 00 00 00"; }
 std::string PointFrame(const std::string& point) { return "4B 00 00 08 80 00 00 00 20 00 " + point + " 00"; }
+// The point frame carrying a stepped or slid value.
+std::string ValueFrame(int value) { return PointFrame(QString("%1").arg(value, 2, 16, QChar('0')).toUpper().toStdString()); }
 const std::string kSaveFrame = "4B 00 00 08 10 00 01 00 00 80 00 00";
 const std::string kValueQuery = "72";
 const std::string kPing = "45";
@@ -391,7 +393,7 @@ class TestModeTest : public QObject {
     QCOMPARE(a.Value(), QString::number(sent));
     QCOMPARE(a.Get<QSlider>(CTestFunction::kSliderId)->value(), sent);
     QVERIFY(save->isEnabled());
-    const std::string valueFrame = PointFrame(QString("%1").arg(sent, 2, 16, QChar('0')).toUpper().toStdString());
+    const std::string valueFrame = ValueFrame(sent);
     QTRY_VERIFY_WITH_TIMEOUT(!b.SentFromLast(valueFrame).empty(), kRadioTimeoutMs);
     const std::vector<std::string> afterSelection = b.SentFromLast(ItemFrame("0C"));
     QVERIFY(std::find(afterSelection.begin(), afterSelection.end(), valueFrame) != afterSelection.end());
@@ -399,6 +401,56 @@ class TestModeTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!b.SentFromLast(kSaveFrame).empty(), kRadioTimeoutMs);
     QTest::mouseClick(a.Get<QPushButton>(CTestFunction::kExitId), Qt::LeftButton);
     QCOMPARE(static_cast<std::uint8_t>(b.radio->SavedMemory().at(kDcsByte)), static_cast<std::uint8_t>(sent));
+  }
+
+  // A Save clicked just before Exit, queued behind values still on their way (each frame
+  // takes the radio a dozen milliseconds or more, a silent radio half a second): Exit
+  // waits for it with the window in sight, disabled under a busy cursor, and the Save
+  // reaches the radio. One the radio does not acknowledge is reported, on Exit or at once.
+  void aQueuedSaveIsSentOrItsFailureShown_data() {
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<bool>("exitAtOnce");
+    QTest::newRow("answering radio, Exit at once") << false << true;
+    QTest::newRow("silent radio, Exit at once") << true << true;
+    QTest::newRow("silent radio, window open") << true << false;
+  }
+  void aQueuedSaveIsSentOrItsFailureShown() {
+    QFETCH(bool, silent);
+    QFETCH(bool, exitAtOnce);
+    Bench& b = *bench_;
+    constexpr std::size_t kDcsByte = image::kCalibration + 0x19;
+    b.doc.At(kDcsByte) = 100;
+    b.StartRadio(silent ? std::vector<std::string>{"--fault", "mute-in-test"} : std::vector<std::string>{});
+    Alignment a(b);
+    a.Choose(kDcs);
+    if (!silent) QTRY_COMPARE_WITH_TIMEOUT(a.Value(), QString("100"), kRadioTimeoutMs);
+    QSignalSpy finished(a.window.get(), &QDialog::finished);
+    bool busyWindow = false;
+    test::EventsDuringWait waiting;
+    QObject owner;
+    QTimer::singleShot(0, &owner, [&] { busyWindow = a.window->isVisible() && !a.window->isEnabled(); });
+    for (int k = 0; k < 3; ++k) a.Step(+1);
+    QTest::mouseClick(a.Get<QPushButton>(CTestFunction::kSaveId), Qt::LeftButton);
+    if (exitAtOnce) {
+      QTest::mouseClick(a.Get<QPushButton>(CTestFunction::kExitId), Qt::LeftButton);
+      // Only the silent radio's wait is sure to outlast the first turn of the event loop.
+      if (silent) QVERIFY(waiting.busyCursor && busyWindow);
+    } else {
+      QTRY_VERIFY_WITH_TIMEOUT(!b.messages.Keys().empty(), kRadioTimeoutMs);
+      QVERIFY(a.window->isVisible() && a.window->isEnabled());
+      QTest::mouseClick(a.Get<QPushButton>(CTestFunction::kExitId), Qt::LeftButton);
+    }
+    QCOMPARE(finished.size(), 1);
+    QVERIFY(!b.port.IsOpen());
+    QCOMPARE(b.messages.Keys(), silent ? std::vector<std::string>{"IDS_TEST_SAVEFAIL"} : std::vector<std::string>{});
+    if (silent) QCOMPARE(b.messages.Shown()[0].caption, b.files.GetText("IDS_COMMUNICATION_ERROR"));
+    // The values, then the Save, in the order clicked; a silent radio never showed the
+    // stored value, so the steps began at 0.
+    const int start = silent ? 0 : 100;
+    const std::string first = ValueFrame(start + 1);
+    QCOMPARE(FirstOf(b.SentFromLast(first), 4),
+             (std::vector<std::string>{first, ValueFrame(start + 2), ValueFrame(start + 3), kSaveFrame}));
+    QCOMPARE(int(std::uint8_t(b.radio->SavedMemory().at(kDcsByte))), silent ? 100 : 103);
   }
 
  private:
