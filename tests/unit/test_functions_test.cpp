@@ -119,11 +119,11 @@ TEST(CalibrationText, AcceptsWholeNumbersFrom0To255Only) {
     const char* text;
     std::optional<std::uint8_t> stored;
   } cases[] = {
-      {"0", 0},           {"255", 255},          {" 17 ", 17},          {"007", 7},
-      {"256", std::nullopt},  // never wrapped into a byte (256 would be 0, 300 would be 44)
-      {"300", std::nullopt},  {"4294967296", std::nullopt}, {"-1", std::nullopt}, {"+5", std::nullopt},
-      {"", std::nullopt},     {"  ", std::nullopt},   {"abc", std::nullopt}, {"12x", std::nullopt},
-      {"1 2", std::nullopt},  {"1.5", std::nullopt},
+      {"0", 0}, {"255", 255}, {" 17 ", 17}, {"007", 7},
+      // Never wrapped into a byte: 256 would store 0, 300 would store 44.
+      {"256", std::nullopt}, {"300", std::nullopt}, {"4294967296", std::nullopt},
+      {"-1", std::nullopt}, {"+5", std::nullopt}, {"1.5", std::nullopt}, {"abc", std::nullopt},
+      {"12x", std::nullopt}, {"1 2", std::nullopt}, {"", std::nullopt}, {"  ", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(CalibrationByteFromText(c.text), c.stored) << c.text;
 }
