@@ -78,8 +78,9 @@ void CDlgTestRW::StoreArea(const CalibrationArea& area) {
 
 bool CDlgTestRW::ConfirmAreaToWrite(const CalibrationArea& area) {
   if (!IsBlankCalibrationArea(area)) return true;
+  // Enter must not wipe a radio's alignment: Cancel is the default answer.
   const PromptRequest question{"IDS_CALIBRATION_BLANK", "", "IDS_PROMPT_WRITE", PromptIcon::Exclamation,
-                               PromptButtons::OkCancel};
+                               PromptButtons::OkCancel, true};
   return ShowMessageBox(this, context_.files, question) == PromptAnswer::Ok;
 }
 

@@ -17,6 +17,8 @@ struct PromptRequest {
   std::string captionKey;  // looked up too; empty means the program title
   PromptIcon icon = PromptIcon::Exclamation;
   PromptButtons buttons = PromptButtons::OkCancel;
+  // Enter answers Cancel: for questions whose OK destroys what cannot be restored.
+  bool cancelByDefault = false;
 
   std::string Text(const AppFiles& files) const;
   std::string Caption(const AppFiles& files) const;

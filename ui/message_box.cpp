@@ -49,12 +49,13 @@ void SetMessageBoxAnswerer(MessageBoxAnswerer answerer) { Answerer() = std::move
 PromptAnswer ShowMessageBox(QWidget* parent, const MessageBoxCall& call) {
   if (Answerer()) return Answerer()(call);
   QMessageBox box(QtIcon(call.icon), ToQString(call.caption), ToQString(call.text), QtButtons(call.buttons), parent);
+  if (call.cancelByDefault) box.setDefaultButton(QMessageBox::Cancel);
   return AnswerOf(box.exec());
 }
 
 PromptAnswer ShowMessageBox(QWidget* parent, const AppFiles& files, const PromptRequest& request) {
   return ShowMessageBox(parent, MessageBoxCall{request.textKey, request.Text(files), request.Caption(files),
-                                               request.icon, request.buttons});
+                                               request.icon, request.buttons, request.cancelByDefault});
 }
 
 void ShowFileError(QWidget* parent, const AppFiles& files, const FileError& error) {

@@ -18,6 +18,7 @@ struct MessageBoxCall {
   std::string caption;
   PromptIcon icon = PromptIcon::Exclamation;
   PromptButtons buttons = PromptButtons::Ok;
+  bool cancelByDefault = false;  // Enter answers Cancel
 };
 
 using MessageBoxAnswerer = std::function<PromptAnswer(const MessageBoxCall&)>;

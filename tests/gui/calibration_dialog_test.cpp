@@ -1,12 +1,14 @@
 // The calibration table ("Test 2") end to end: the real window and serial code on a
 // pseudo-terminal, corvane-radio-sim as the radio, message boxes answered by script.
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -242,11 +244,29 @@ class CalibrationDialogTest : public QObject {
     QCOMPARE(question.buttons, PromptButtons::OkCancel);
     QCOMPARE(question.icon, PromptIcon::Exclamation);
     QCOMPARE(question.caption, b.files.GetText("IDS_PROMPT_WRITE"));
+    QVERIFY(question.cancelByDefault);
     QCOMPARE(AreaOf(b.doc), blank);
     QVERIFY(!b.doc.IsModified());
     QVERIFY(!b.port.IsOpen());
     QCOMPARE(b.Frames().empty(), !confirmed);
     QCOMPARE(AreaOf(b.radio->SavedMemory()), confirmed ? blank : Pattern(100));
+  }
+
+  // The real box behind such a question: Enter, the first key a hurried user presses,
+  // answers Cancel.
+  void enterOnAQuestionWithCancelByDefaultAnswersCancel() {
+    SetMessageBoxAnswerer({});
+    std::optional<bool> cancelWasDefault;
+    QTimer::singleShot(0, this, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      cancelWasDefault = box->defaultButton() == box->button(QMessageBox::Cancel);
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    const PromptRequest question{"IDS_CALIBRATION_BLANK", "", "IDS_PROMPT_WRITE", PromptIcon::Exclamation,
+                                 PromptButtons::OkCancel, true};
+    QCOMPARE(ShowMessageBox(nullptr, bench_->files, question), PromptAnswer::Cancel);
+    QCOMPARE(cancelWasDefault, std::optional<bool>(true));
   }
 
   void writingUnchangedEditsLeavesTheDocumentUnmodified() {
