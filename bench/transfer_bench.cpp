@@ -1,7 +1,8 @@
 // Whole-transfer timing: corvane-cli reads and writes a simulated radio that paces
 // every byte as its baud rate would. For each run it prints the wall time, the
 // protocol's floor (the wire time of every byte at its baud rate plus every pause the
-// protocol mandates, both taken from the frames the radio logged), their ratio, and the
+// protocol mandates, both taken from the frames the radio logged, so a write's reads of the
+// band edges and of the radio's calibration area count too), their ratio, and the
 // tool's CPU time as a share of the wall time. Then one write to eight such radios at once
 // against the same write to one: the fleet's wall time over the single radio's.
 #include <fcntl.h>

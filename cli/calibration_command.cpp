@@ -1,6 +1,6 @@
 // corvane-cli calibration read|write: the calibration table of test mode as a text file
 // (link/calibration_file.h). There is no port search here, as in test mode: the port is
-// --device, --port N, or "com" of setting.ini.
+// --device, --port N, or "com" of setting.ini (opened by the exchange).
 #include "cli/calibration_command.h"
 
 #include <cerrno>
@@ -17,17 +17,6 @@
 namespace cli {
 namespace {
 
-// The port the command line names, opened; "com" is left to the exchange. False after a
-// message when it cannot be opened.
-bool OpenPort(const Context& context, CSerial& port, const PortChoice& choice) {
-  if (!choice.device.empty()) return OpenChosenDevice(context, port, choice);
-  if (choice.port == 0 || port.Open(choice.port)) return true;
-  const std::string device = DevicePathForPort(context.files.SettingsPath(), choice.port);
-  context.err << context.files.GetText("IDS_ERROR_PORTOPEN") << " "
-              << (device.empty() ? "--port " + std::to_string(choice.port) : device) << "\n";
-  return false;
-}
-
 // The message box the window would show, as one line; the failure status.
 int Failed(const Context& context, TestLinkOutcome outcome) {
   if (const std::optional<PromptRequest> message = TestLinkMessage(outcome, TestDialog::Calibration))
@@ -37,7 +26,7 @@ int Failed(const Context& context, TestLinkOutcome outcome) {
 
 int Read(const Context& context, const PortChoice& choice, const std::string& path) {
   CSerial port(context.files.SettingsPath());
-  if (!OpenPort(context, port, choice)) return kExitFailure;
+  if (!OpenChosenPort(context, port, choice)) return kExitFailure;
   const RadioCalibration read = ReadRadioCalibration(port, context.files.SettingsPath());
   if (read.outcome != TestLinkOutcome::ReadDone) return Failed(context, read.outcome);
   if (!file_io::ReplaceFileAtomically(path, calibration_file::Format(read.model, read.area)))
@@ -71,7 +60,7 @@ int Write(const Context& context, const PortChoice& choice, const std::string& p
   const std::optional<calibration_file::Contents> contents = Load(context, path);
   if (!contents) return kExitFailure;
   CSerial port(context.files.SettingsPath());
-  if (!OpenPort(context, port, choice)) return kExitFailure;
+  if (!OpenChosenPort(context, port, choice)) return kExitFailure;
   const TestLinkOutcome outcome =
       WriteRadioCalibration(port, context.files.SettingsPath(), contents->model, contents->byField);
   return outcome == TestLinkOutcome::WriteDone ? kExitOk : Failed(context, outcome);

@@ -101,13 +101,18 @@ std::optional<PortChoice> ParsePortChoice(const Context& context, std::vector<st
   return choices->empty() ? PortChoice{} : choices->front();
 }
 
-std::string OpenChosenDeviceError(const Context& context, CSerial& port, const PortChoice& choice) {
-  if (choice.device.empty() || port.OpenDevice(choice.device)) return {};
-  return context.files.GetText("IDS_ERROR_PORTOPEN") + " " + choice.device + " (" + std::strerror(port.LastError()) + ")";
+std::string OpenChosenPortError(const Context& context, CSerial& port, const PortChoice& choice) {
+  if (!choice.Named()) return {};
+  if (choice.device.empty() ? port.Open(choice.port) : port.OpenDevice(choice.device)) return {};
+  std::string name = choice.device;
+  if (name.empty()) name = DevicePathForPort(context.files.SettingsPath(), choice.port);
+  if (name.empty()) name = "--port " + std::to_string(choice.port);
+  if (port.LastError() == CSerial::kNotADevice) return name + ": " + context.files.GetText("IDS_ERROR_NOTSERIAL");
+  return context.files.GetText("IDS_ERROR_PORTOPEN") + " " + name + " (" + std::strerror(port.LastError()) + ")";
 }
 
-bool OpenChosenDevice(const Context& context, CSerial& port, const PortChoice& choice) {
-  const std::string error = OpenChosenDeviceError(context, port, choice);
+bool OpenChosenPort(const Context& context, CSerial& port, const PortChoice& choice) {
+  const std::string error = OpenChosenPortError(context, port, choice);
   if (!error.empty()) context.err << error << "\n";
   return error.empty();
 }

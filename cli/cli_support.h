@@ -63,9 +63,12 @@ class CliPrompter : public Prompter {
 std::optional<int> OpenDataFile(const Context& context, CTavroPgmDoc& doc, const std::string& path, int& status);
 
 // The port options of the commands that talk to a radio.
+// A port the user names is the only one used: no automatic search, and "com" in
+// setting.ini is left alone. Without one, "com" is used, with the search "autocom" allows.
 struct PortChoice {
-  int port = 0;        // --port N: tried first instead of "com"
-  std::string device;  // --device PATH: the one device to use, no port search
+  int port = 0;        // --port N: port N alone
+  std::string device;  // --device PATH: that device alone
+  bool Named() const { return port > 0 || !device.empty(); }
 };
 // Takes every --port N and --device PATH out of args, one choice each, in order; nullopt
 // (status set) for a port number outside 1-255.
@@ -73,11 +76,11 @@ std::optional<std::vector<PortChoice>> ParsePortChoices(const Context& context, 
                                                         int& status);
 // The commands that talk to one radio: at most one --port or --device (none: "com").
 std::optional<PortChoice> ParsePortChoice(const Context& context, std::vector<std::string>& args, int& status);
-// Opens the device --device names; false, after a message, when it cannot be opened.
-// Nothing is done without --device.
-bool OpenChosenDevice(const Context& context, CSerial& port, const PortChoice& choice);
+// Opens the port --port or --device names; false, after a message, when it cannot be
+// opened. Nothing is done without either.
+bool OpenChosenPort(const Context& context, CSerial& port, const PortChoice& choice);
 // The same without the message on standard error: the message, or empty when it opened.
-std::string OpenChosenDeviceError(const Context& context, CSerial& port, const PortChoice& choice);
+std::string OpenChosenPortError(const Context& context, CSerial& port, const PortChoice& choice);
 
 // "00 0A FF": bytes as two-digit upper-case hexadecimal numbers.
 std::string HexBytes(std::span<const std::uint8_t> bytes);

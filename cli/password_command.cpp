@@ -77,10 +77,10 @@ int CommandPassword(const Context& context, std::vector<std::string> args) {
   }
 
   CSerial port(context.files.SettingsPath());
-  if (!OpenChosenDevice(context, port, *choice)) return kExitFailure;
+  if (!OpenChosenPort(context, port, *choice)) return kExitFailure;
   // The cable and the radio settle after the lines were raised, as for a port the link opens.
   if (port.IsOpen()) port.Pause(wire::kPortSettleMs);
-  const PasswordLink link{choice->port, choice->device.empty()};
+  const PasswordLink link{choice->port, !choice->Named()};
   // Nothing of the radio's configuration is needed: the exchanges bring in the block they send back.
   CTavroPgmDoc doc(context.files);
   const PasswordOutcome outcome =

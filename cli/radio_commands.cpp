@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -53,7 +55,7 @@ TransferOptions OptionsFor(const PortChoice& choice, bool isRead) {
   TransferOptions options;
   options.isRead = isRead;
   options.configuredPort = choice.port;
-  options.allowPortSearch = choice.device.empty();  // a named device is the one to use
+  options.allowPortSearch = !choice.Named();  // a search could reach a radio the user did not name
   return options;
 }
 
@@ -71,7 +73,7 @@ int CommandRead(const Context& context, std::vector<std::string> args) {
   bool suppressClearPrompt = true;
   doc.OnNewDocument(prompter, suppressClearPrompt);
   CSerial port(context.files.SettingsPath());
-  if (!OpenChosenDevice(context, port, *choice)) return kExitFailure;
+  if (!OpenChosenPort(context, port, *choice)) return kExitFailure;
   const std::shared_ptr<TransferJob> job = TransferJob::Start(doc, port, OptionsFor(*choice, true), nullptr);
   const TransferState final = Follow(job->Params(), context.files, context.err, true, [] { return false; });
   job->Wait();
@@ -97,6 +99,7 @@ struct RadioRun {
   Phase phase = Phase::Writing;
   std::string failure;  // empty: the radio holds the configuration
   std::vector<image_diff::Difference> differences;
+  std::optional<std::array<std::uint8_t, block::kImageSize>> written;  // what the write sent
 };
 
 // The name a radio goes by in the lines about it: its device.
@@ -111,6 +114,7 @@ struct RadiosTask {
   bool write = true;   // false: only read back and compare
   bool verify = false;
   bool overwriteVoice = false;
+  bool writeCalibration = false;  // the file's calibration area, not each radio's own
   bool yes = false;
 };
 
@@ -121,6 +125,9 @@ void Advance(const Context& context, CTavroPgmDoc& doc, const RadiosTask& task, 
     if (state != TransferState::WriteDone) {
       radio.failure = context.files.GetText(FailureKey(state, false));
     } else if (task.verify) {
+      std::array<std::uint8_t, block::kImageSize> written{};
+      std::copy(radio.job->Image().begin(), radio.job->Image().end(), written.begin());
+      radio.written = written;
       radio.job = StartReadBack(doc, *radio.port);
       if (radio.job != nullptr) {
         radio.phase = RadioRun::Phase::Verifying;
@@ -131,7 +138,11 @@ void Advance(const Context& context, CTavroPgmDoc& doc, const RadiosTask& task, 
   } else if (state != TransferState::ReadDone) {
     radio.failure = context.files.GetText(FailureKey(state, true));
   } else {
-    radio.differences = image_diff::Differences(context.files, TransferImage(doc), radio.job->Image());
+    // After a write: what it sent, with this radio's own calibration area in it. Otherwise
+    // what a write would leave in this radio.
+    const std::array<std::uint8_t, block::kImageSize> expected =
+        radio.written ? *radio.written : ImageAfterWrite(doc, radio.job->Image(), task.writeCalibration);
+    radio.differences = image_diff::Differences(context.files, expected, radio.job->Image());
     if (!radio.differences.empty()) radio.failure = context.files.GetText("IDS_PROMPT_VERIFYFAIL");
   }
   radio.phase = RadioRun::Phase::Done;
@@ -156,14 +167,14 @@ int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages
 
   for (RadioRun& radio : radios) {
     radio.port = std::make_unique<CSerial>(context.files.SettingsPath());
-    if (std::string error = OpenChosenDeviceError(context, *radio.port, radio.choice); !error.empty()) {
+    if (std::string error = OpenChosenPortError(context, *radio.port, radio.choice); !error.empty()) {
       radio.failure = std::move(error);
       radio.phase = RadioRun::Phase::Done;
       continue;
     }
     TransferOptions options = OptionsFor(radio.choice, !task.write);
-    options.allowPortSearch = options.allowPortSearch && !fleet;  // a search could reach another radio's port
     options.overwriteVoice = task.overwriteVoice;
+    options.writeCalibration = task.writeCalibration;
     FileError voiceError;
     radio.job = TransferJob::Start(doc, *radio.port, options, task.write ? &packages : nullptr, &voiceError);
     if (radio.job == nullptr) {
@@ -241,7 +252,8 @@ int CommandWrite(const Context& context, std::vector<std::string> args) {
   int status = kExitOk;
   const std::optional<std::vector<PortChoice>> choices = ParsePortChoices(context, args, status);
   if (!choices) return status;
-  const std::optional<Arguments> parsed = Parse(context, args, {"--overwrite-voice", "--yes", "--verify"}, status);
+  const std::optional<Arguments> parsed =
+      Parse(context, args, {"--overwrite-voice", "--with-calibration", "--yes", "--verify"}, status);
   if (!parsed) return status;
 
   CTavroPgmDoc doc(context.files);
@@ -254,6 +266,7 @@ int CommandWrite(const Context& context, std::vector<std::string> args) {
   RadiosTask task;
   task.verify = parsed->Has("--verify");
   task.overwriteVoice = parsed->Has("--overwrite-voice");
+  task.writeCalibration = parsed->Has("--with-calibration");
   task.yes = parsed->Has("--yes");
   return RunRadios(context, doc, packages, *choices, task);
 }
@@ -262,7 +275,7 @@ int CommandVerify(const Context& context, std::vector<std::string> args) {
   int status = kExitOk;
   const std::optional<std::vector<PortChoice>> choices = ParsePortChoices(context, args, status);
   if (!choices) return status;
-  const std::optional<Arguments> parsed = Parse(context, args, {}, status);
+  const std::optional<Arguments> parsed = Parse(context, args, {"--with-calibration"}, status);
   if (!parsed) return status;
 
   CTavroPgmDoc doc(context.files);
@@ -272,13 +285,15 @@ int CommandVerify(const Context& context, std::vector<std::string> args) {
   RadiosTask task;
   task.write = false;
   task.verify = true;
+  task.writeCalibration = parsed->Has("--with-calibration");
   return RunRadios(context, doc, packages, *choices, task);
 }
 
 namespace {
 
 // Why a device cannot be opened, in a user's words where the system's are not enough.
-std::string OpenFailureReason(const std::string& path, int error) {
+std::string OpenFailureReason(const AppFiles& files, const std::string& path, int error) {
+  if (error == CSerial::kNotADevice) return files.GetText("IDS_ERROR_NOTSERIAL");
   std::string reason = std::strerror(error);
   struct stat info{};
   if (error == EACCES && ::stat(path.c_str(), &info) == 0) {
@@ -300,7 +315,7 @@ int CommandPorts(const Context& context, std::vector<std::string> args) {
     CSerial probe;
     const bool opens = probe.OpenDevice(path);
     context.out << port << "\t" << path << "\t"
-                << (opens ? context.files.GetText("IDS_PORT_AVAILABLE") : OpenFailureReason(path, probe.LastError()))
+                << (opens ? context.files.GetText("IDS_PORT_AVAILABLE") : OpenFailureReason(context.files, path, probe.LastError()))
                 << "\n";
     ++shown;
   }

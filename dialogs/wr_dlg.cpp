@@ -47,6 +47,7 @@ CWRDlg::CWRDlg(const TransferContext& context, bool isRead, QWidget* parent)
   verify->setChecked(OpenUserSettings()->value(QLatin1String(kVerifySetting), true).toBool());
   connect(verify, &QCheckBox::toggled, this,
           [](bool checked) { OpenUserSettings()->setValue(QLatin1String(kVerifySetting), checked); });
+  Control<QCheckBox>(this, kWriteCalibrationId)->setVisible(!isRead_);
   auto* bar = Control<QProgressBar>(this, kProgressBarId);
   bar->setRange(0, kProgressRange);
   bar->setValue(0);
@@ -89,13 +90,13 @@ void CWRDlg::OnOK() {
   TransferOptions options;
   options.isRead = isRead_;
   options.overwriteVoice = !isRead_ && Control<QCheckBox>(this, kOverwriteVoiceId)->isChecked();
+  options.writeCalibration = !isRead_ && Control<QCheckBox>(this, kWriteCalibrationId)->isChecked();
   FileError voiceError;
   job_ = TransferJob::Start(context_.doc, context_.port, options, isRead_ ? nullptr : context_.voices, &voiceError);
   if (job_ == nullptr) return ShowFileError(this, context_.files, voiceError);  // the voice data a write sends
   PendingJob() = job_;
   verifyAfterWrite_ = !isRead_ && Control<QCheckBox>(this, kVerifyId)->isChecked();
   verifying_ = false;
-  std::copy(job_->Image().begin(), job_->Image().end(), written_.begin());
 
   Control<QProgressBar>(this, kProgressBarId)->setValue(0);
   SetProgressText(Text(isRead_ ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"));
@@ -158,6 +159,8 @@ void CWRDlg::OnTimer() {
       return;
     case TransferState::WriteDone:
       Finish();
+      // The buffer as sent: the radio's own calibration area came into it during the write.
+      std::copy(job_->Image().begin(), job_->Image().end(), written_.begin());
       if (verifyAfterWrite_) return StartVerification();
       End();
       return;

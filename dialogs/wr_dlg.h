@@ -37,6 +37,9 @@ class CWRDlg : public QDialog {
   static constexpr int kProgressRange = 1024;
   static constexpr int kEndCode = 5;
   static constexpr int kVerifyId = 1227;
+  // "Also write the alignment values and radio password of this file": off whenever the
+  // dialog opens, so that a radio's own alignment is replaced only when asked each time.
+  static constexpr int kWriteCalibrationId = 1228;
   // The per-user setting that keeps the "Verify after writing" choice.
   static constexpr char kVerifySetting[] = "transfer/verifyAfterWrite";
 
@@ -89,5 +92,6 @@ class CWRDlg : public QDialog {
   std::shared_ptr<TransferJob> job_;
   bool verifyAfterWrite_ = false;  // this transfer's choice, taken at OK
   bool verifying_ = false;         // job_ is the read-back
-  std::array<std::uint8_t, block::kImageSize> written_{};  // what the write sent
+  // What the write sent (the radio's own calibration area merged in), once it is done.
+  std::array<std::uint8_t, block::kImageSize> written_{};
 };

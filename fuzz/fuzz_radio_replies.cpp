@@ -4,7 +4,8 @@
 // on a complete, well-formed exchange: after a failure they are as they were, after a
 // success they hold exactly what the radio's replies carried.
 //
-// Input: the exchange, option bits, the password entries, then the radio's replies (a
+// Input: the exchange, option bits, the password entries (for a write: whether the file's
+// calibration area is written), then the radio's replies (a
 // length byte and that many bytes each; fake_radio_port.h says when each arrives).
 // fuzz/make_radio_reply_seeds.py writes the seeds and spells the layout out.
 #include <algorithm>
@@ -52,13 +53,16 @@ constexpr std::uint8_t kConfirmOtherModel = 0x40;  // the answer to the model qu
 constexpr std::uint8_t kRepeatDiffers = 0x80;      // change password: the repetition differs
 }  // namespace option
 
+// A write sends the file's calibration area too (the third byte's lowest bit; the transfer
+// has no password entries).
+constexpr std::uint8_t kWriteCalibration = 0x01;
+
 // Password entries, chosen by the low (entered or old) and high (new) nibble of the third byte.
 constexpr std::array<std::string_view, 16> kEntries = {
     "",       "123456", "000000", "999999", "12345", "1234567", "ABCDEF", "abcdef",
     "12345A", "FFFFFF", " 12345", "654321", "111111", "1",     "12 456", "0A0B0C"};
 
 constexpr std::uint8_t kCalibrationWrite = 't';
-constexpr std::size_t kCalibrationBlock = 8;
 // The read that brings the password block: 16 bytes from the calibration area on.
 constexpr std::size_t kPasswordRead = image::kCalibration;
 constexpr std::size_t kPasswordReadLength = 16;
@@ -183,11 +187,13 @@ bool OnlyChanged(const Block& before, const CTavroPgmDoc& doc, std::size_t offse
 
 // ---------------------------------------------------------------- transfer
 
-void RunTransferExchange(CTavroPgmDoc& doc, FakeRadioPort& port, const Scene& scene, bool isRead, std::uint8_t options) {
+void RunTransferExchange(CTavroPgmDoc& doc, FakeRadioPort& port, const Scene& scene, bool isRead, std::uint8_t options,
+                         std::uint8_t entries) {
   const Block before = Snapshot(doc);
   TransferOptions transfer;
   transfer.isRead = isRead;
   transfer.overwriteVoice = (options & option::kOverwriteVoice) != 0;
+  transfer.writeCalibration = !isRead && (entries & kWriteCalibration) != 0;
   const bool withVoice = !isRead && (options & option::kVoicePackage) != 0;
 
   // The buffer as the job prepares it: the image with the transfer flag, the voice data
@@ -257,17 +263,36 @@ void RunTransferExchange(CTavroPgmDoc& doc, FakeRadioPort& port, const Scene& sc
     return;
   }
 
-  // A write reads nothing into the document and never changes its buffer.
+  // A write reads nothing into the document. Its buffer takes only the radio's own
+  // calibration area, and only from four well-formed replies (none are asked for when the
+  // file's area is written); no write frame goes out before them.
   Check(SameBytes(doc.Block(), before), "a write changed the document");
-  Check(SameBytes(buffer, initial), "a write changed the transfer buffer");
+  Buffer expected = initial;
+  const std::vector<LineRead>& log = port.Log();
+  constexpr std::size_t kCalibrationBlocks = image::kCalibrationSize / kCalibrationBlock;
+  std::size_t calibrationBlocks = 0;  // well-formed replies for the area, in order
+  std::size_t afterCalibration = log.size();  // the log entry after the last of them
+  for (std::size_t i = 0; i < log.size() && calibrationBlocks < kCalibrationBlocks; ++i) {
+    const std::size_t address = image::kCalibration + kCalibrationBlock * calibrationBlocks;
+    if (!IsRequest(log[i], address, kCalibrationBlock)) continue;
+    Check(!transfer.writeCalibration, "the radio's calibration area was read though the file's is written");
+    if (!WellFormedReply(log[i])) break;
+    std::copy(log[i].got.begin() + kFrameHeader, log[i].got.end(), expected.begin() + static_cast<std::ptrdiff_t>(address));
+    if (++calibrationBlocks == kCalibrationBlocks) afterCalibration = i + 1;
+  }
+  if (calibrationBlocks < kCalibrationBlocks) expected = initial;
+  Check(SameBytes(buffer, expected), "the transfer buffer took bytes that are not the radio's calibration area");
   const std::array<std::uint8_t, 8> invalid = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   std::array<bool, radio_memory::kSize> acknowledged{};
   bool invalidated = false;
   std::optional<Bytes> radioVoiceId;
-  for (const LineRead& read : port.Log()) {
+  for (std::size_t i = 0; i < log.size(); ++i) {
+    const LineRead& read = log[i];
     if (IsRequest(read, radio_memory::kVoiceId, block::kVoiceIdSize) && read.got.size() == kFrameHeader + block::kVoiceIdSize)
       radioVoiceId = Bytes(read.got.begin() + kFrameHeader, read.got.end());
     if (read.sent.size() < kFrameHeader || read.sent[0] != kWriteFrame) continue;
+    Check(transfer.writeCalibration || i >= afterCalibration,
+          "a write frame went out before the radio's whole calibration area was read");
     const std::size_t address = AddressOf(read.sent);
     const std::size_t length = read.sent[3];
     Check(read.sent.size() == kFrameHeader + length && address + length <= radio_memory::kSize, "a malformed write frame");
@@ -427,7 +452,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   switch (exchange) {
     case Exchange::Read:
     case Exchange::Write:
-      RunTransferExchange(doc, port, scene, exchange == Exchange::Read, options);
+      RunTransferExchange(doc, port, scene, exchange == Exchange::Read, options, entries);
       break;
     case Exchange::ProgramPassword:
     case Exchange::ChangePassword:

@@ -10,7 +10,9 @@ An input is three bytes, then the radio's replies:
           package is selected (write), 0x20 overwrite voice data, 0x40 the user confirms
           another model, 0x80 the repeated new password differs
   byte 2  password entries: low nibble the entered (old) one, high nibble the new one,
-          indexes into kEntries of fuzz_radio_replies.cpp (0 "", 1 "123456")
+          indexes into kEntries of fuzz_radio_replies.cpp (0 "", 1 "123456");
+          for a write, 0x01 writes the file's calibration area instead of reading the
+          radio's own first
   then    replies, each a length byte and that many bytes. The radio's next reply
           arrives when the program reads after writing: one reply answers everything
           written since the last one.
@@ -30,11 +32,13 @@ OTHER_IDENT = b"\x00CV U401"  # model 1
 BAND_EDGES = bytes.fromhex("0000004700000040")
 DEFAULT_VOICE_ID = bytes.fromhex("00000000 00000000 02000112 2389ABCD")
 RADIO_VOICE_ID = bytes(range(0x60, 0x70))
+RADIO_CALIBRATION = bytes(range(0x80, 0xA0))
 # The radio's memory: the demo configuration of the simulator.
 IMAGE = (HERE.parent / "sim" / "demo.vxp").read_bytes()[48:48 + 1024]
 
 READ, WRITE, PROGRAM_PASSWORD, CHANGE_PASSWORD, READ_CALIBRATION, WRITE_CALIBRATION = range(6)
 PORT_SEARCH, OPEN_AT_START, FAST_AT_START, VOICE_PACKAGE, OVERWRITE_VOICE, CONFIRM = 0x01, 0x04, 0x08, 0x10, 0x20, 0x40
+WRITE_CALIBRATION_TOO = 0x01  # byte 2 of a write
 
 
 def replies(*parts):
@@ -67,13 +71,17 @@ def transfer_read(generation):
     return out
 
 
-def transfer_write(generation, voice="none", ident=IDENT):
+def transfer_write(generation, voice="none", ident=IDENT, with_calibration=False):
     out = HANDSHAKE + replies(ident)
     if ident != IDENT:  # another model: the user confirms, handshake and identification again
         out += replies(ACK, IDENT)
     else:
         out += replies(ACK, data_reply(0x0350, BAND_EDGES))
-    out += replies(ACK, bytes([generation, 0x00]))
+    out += replies(ACK)
+    if not with_calibration:  # the radio's own calibration area, sent back as it is
+        for address in range(0x03E0, 0x0400, 8):
+            out += replies(data_reply(address, RADIO_CALIBRATION[address - 0x03E0:address - 0x03E0 + 8]), ACK)
+    out += replies(bytes([generation, 0x00]))
     block = 8 if generation < 0x20 else 64
     if block == 64:
         out += replies(ACK)
@@ -105,6 +113,7 @@ SEEDS = {
     "read_second_generation": bytes([READ, 0, 0]) + transfer_read(0x20),
     "write_first_generation": bytes([WRITE, 0, 0]) + transfer_write(0x10),
     "write_second_generation": bytes([WRITE, 0, 0]) + transfer_write(0x21),
+    "write_with_calibration": bytes([WRITE, 0, WRITE_CALIBRATION_TOO]) + transfer_write(0x20, with_calibration=True),
     "write_voice_radio_has_it": bytes([WRITE, VOICE_PACKAGE, 0]) + transfer_write(0x20, "same"),
     "write_voice_overwrite": bytes([WRITE, VOICE_PACKAGE | OVERWRITE_VOICE, 0]) + transfer_write(0x20, "overwrite"),
     "write_other_model_confirmed": bytes([WRITE, CONFIRM, 0]) + transfer_write(0x10, ident=OTHER_IDENT),

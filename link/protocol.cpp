@@ -117,6 +117,12 @@ bool UserConfirmedType(TransferParams& params) {
   return params.state.load() == TransferState::Idle;
 }
 
+// The radio's own calibration area into the transfer buffer, where the write sends it back from.
+bool TakeRadioCalibration(TransferParams& params) {
+  return ReadCalibrationArea(*params.port, std::span<std::uint8_t, image::kCalibrationSize>(
+                                               params.buffer + image::kCalibration, image::kCalibrationSize));
+}
+
 void ReadImage(TransferParams& params, std::size_t blockSize) {
   SerialPort& port = *params.port;
   const std::size_t blocks = image::kSize / blockSize;
@@ -240,6 +246,14 @@ bool ConnectRadio(TransferParams& params) {
   return false;
 }
 
+bool ReadCalibrationArea(SerialPort& port, std::span<std::uint8_t, image::kCalibrationSize> area) {
+  std::array<std::uint8_t, image::kCalibrationSize> read{};
+  for (std::size_t offset = 0; offset < read.size(); offset += kCalibrationBlock)
+    if (!ReadBlockAt(port, image::kCalibration + offset, kCalibrationBlock, read.data() + offset)) return false;
+  std::copy(read.begin(), read.end(), area.begin());
+  return true;
+}
+
 bool AnswerTypeQuestion(TransferParams& params, bool confirmed) {
   TransferState asking = TransferState::ConfirmType;
   if (!params.state.compare_exchange_strong(asking, confirmed ? TransferState::Idle : TransferState::WrongType))
@@ -272,6 +286,10 @@ void RunTransfer(TransferParams& params) {
       Reconnect(port);
     }
     AckAndListen(port);
+    // Each radio's alignment values are its own: a file from another radio or a new
+    // configuration would destroy them. They go back as the radio holds them, unless the
+    // user asked for the file's; without them nothing is written.
+    if (!params.writeCalibration && !TakeRadioCalibration(params)) return SetState(params, TransferState::ReadFailed);
   }
 
   port.WriteByte(kVersionQuery);

@@ -8,6 +8,9 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <span>
+
+#include "radio/image_map.h"
 
 class SerialPort;
 
@@ -53,6 +56,9 @@ struct TransferParams {
   std::atomic<int> progress{0};
   std::atomic<bool> cancel{false};
   bool overwriteVoice = false;
+  // Write: also send the image's calibration area (alignment values and radio password
+  // block). Otherwise the write reads the radio's own area first and sends that back.
+  bool writeCalibration = false;
   // False when no voice package is at hand: a write then sends the configuration only
   // and leaves the radio's voice data alone.
   bool voiceDataPresent = true;
@@ -76,3 +82,9 @@ bool AnswerTypeQuestion(TransferParams& params, bool confirmed);
 // until one answers or `cancel` is set. Returns false (state NoLink) when no radio
 // answered. Used by the transfer and the radio dialogs.
 bool ConnectRadio(TransferParams& params);
+
+// Reads the radio's calibration area (its alignment values and radio password block) in
+// blocks of eight, as the calibration table does, acknowledging each reply. True when every
+// reply was complete and carried the read header with the address echoed; `area` changes
+// only then.
+bool ReadCalibrationArea(SerialPort& port, std::span<std::uint8_t, image::kCalibrationSize> area);

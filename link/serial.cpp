@@ -7,10 +7,12 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
 
+#include "link/wire.h"
 #include "settings/profile.h"
 
 namespace {
@@ -83,7 +85,15 @@ bool CSerial::OpenDevice(const std::string& path) {
   Close();
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    lastError_ = errno;
+    lastError_ = errno == EISDIR ? kNotADevice : errno;
+    return false;
+  }
+  // Checked on the opened descriptor, so that a symbolic link (/dev/serial/by-id/...) counts
+  // as what it points to and nothing can be swapped in between.
+  struct stat info{};
+  if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
+    lastError_ = kNotADevice;
+    ::close(fd);
     return false;
   }
   // No sharing: a port another program holds is "in use".
@@ -115,6 +125,13 @@ bool CSerial::OpenDevice(const std::string& path) {
   devicePath_ = path;
   lastError_ = 0;
   return true;
+}
+
+bool CSerial::Reopen() {
+  const std::string device = devicePath_;
+  Close();
+  Pause(wire::kPortSettleMs);
+  return !device.empty() && OpenDevice(device);
 }
 
 void CSerial::Close() {

@@ -7,6 +7,7 @@
 // devices present: /dev/ttyUSB*, then /dev/ttyACM*, then /dev/ttyS*. The link is
 // 9600 baud, 8N1, no flow control, DTR and RTS raised. Reads wait with poll().
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -54,10 +55,17 @@ class CSerial final : public SerialPort {
   CSerial(const CSerial&) = delete;
   CSerial& operator=(const CSerial&) = delete;
 
+  // LastError() of a path that names no character device (a regular file, a directory):
+  // protocol bytes must never go into a file.
+  static constexpr int kNotADevice = ENOTTY;
+
   // Opens port n (closing an open port first); false when it cannot be opened,
   // with LastError() saying why.
   bool Open(int port) override;
   bool OpenDevice(const std::string& path);
+  // Ends the radio's session and starts afresh on the same device: closes the port, keeps
+  // the lines down a moment and opens the device again. False when it cannot be opened.
+  bool Reopen();
   void Close() override;
   bool IsOpen() const override { return fd_ >= 0; }
   const std::string& DevicePath() const { return devicePath_; }

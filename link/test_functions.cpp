@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "link/protocol.h"
 #include "link/serial.h"
 #include "link/wire.h"
 #include "radio/document.h"
@@ -25,7 +26,6 @@ constexpr long long kAccessCodeSum = 104934;
 constexpr std::uint8_t kCalibrationWrite = 't';
 constexpr std::uint8_t kValueQuery = 'r';
 constexpr std::uint8_t kPing = 'E';
-constexpr std::size_t kCalibrationBlock = 8;
 constexpr int kHighestCalibrationValue = 255;
 
 constexpr int kHandshakeAttempts = 3;
@@ -143,27 +143,6 @@ TestLinkOutcome Connect(SerialPort& port, const CTavroPgmDoc& doc) {
   return Connect(port, doc.Files().SettingsPath(), [&doc](const ModelIdentifier& model) {
     return std::equal(model.begin(), model.end(), doc.Image().begin() + image::kModelId);
   });
-}
-
-// The four blocks of the calibration area, read with read requests; false at the first
-// short or wrongly addressed reply.
-bool ReadCalibrationArea(SerialPort& port, CalibrationArea& area) {
-  for (std::size_t offset = 0; offset < area.size(); offset += kCalibrationBlock) {
-    const std::size_t address = image::kCalibration + offset;
-    const std::array<std::uint8_t, kFrameHeader> request = {kReadRequest, static_cast<std::uint8_t>(address >> 8),
-                                                            static_cast<std::uint8_t>(address & 0xFF),
-                                                            static_cast<std::uint8_t>(kCalibrationBlock)};
-    port.Pause(1);
-    port.Write(request.data(), request.size());
-    std::array<std::uint8_t, kFrameHeader + kCalibrationBlock> reply{};
-    if (port.ReadBlock(reply.data(), reply.size()) != static_cast<int>(reply.size())) return false;
-    // Alignment values from a reply for another address would go back into the radio
-    // with the next write: such a reply fails the read.
-    if (reply[0] != kDataReply || reply[1] != request[1] || reply[2] != request[2]) return false;
-    std::copy(reply.begin() + kFrameHeader, reply.end(), area.begin() + static_cast<std::ptrdiff_t>(offset));
-    AckAndListen(port);
-  }
-  return true;
 }
 
 // The four blocks with the 't' frame; false at the first one not acknowledged.
@@ -372,15 +351,20 @@ RadioCalibration ReadRadioCalibration(SerialPort& port, const std::string& setti
   return read;
 }
 
-TestLinkOutcome WriteRadioCalibration(SerialPort& port, const std::string& settingsPath, const ModelIdentifier& model,
+TestLinkOutcome WriteRadioCalibration(CSerial& port, const std::string& settingsPath, const ModelIdentifier& model,
                                       std::span<const std::optional<std::uint8_t>> byField) {
-  const TestLinkOutcome connected =
-      Connect(port, settingsPath, [&model](const ModelIdentifier& reported) { return reported == model; });
-  if (connected != TestLinkOutcome::Connected) return connected;
+  const auto sameModel = [&model](const ModelIdentifier& reported) { return reported == model; };
+  // Reading and writing the area are two exchanges, as the table's Read and Write buttons
+  // are: the 't' frames go in a session of their own.
+  if (const TestLinkOutcome connected = Connect(port, settingsPath, sameModel); connected != TestLinkOutcome::Connected)
+    return connected;
   CalibrationArea area{};
   if (!ReadCalibrationArea(port, area)) return TestLinkOutcome::ReadFailed;
   for (std::size_t k = 0; k < byField.size() && k < kCalibrationFields.size(); ++k)
     if (byField[k]) area[kCalibrationFields[k].offset - image::kCalibration] = *byField[k];
+  if (!port.Reopen()) return TestLinkOutcome::PortOpenFailed;
+  if (const TestLinkOutcome connected = Connect(port, settingsPath, sameModel); connected != TestLinkOutcome::Connected)
+    return connected;
   if (!WriteCalibrationArea(port, area)) return TestLinkOutcome::WriteFailed;
   port.Close();
   return TestLinkOutcome::WriteDone;

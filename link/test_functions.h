@@ -15,6 +15,7 @@
 #include "radio/image_map.h"
 #include "radio/prompt.h"
 
+class CSerial;
 class SerialPort;
 class CTavroPgmDoc;
 
@@ -159,9 +160,10 @@ struct RadioCalibration {
 // Reads the area of whatever model answers; on ReadDone the port is closed.
 RadioCalibration ReadRadioCalibration(SerialPort& port, const std::string& settingsPath);
 // Refuses a radio that does not report `model` (WrongType) before any calibration byte
-// moves; then reads the area, sets the bytes of the fields that byField (indexed as
-// CalibrationFields()) gives, and writes the area back. Every other byte, the password
-// block among them, goes back as the radio held it. A failed read writes nothing
-// (ReadFailed). On WriteDone the port is closed.
-TestLinkOutcome WriteRadioCalibration(SerialPort& port, const std::string& settingsPath, const ModelIdentifier& model,
+// moves; then reads the area and sets the bytes of the fields that byField (indexed as
+// CalibrationFields()) gives. Every other byte, the password block among them, goes back
+// as the radio held it. A failed read writes nothing (ReadFailed). The area is written in
+// a second session on the same device (connected and identified afresh), as the
+// calibration table's Write is an exchange of its own. On WriteDone the port is closed.
+TestLinkOutcome WriteRadioCalibration(CSerial& port, const std::string& settingsPath, const ModelIdentifier& model,
                                       std::span<const std::optional<std::uint8_t>> byField);

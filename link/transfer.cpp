@@ -5,7 +5,6 @@
 
 #include "link/serial.h"
 #include "link/voice_package.h"
-#include "link/wire.h"
 #include "settings/app_files.h"
 
 WriteVoiceData ReadWriteVoiceData(const std::filesystem::path& programDirectory, const CVoicePackage* packages,
@@ -27,6 +26,15 @@ std::array<std::uint8_t, block::kImageSize> TransferImage(const CTavroPgmDoc& do
   std::array<std::uint8_t, block::kImageSize> image{};
   std::copy(doc.Image().begin(), doc.Image().end(), image.begin());
   image[image::kKeyAndVox] |= image::key_and_vox::kTransferFlag;
+  return image;
+}
+
+std::array<std::uint8_t, block::kImageSize> ImageAfterWrite(const CTavroPgmDoc& doc,
+                                                            std::span<const std::uint8_t, block::kImageSize> radio,
+                                                            bool writeCalibration) {
+  std::array<std::uint8_t, block::kImageSize> image = TransferImage(doc);
+  if (!writeCalibration)
+    std::copy_n(radio.begin() + image::kCalibration, image::kCalibrationSize, image.begin() + image::kCalibration);
   return image;
 }
 
@@ -57,6 +65,7 @@ std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, SerialPort& p
   params.version = &job->version_;
   params.voiceId = job->voiceId_.data();
   params.overwriteVoice = options.overwriteVoice;
+  params.writeCalibration = options.writeCalibration;
   params.configuredPort = options.configuredPort;
   params.allowPortSearch = options.allowPortSearch;
   params.voiceDataPresent = voice.present;
@@ -82,11 +91,7 @@ bool TransferJob::HandOver(CTavroPgmDoc& doc) {
 }
 
 std::shared_ptr<TransferJob> StartReadBack(CTavroPgmDoc& doc, CSerial& port) {
-  const std::string device = port.DevicePath();
-  port.Close();
-  // The lines stay down a moment, so that the radio ends the write's session.
-  port.Pause(wire::kPortSettleMs);
-  if (device.empty() || !port.OpenDevice(device)) return nullptr;
+  if (!port.Reopen()) return nullptr;
   TransferOptions options;
   options.isRead = true;
   options.allowPortSearch = false;

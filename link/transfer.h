@@ -22,6 +22,7 @@ class CVoicePackage;
 struct TransferOptions {
   bool isRead = true;
   bool overwriteVoice = false;  // write: send the voice data even when the radio has it
+  bool writeCalibration = false;  // write: the file's calibration area instead of the radio's own
   int configuredPort = 0;       // 0: the "com" setting
   bool allowPortSearch = true;
 };
@@ -39,9 +40,15 @@ struct WriteVoiceData {
 WriteVoiceData ReadWriteVoiceData(const std::filesystem::path& programDirectory, const CVoicePackage* packages,
                                   bool overwriteVoice, std::span<std::uint8_t, radio_memory::kSize> buffer);
 
-// The image as a write sends it: the document's, with the transfer flag set. A read-back
-// after the write compares with this.
+// The image a write starts from: the document's, with the transfer flag set.
 std::array<std::uint8_t, block::kImageSize> TransferImage(const CTavroPgmDoc& doc);
+
+// What a write of `doc` leaves in a radio that holds `radio`: the transfer image with the
+// radio's own calibration area, or with the document's when `writeCalibration`. A
+// verification that did not follow a write compares with this.
+std::array<std::uint8_t, block::kImageSize> ImageAfterWrite(const CTavroPgmDoc& doc,
+                                                            std::span<const std::uint8_t, block::kImageSize> radio,
+                                                            bool writeCalibration);
 
 class TransferJob {
  public:
@@ -60,8 +67,9 @@ class TransferJob {
   // After a final state: gives the document the radio version the radio reported and,
   // when the read succeeded, the received image and voice identifier. True on ReadDone.
   bool HandOver(CTavroPgmDoc& doc);
-  // The image in the transfer buffer: what a write sent, or (after ReadDone, once the
-  // worker has returned) what a read received.
+  // The image in the transfer buffer, once the worker has returned: what a write sent (the
+  // radio's own calibration area in it, unless the file's was written), or after ReadDone
+  // what a read received. A verification after a write compares with this.
   std::span<const std::uint8_t, block::kImageSize> Image() const {
     return std::span<const std::uint8_t, radio_memory::kSize>(buffer_).first<block::kImageSize>();
   }

@@ -19,6 +19,7 @@ inline constexpr std::uint8_t kSettingFrame = 'K';
 
 inline constexpr std::size_t kIdentificationSize = 8;
 inline constexpr std::size_t kFrameHeader = 4;  // command, address high, address low, length
+inline constexpr std::size_t kCalibrationBlock = 8;  // the calibration area moves in blocks of eight
 
 inline constexpr int kLetterPauseMs = 15;   // before each handshake letter
 inline constexpr int kPortSettleMs = 100;   // after a port opened

@@ -103,6 +103,18 @@ TEST_F(CalibrationCliTest, ReadThenWriteCarriesTheValuesAndKeepsTheRadiosOtherBy
   ASSERT_EQ(written.status, 0) << written.err;
   EXPECT_EQ(written.err, "");
   EXPECT_EQ(Hex(AreaOf(radio_->SavedMemory())), Hex(expected));
+  // Reading and writing are two sessions: the 't' frames come after a handshake, an
+  // identification and an acknowledge of their own.
+  std::vector<std::string> sent;
+  for (const test::LogFrame& frame : test::ReadSimLog(radio_->Log()))
+    if (frame.received) sent.push_back(frame.bytes.substr(0, 11));
+  const std::vector<std::string> connect = {"50 52 4F 47", "02", "06"};
+  std::vector<std::string> sessions = connect;
+  for (const char* read : {"52 03 E0 08", "52 03 E8 08", "52 03 F0 08", "52 03 F8 08"})
+    sessions.insert(sessions.end(), {read, "06"});
+  sessions.insert(sessions.end(), connect.begin(), connect.end());
+  sessions.insert(sessions.end(), {"74 03 E0 08", "74 03 E8 08", "74 03 F0 08", "74 03 F8 08"});
+  EXPECT_EQ(sent, sessions);
 }
 
 // Values and names are checked, every bad line reported, before the port is touched.

@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <thread>
 
@@ -88,6 +90,34 @@ class TransferTest : public ::testing::Test {
 std::string ImageOf(const std::string& memory) { return memory.substr(0, block::kImageSize); }
 std::string ImageOf(CTavroPgmDoc& doc) {
   return std::string(reinterpret_cast<const char*>(doc.Image().data()), block::kImageSize);
+}
+std::string ImageOf(std::span<const std::uint8_t, block::kImageSize> image) {
+  return std::string(reinterpret_cast<const char*>(image.data()), image.size());
+}
+
+// 32 distinct bytes from `first` on: a calibration area that tells where it came from.
+std::string CalibrationPattern(int first) {
+  std::string area;
+  for (int k = 0; k < static_cast<int>(image::kCalibrationSize); ++k) area += static_cast<char>((first + 3 * k) & 0xFF);
+  return area;
+}
+void SetCalibration(CTavroPgmDoc& doc, const std::string& area) {
+  for (std::size_t k = 0; k < area.size(); ++k) doc.At(image::kCalibration + k) = static_cast<std::uint8_t>(area[k]);
+}
+// A radio's memory image: empty but for the band edges of model 2 and `area`.
+std::string RadioImage(const std::string& area) {
+  std::string image(block::kImageSize, '\xFF');
+  const std::vector<std::uint8_t> band = test::BytesFromHex(kModel2Band);
+  std::copy(band.begin(), band.end(), image.begin() + image::kBandData);
+  image.replace(image::kCalibration, image::kCalibrationSize, area);
+  return image;
+}
+// What a write sends of `doc`, with the radio's `area` when it is not empty.
+std::string WrittenImage(CTavroPgmDoc& doc, const std::string& area) {
+  std::string image = ImageOf(doc);
+  image[image::kKeyAndVox] = static_cast<char>(image[image::kKeyAndVox] | image::key_and_vox::kTransferFlag);
+  if (!area.empty()) image.replace(image::kCalibration, image::kCalibrationSize, area);
+  return image;
 }
 
 TEST_F(TransferTest, ReadBringsTheRadiosImageOnBothGenerations) {
@@ -272,7 +302,8 @@ TEST_F(TransferTest, EveryFaultEndsInItsState) {
       {{"--generation", "2", "--fault", "wrong-address:15"}, true, TransferState::ReadFailed},
       {{"--generation", "2", "--fault", "disconnect:5"}, true, TransferState::ReadFailed},
       {{"--generation", "1", "--band", kModel2Band, "--fault", "no-ack:7"}, false, TransferState::WriteFailed},
-      {{"--generation", "2", "--band", kModel2Band, "--fault", "disconnect:3"}, false, TransferState::WriteFailed},
+      // Frames 0 to 4 read the band edges and the calibration area; 8 is the third write frame.
+      {{"--generation", "2", "--band", kModel2Band, "--fault", "disconnect:8"}, false, TransferState::WriteFailed},
   };
   FillChannels(doc_);
   const std::string before = ImageOf(doc_);
@@ -283,6 +314,84 @@ TEST_F(TransferTest, EveryFaultEndsInItsState) {
     // A failed read leaves the document as it was.
     EXPECT_EQ(ImageOf(doc_), before);
     radio_->Stop();
+    port_.Close();
+  }
+}
+
+// Each radio keeps its own alignment values and password block: the write reads them right
+// after the band edges (or after the handshake again for another model the user accepted),
+// before the version query, and sends them back. Only when asked does the file's area go in.
+TEST_F(TransferTest, AWriteKeepsTheRadiosOwnCalibrationAreaUnlessAskedForTheFiles) {
+  FillChannels(doc_);
+  const std::string fileArea = CalibrationPattern(0x10);
+  SetCalibration(doc_, fileArea);
+  const std::string before = ImageOf(doc_);
+  const std::string radioArea = CalibrationPattern(0x90);
+  const std::string radioImage = scratch_.Write("radio.bin", RadioImage(radioArea)).string();
+  const std::string connect = "50 52 4F 47 52 41 4D 02";
+  const std::string bandEdges = " 06 52 03 50 08 06";
+  const std::string otherModelConfirmed = " 50 52 4F 47 52 41 4D 02 06";
+  const std::string calibrationReads = " 52 03 E0 08 06 52 03 E8 08 06 52 03 F0 08 06 52 03 F8 08 06";
+  const struct {
+    const char* generation;
+    bool writeCalibration;
+    bool otherModel;
+    std::string untilVersionQuery;  // what the tool sent before 'r'
+  } cases[] = {
+      {"1", false, false, connect + bandEdges + calibrationReads},
+      {"2", false, false, connect + bandEdges + calibrationReads},
+      {"2", true, false, connect + bandEdges},
+      {"1", false, true, connect + otherModelConfirmed + calibrationReads},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.generation) + (c.writeCalibration ? " with calibration" : "") +
+                 (c.otherModel ? " other model" : ""));
+    std::vector<std::string> options = {"--generation", c.generation, "--image", radioImage};
+    if (c.otherModel) options.insert(options.end(), {"--model-id", "0102030405060708"});
+    StartRadio(options);
+    TransferOptions transfer;
+    transfer.isRead = false;
+    transfer.writeCalibration = c.writeCalibration;
+    const std::shared_ptr<TransferJob> job = TransferJob::Start(doc_, port_, transfer, nullptr);
+    if (c.otherModel) {
+      TransferState state = job->State();
+      while (state != TransferState::ConfirmType && !IsFinal(state)) state = WaitWhile(*job, state);
+      ASSERT_TRUE(AnswerTypeQuestion(job->Params(), true));
+    }
+    ASSERT_EQ(Finish(*job, doc_), TransferState::WriteDone);
+    const std::string written = WrittenImage(doc_, c.writeCalibration ? "" : radioArea);
+    EXPECT_EQ(ImageOf(SavedMemory()), written);
+    EXPECT_EQ(ImageOf(job->Image()), written);  // what a verification compares with
+    EXPECT_EQ(ImageOf(doc_), before);            // a write never changes the document
+    std::string sent;
+    for (const test::LogFrame& frame : test::ReadSimLog(Log())) {
+      if (!frame.received) continue;
+      if (frame.bytes == "72") break;
+      sent += (sent.empty() ? "" : " ") + frame.bytes;
+    }
+    EXPECT_EQ(sent, c.untilVersionQuery);
+    port_.Close();
+  }
+}
+
+// A calibration area that cannot be read stops the write before its first write frame: the
+// radio keeps all it held.
+TEST_F(TransferTest, AFailedCalibrationReadEndsTheWriteBeforeAnyWriteFrame) {
+  FillChannels(doc_);
+  const std::string radioImage = RadioImage(CalibrationPattern(0x90));
+  const std::string radioFile = scratch_.Write("radio.bin", radioImage).string();
+  // Read frame 0 asks for the band edges, 1 to 4 for the calibration area.
+  const struct {
+    const char* generation;
+    const char* fault;
+  } cases[] = {{"1", "short-reply:1"}, {"2", "wrong-address:4"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault);
+    StartRadio({"--generation", c.generation, "--image", radioFile, "--fault", c.fault});
+    EXPECT_EQ(Finish(*Start(doc_, false), doc_), TransferState::ReadFailed);
+    EXPECT_EQ(ImageOf(SavedMemory()), radioImage);
+    for (const test::LogFrame& frame : test::ReadSimLog(Log()))
+      EXPECT_FALSE(frame.received && (frame.bytes.starts_with("77 ") || frame.bytes == "72")) << frame.bytes;
     port_.Close();
   }
 }
@@ -461,6 +570,7 @@ TEST_F(VoiceTransferTest, VoiceDataThatCannotBeReadIsAFileErrorOnlyWhenAskedFor)
 class CliTransferTest : public TransferTest {
  protected:
   using Result = test::ProgramRun;
+  std::deque<test::TempDir> radioFolders_;  // outlive the radios that keep their files there
   Result Cli(const std::vector<std::string>& args) {
     return test::RunProgram(CORVANE_CLI_PATH, home_.Path(), scratch_.Path(), args);
   }
@@ -587,6 +697,106 @@ TEST_F(CliTransferTest, VerifyReportsTheFieldARadioDidNotStore) {
     if (c.status != 0) expected[image::ChannelOffset(1)] = static_cast<char>(expected[image::ChannelOffset(1)] ^ 0xFF);
     EXPECT_EQ(ImageOf(SavedMemory()), expected);
   }
+}
+
+// A fleet write keeps each radio's own alignment values and password block, and --verify
+// compares each radio with what was sent to it; --with-calibration writes the file's area
+// into every radio. A verification on its own compares as a write would leave the radio.
+TEST_F(CliTransferTest, EachRadioKeepsItsOwnCalibrationAreaUnlessTheFilesIsAskedFor) {
+  FillChannels(doc_);
+  SetCalibration(doc_, CalibrationPattern(0x10));
+  FileError error;
+  const std::string file = (scratch_ / "mine.vxp").string();
+  ASSERT_TRUE(doc_.OnSaveDocument(file, error));
+  const std::vector<std::string> radioAreas = {CalibrationPattern(0x50), CalibrationPattern(0x90)};
+  for (const bool withCalibration : {false, true}) {
+    SCOPED_TRACE(withCalibration);
+    std::vector<std::unique_ptr<test::RecordingRadio>> radios;
+    std::vector<std::string> args = {"write", "--verify"};
+    if (withCalibration) args.push_back("--with-calibration");
+    for (std::size_t i = 0; i < radioAreas.size(); ++i) {
+      const test::TempDir& folder = radioFolders_.emplace_back();
+      const std::string image = folder.Write("radio.bin", RadioImage(radioAreas[i])).string();
+      radios.push_back(std::make_unique<test::RecordingRadio>(
+          folder.Path(), std::vector<std::string>{"--generation", "2", "--image", image}));
+      args.insert(args.end(), {"--device", radios.back()->PtyPath()});
+    }
+    args.push_back(file);
+    const Result written = Cli(args);
+    EXPECT_EQ(written.status, 0) << written.err;
+
+    // The first radio, verified on its own: its area differs from the file's only when kept.
+    const Result verified = Cli({"verify", "--device", radios[0]->PtyPath(), file});
+    EXPECT_EQ(verified.status, 0) << verified.err;
+    const Result strict = Cli({"verify", "--with-calibration", "--device", radios[0]->PtyPath(), file});
+    EXPECT_EQ(strict.status, withCalibration ? 0 : 1) << strict.err;
+    EXPECT_EQ(strict.err.find(files_.GetText("IDS_PROMPT_VERIFYFAIL")) != std::string::npos, !withCalibration)
+        << strict.err;
+    for (std::size_t i = 0; i < radios.size(); ++i)
+      EXPECT_EQ(ImageOf(radios[i]->SavedMemory()), WrittenImage(doc_, withCalibration ? "" : radioAreas[i]));
+  }
+}
+
+// A port named on the command line is the only one tried: with nothing answering there, the
+// radio a search would find (port 1) is never reached and "com" is not rewritten.
+TEST_F(CliTransferTest, ANamedPortIsTheOnlyPortTried) {
+  FileError error;
+  const std::string file = (scratch_ / "mine.vxp").string();
+  ASSERT_TRUE(doc_.OnSaveDocument(file, error));
+  const std::string calibration = scratch_.Write("cal.txt", "model=3730345520564300\nVoltage=12\n").string();
+  StartRadio({"--generation", "2", "--band", kModel2Band});
+  const SilentPorts silent(1, [this](int, const std::string& name) { MapPort(2, name); });
+  Setup("com", "3");
+  Setup("autocom", "1");
+  const std::string settings = test::ReadAll(files_.SettingsPath());
+  const std::string out = (scratch_ / "never-written").string();
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"read", "--port", "2", out}, "IDS_ERROR_PORTCONN"},
+      {{"write", "--port", "2", file}, "IDS_ERROR_PORTCONN"},
+      {{"verify", "--port", "2", file}, "IDS_ERROR_PORTCONN"},
+      {{"password", "--port", "2", "--low-power", "on"}, "IDS_ERROR_PORTCONN"},
+      {{"calibration", "read", "--port", "2", out}, "IDS_FAILED_CONNECT"},
+      {{"calibration", "write", "--port", "2", calibration}, "IDS_FAILED_CONNECT"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    const Result result = Cli(c.args);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, files_.GetText(c.message) + "\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
+  }
+  EXPECT_EQ(test::ReadAll(files_.SettingsPath()), settings);
+  radio_->Stop();
+  EXPECT_TRUE(test::ReadSimLog(Log()).empty());
+}
+
+// Protocol bytes never go into a file named as the device: a path that is no character
+// device is refused before anything is written, with a message that says so.
+TEST_F(CliTransferTest, APathThatIsNoCharacterDeviceIsRefused) {
+  FileError error;
+  const std::string victim = (scratch_ / "victim.vxp").string();
+  ASSERT_TRUE(doc_.OnSaveDocument(victim, error));
+  const std::string before = test::ReadAll(victim);
+  const std::string folder = scratch_.Path().string();
+  const std::string out = (scratch_ / "never-written").string();
+  const std::vector<std::vector<std::string>> commands = {
+      {"write", "--device", victim, victim},
+      {"read", "--device", folder, out},
+      {"password", "--device", victim, "--low-power", "on"},
+      {"calibration", "read", "--device", victim, out},
+  };
+  for (const std::vector<std::string>& args : commands) {
+    SCOPED_TRACE(args[0]);
+    const std::string& device = *(std::find(args.begin(), args.end(), "--device") + 1);
+    const Result result = Cli(args);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, device + ": " + files_.GetText("IDS_ERROR_NOTSERIAL") + "\n");
+  }
+  EXPECT_EQ(test::ReadAll(victim), before);
+  EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 // One configuration to three radios at once, one of which never answers: the other two

@@ -80,6 +80,14 @@ QLabel* ProgressText(const CWRDlg& dialog) { return Control<QLabel>(&dialog, 130
 QProgressBar* ProgressBar(const CWRDlg& dialog) { return Control<QProgressBar>(&dialog, 1024); }
 QCheckBox* OverwriteVoice(const CWRDlg& dialog) { return Control<QCheckBox>(&dialog, 1217); }
 QCheckBox* VerifyAfterWriting(const CWRDlg& dialog) { return Control<QCheckBox>(&dialog, CWRDlg::kVerifyId); }
+QCheckBox* WriteCalibration(const CWRDlg& dialog) { return Control<QCheckBox>(&dialog, CWRDlg::kWriteCalibrationId); }
+
+// 32 distinct bytes from `first` on, for the calibration area.
+void SetCalibration(CTavroPgmDoc& doc, int first) {
+  for (std::size_t k = 0; k < image::kCalibrationSize; ++k)
+    doc.At(image::kCalibration + k) = static_cast<std::uint8_t>(first + 3 * k);
+}
+std::string CalibrationOf(const std::string& image) { return image.substr(image::kCalibration, image::kCalibrationSize); }
 
 }  // namespace
 
@@ -106,6 +114,8 @@ class TransferDialogTest : public QObject {
   void theDialogOpensWithWhatToDoBeforeOk_data();
   void theDialogOpensWithWhatToDoBeforeOk();
   void verifyAfterWritingIsOnByDefaultAndRemembered();
+  void theRadiosCalibrationIsKeptUnlessTheBoxIsTickedThisTime_data();
+  void theRadiosCalibrationIsKeptUnlessTheBoxIsTickedThisTime();
   void verificationReadsBackAndReportsWhatTheRadioDidNotStore_data();
   void verificationReadsBackAndReportsWhatTheRadioDidNotStore();
   void theNextUseOfThePortWaitsForACancelledWorkerWithoutFreezing_data();
@@ -460,6 +470,65 @@ void TransferDialogTest::verifyAfterWritingIsOnByDefaultAndRemembered() {
     QCOMPARE(VerifyAfterWriting(write)->isChecked(), ticked);
     if (ticked) QTest::mouseClick(VerifyAfterWriting(write), Qt::LeftButton);
   }
+}
+
+void TransferDialogTest::theRadiosCalibrationIsKeptUnlessTheBoxIsTickedThisTime_data() {
+  QTest::addColumn<bool>("tick");
+  QTest::newRow("the radio's own") << false;
+  QTest::newRow("the file's") << true;
+}
+
+// "Also write the alignment values and radio password of this file" is offered when writing
+// only, and is off whenever the dialog opens, whatever was chosen before. Off, the radio
+// keeps its own calibration area and the verification compares with what was sent.
+void TransferDialogTest::theRadiosCalibrationIsKeptUnlessTheBoxIsTickedThisTime() {
+  QFETCH(bool, tick);
+  Bench& b = *bench_;
+  CTavroPgmDoc radioDoc(b.files);
+  test::NewDocument(radioDoc, b.prompter);
+  SetCalibration(radioDoc, 0x90);
+  FileError error;
+  const std::filesystem::path radioFile = b.scratch / "radio.vxp";
+  QVERIFY(radioDoc.OnSaveDocument(radioFile, error));
+  b.StartRadio({"--generation", "2", "--image", radioFile.string()});
+  b.FillChannels(b.doc);
+  SetCalibration(b.doc, 0x10);
+  const std::string before = ImageOf(b.doc);
+  {
+    CWRDlg read(b.Context(), true);
+    read.show();
+    QVERIFY(!WriteCalibration(read)->isVisible());
+  }
+  {
+    CWRDlg earlier(b.Context(), false);
+    earlier.show();
+    QCOMPARE(WriteCalibration(earlier)->text(), ToQString(b.files.ResourceText(CWRDlg::kWriteCalibrationId).value_or("")));
+    QTest::mouseClick(WriteCalibration(earlier), Qt::LeftButton);
+    QVERIFY(WriteCalibration(earlier)->isChecked());
+  }
+
+  CWRDlg dialog(b.Context(), false);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  QCheckBox* box = WriteCalibration(dialog);
+  QVERIFY(box->isVisible());
+  QVERIFY(!box->isChecked());
+  QVERIFY(box->focusPolicy() & Qt::TabFocus);
+  QVERIFY(box->geometry().right() < dialog.width());
+  VerifyAfterWriting(dialog)->setChecked(true);
+  if (tick) {
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Space);
+    QVERIFY(box->isChecked());
+  }
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+
+  QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+  QVERIFY(b.messages.Keys().empty());  // the verification found what was sent
+  QCOMPARE(b.SessionsSent().size(), std::size_t{2});
+  QCOMPARE(CalibrationOf(b.SavedMemory()), CalibrationOf(tick ? before : ImageOf(radioDoc)));
+  QCOMPARE(ImageOf(b.doc), before);
 }
 
 void TransferDialogTest::verificationReadsBackAndReportsWhatTheRadioDidNotStore_data() {

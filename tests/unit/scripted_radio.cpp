@@ -43,18 +43,20 @@ void ScriptedRadio::Answer(const Bytes& bytes) { ASSERT_EQ(::write(master_, byte
 
 void ScriptedRadio::Take(std::uint8_t byte) {
   received_.push_back(byte);
-  if (!programming_) {
-    window_.push_back(static_cast<char>(byte));
-    if (window_.size() > 7) window_.erase(0, 1);
-    if (window_ == "PROGRAM") {
-      window_.clear();
-      if (script_.answerHandshake && handshakes_++ >= script_.ignoredHandshakes) {
-        programming_ = true;
-        Answer({0x06});
-      }
+  // The handshake is heard at any time, also in programming mode: a tool that closed the
+  // port and comes back starts a new session.
+  window_.push_back(static_cast<char>(byte));
+  if (window_.size() > 7) window_.erase(0, 1);
+  if (window_ == "PROGRAM") {
+    window_.clear();
+    pending_.clear();
+    if (script_.answerHandshake && handshakes_++ >= script_.ignoredHandshakes) {
+      programming_ = true;
+      Answer({0x06});
     }
     return;
   }
+  if (!programming_) return;
   pending_.push_back(byte);
   const std::uint8_t command = pending_[0];
   if (command == 0x02) {

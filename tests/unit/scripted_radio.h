@@ -45,8 +45,8 @@ struct RadioScript {
 };
 
 // A radio in programming mode on the master side of a pseudo-terminal. It records every
-// byte the tool sends and answers the handshake, identification, read requests,
-// setting and calibration frames, value queries and pings.
+// byte the tool sends and answers the handshake (at any time), identification, read
+// requests, setting and calibration frames, value queries and pings.
 class ScriptedRadio {
  public:
   ScriptedRadio(int master, RadioScript script, const Memory& memory);

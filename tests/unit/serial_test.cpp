@@ -74,6 +74,39 @@ TEST_F(SerialTest, OpensWithTheLinkSettingsAndClosesTheOldHandleFirst) {
   EXPECT_TRUE(other.Open(1));
 }
 
+// Protocol bytes must never go into a file: only a character device opens, also when a
+// symbolic link names it (as /dev/serial/by-id/... does).
+TEST_F(SerialTest, OnlyACharacterDeviceOpens) {
+  const std::filesystem::path file = dir_.Write("victim.vxp", "data");
+  const std::filesystem::path link = dir_ / "by-id-link";
+  std::filesystem::create_symlink(slavePath_, link);
+  const std::filesystem::path linkToFile = dir_ / "file-link";
+  std::filesystem::create_symlink(file, linkToFile);
+  const struct {
+    std::filesystem::path path;
+    bool opens;
+    int error;
+  } cases[] = {
+      {slavePath_, true, 0},
+      {link, true, 0},
+      {file, false, CSerial::kNotADevice},
+      {linkToFile, false, CSerial::kNotADevice},
+      {dir_.Path(), false, CSerial::kNotADevice},
+      {dir_ / "missing", false, ENOENT},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.string());
+    CSerial port(settings_);
+    EXPECT_EQ(port.OpenDevice(c.path.string()), c.opens);
+    EXPECT_EQ(port.IsOpen(), c.opens);
+    EXPECT_EQ(port.LastError(), c.error);
+    if (c.opens) {
+      EXPECT_EQ(port.Write(reinterpret_cast<const std::uint8_t*>("P"), 1), 1);
+    }
+  }
+  EXPECT_EQ(test::ReadAll(file), "data");
+}
+
 TEST_F(SerialTest, ReadByteTakesWhatIsThereOrTimesOut) {
   CSerial port(settings_);
   ASSERT_TRUE(port.Open(1));

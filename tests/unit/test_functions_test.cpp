@@ -431,7 +431,7 @@ TEST_F(CalibrationTest, WriteSendsTheAreaWithTheTFrame) {
 }
 
 // The command line's exchanges: the radio is known only by its identification, and a
-// write changes only the bytes of the fields it is given.
+// write changes only the bytes of the fields it is given, in a session after the read's.
 TEST_F(CalibrationTest, TheRadioAloneReadsAndAWriteKeepsEveryByteItIsNotGiven) {
   for (std::size_t k = 0; k < image::kCalibrationSize; ++k) radio_[image::kCalibration + k] = static_cast<std::uint8_t>(0x40 + k);
   ModelIdentifier model;
@@ -468,7 +468,8 @@ TEST_F(CalibrationTest, TheRadioAloneReadsAndAWriteKeepsEveryByteItIsNotGiven) {
     TestLinkOutcome outcome;
     std::string wire;
   } cases[] = {
-      {"written", answering, TestLinkOutcome::WriteDone, Wire({kConnect, reads, frames})},
+      // Read and write are two sessions, each with its own handshake and identification.
+      {"written", answering, TestLinkOutcome::WriteDone, Wire({kConnect, reads, kConnect, frames})},
       {"short read", shortSecond, TestLinkOutcome::ReadFailed, Wire({kConnect, "52 03 E0 08 06 52 03 E8 08"})},
       {"other model", otherModel, TestLinkOutcome::WrongType, Wire({kProgram, "02"})},
   };
