@@ -521,8 +521,9 @@ std::vector<Problem> Import(CTavroPgmDoc& doc, std::string_view text) {
   }
   for (Column required : {kLocation, kFrequency})
     if (index[required] < 0) problems.push_back({headerLine, "", "IDS_CSV_NOCOLUMN", kColumnNames[required]});
-  // A header alone would "import" nothing and still be reported as done.
-  if (records.size() < 2) problems.push_back({0, "", "IDS_CSV_NOCHANNELS", ""});
+  // A header alone would "import" nothing and still be reported as done. (A quote left
+  // open, which took the rest of the file, is the problem reported then.)
+  if (records.size() < 2 && problems.empty()) problems.push_back({0, "", "IDS_CSV_NOCHANNELS", ""});
   if (!problems.empty()) return problems;
 
   std::vector<Planned> plans;
