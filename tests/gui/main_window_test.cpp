@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDesktopServices>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -1065,6 +1066,20 @@ class MainWindowTest : public QObject {
       QVERIFY(!box.isVisible());
       QVERIFY(Doc().HasState(before));
       grid.SetFocusCell(2, 2);
+    }
+    // Full-width digits from an input method are no tone either: refused, not read as 88.5.
+    Press(Qt::Key_Return);
+    QVERIFY(box.isVisible());
+    box.lineEdit()->selectAll();
+    QInputMethodEvent fullWidth;
+    fullWidth.setCommitString(QStringLiteral("\uFF18\uFF18\uFF0E\uFF15"));
+    QApplication::sendEvent(box.lineEdit(), &fullWidth);
+    {
+      test::ScriptedMessageBoxes boxes;
+      Press(Qt::Key_Return);
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_TONE_REFUSED"});
+      QVERIFY(Doc().HasState(before));
+      Press(Qt::Key_Escape);
     }
     // A tone off the standard list is one the radio stores: taken as typed.
     Type("88.4");
