@@ -565,7 +565,18 @@ std::vector<Problem> Import(CTavroPgmDoc& doc, std::string_view text) {
   return problems;
 }
 
+bool HasChannelsToExport(const CTavroPgmDoc& doc) {
+  for (int channel = 1; channel <= image::kChannelCount; ++channel)
+    if (doc.IsChannelUsed(channel)) return true;
+  return false;
+}
+
 bool ExportFile(const CTavroPgmDoc& doc, const std::filesystem::path& path, FileError& error) {
+  // A header alone would be a file that no import takes: nothing is written.
+  if (!HasChannelsToExport(doc)) {
+    error = {"IDS_CSV_NOTHINGTOEXPORT", path, 0};
+    return false;
+  }
   if (file_io::ReplaceFileAtomically(path, Export(doc))) return true;
   error = {"IDS_ERROR_SAVEFILE", path, errno};
   return false;

@@ -43,7 +43,10 @@ std::string Export(const CTavroPgmDoc& doc);
 // problem found; empty when the file was applied.
 std::vector<Problem> Import(CTavroPgmDoc& doc, std::string_view text);
 
-// Export written atomically to path; false with error set when it cannot be saved.
+// Whether doc has a channel in use, a line for the export.
+bool HasChannelsToExport(const CTavroPgmDoc& doc);
+// Export written atomically to path; false with error set when it cannot be saved, or
+// when doc has no used channel (a header alone is a file no import takes).
 bool ExportFile(const CTavroPgmDoc& doc, const std::filesystem::path& path, FileError& error);
 // Import of a file; false with error set when it cannot be read (problems then empty).
 bool ImportFile(CTavroPgmDoc& doc, const std::filesystem::path& path, std::vector<Problem>& problems,

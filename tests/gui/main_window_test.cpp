@@ -487,6 +487,15 @@ class MainWindowTest : public QObject {
     QVERIFY(image() == before);
     QVERIFY(!Doc().IsModified());
     QCOMPARE(ChannelPage().Grid().GetItemText(1, 1), QString());
+    // Without channels in use there is nothing to export: a message, and no file.
+    answer = *dir_ / "empty.csv";
+    {
+      test::ScriptedMessageBoxes boxes;
+      Frame().OnCommand(command::kFileExportCsv);
+      QCOMPARE(boxes.Shown().size(), std::size_t{1});
+      QVERIFY(boxes.Shown()[0].text.starts_with(App().Files().GetText("IDS_CSV_NOTHINGTOEXPORT")));
+    }
+    QVERIFY(!std::filesystem::exists(answer));
   }
 
   void openOfAFileWithAWrongHeaderWarnsAndShowsAnEmptyImageUnderItsName() {
