@@ -217,11 +217,9 @@ void CDlgTone::OnListActivated(int listId, int index) {
   ShowStates(states);
 }
 
-bool CDlgTone::StoreSetEntry(C2ToneEdit* entry, int set) {
+void CDlgTone::StoreSetEntry(C2ToneEdit* entry, int set) {
   const std::string text = ToStdString(entry->text());
-  if (sp::StoreSetTone(Doc(), set, ControlId(entry), text)) return true;
-  ShowTwoToneRefused(sp::SetToneKey(set, ControlId(entry)), text);
-  return false;
+  if (!sp::StoreSetTone(Doc(), set, ControlId(entry), text)) ShowTwoToneRefused(sp::SetToneKey(set, ControlId(entry)), text);
 }
 
 void CDlgTone::ShowTwoToneRefused(const std::string& key, const std::string& text) {

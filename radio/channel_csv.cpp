@@ -251,8 +251,8 @@ std::string WithLineFeeds(std::string_view text) {
   return result;
 }
 
-// What one line asks for one channel; of use only when no line had a problem.
-// What the file does not say (a column it lacks) leaves the channel as it is.
+// What one line asks for one channel; of use only when no line had a problem. What the
+// file does not say (a column it lacks) leaves the channel as it is.
 struct Planned {
   int line = 0;
   std::optional<long> location;
@@ -282,11 +282,31 @@ class LineReader {
 
     const std::optional<std::int64_t> receive = Frequency(kFrequency);
     if (receive) plan.receive = codec::MegahertzText(*receive);
-    const std::string duplex(Field(kDuplex));
+    // Without a Duplex column the transmit frequency stays as it is (a simplex channel's
+    // follows the receive frequency, as typing it does).
     plan.duplexGiven = Present(kDuplex);
-    if (!plan.duplexGiven) {
-      // The transmit frequency stays; a simplex channel's follows the receive frequency.
-    } else if (duplex.empty()) {
+    if (plan.duplexGiven) ReadDuplex(plan, receive);
+
+    ReadTones(plan);
+
+    const std::string mode(Field(kMode));
+    if (EqualIgnoringCase(mode, "NFM")) plan.wide = false;
+    else if (EqualIgnoringCase(mode, "FM")) plan.wide = true;
+    else if (!mode.empty()) Report(kMode, "IDS_CSV_BADMODE", mode);
+
+    const std::string skip(Field(kSkip));
+    if (EqualIgnoringCase(skip, "S")) plan.scanned = false;
+    else if (!skip.empty() && !EqualIgnoringCase(skip, "P")) Report(kSkip, "IDS_CSV_BADVALUE", skip);
+    else if (Present(kSkip)) plan.scanned = true;  // empty or P; without the column the choice stays
+
+    ReadPower(plan);
+    return plan;
+  }
+
+ private:
+  void ReadDuplex(Planned& plan, std::optional<std::int64_t> receive) {
+    const std::string duplex(Field(kDuplex));
+    if (duplex.empty()) {
       plan.transmit = plan.receive;
     } else if (EqualIgnoringCase(duplex, "off")) {
       plan.transmit = std::nullopt;
@@ -304,30 +324,8 @@ class LineReader {
     } else {
       Report(kDuplex, "IDS_CSV_BADVALUE", duplex);
     }
-
-    ReadTones(plan);
-
-    const std::string mode(Field(kMode));
-    if (EqualIgnoringCase(mode, "NFM")) plan.wide = false;
-    else if (EqualIgnoringCase(mode, "FM")) plan.wide = true;
-    else if (!mode.empty()) Report(kMode, "IDS_CSV_BADMODE", mode);
-
-    const std::string skip(Field(kSkip));
-    if (!Present(kSkip)) {
-      // Kept as it is.
-    } else if (EqualIgnoringCase(skip, "S")) {
-      plan.scanned = false;
-    } else if (skip.empty() || EqualIgnoringCase(skip, "P")) {
-      plan.scanned = true;
-    } else {
-      Report(kSkip, "IDS_CSV_BADVALUE", skip);
-    }
-
-    ReadPower(plan);
-    return plan;
   }
 
- private:
   bool Present(Column column) const {
     const int at = index_[column];
     return at >= 0 && static_cast<std::size_t>(at) < record_.fields.size();
@@ -494,14 +492,10 @@ std::string Export(const CTavroPgmDoc& doc) {
 
 std::vector<Problem> Import(CTavroPgmDoc& doc, std::string_view text) {
   std::vector<Problem> problems;
-  if (text.size() > kMaxSize) {
-    problems.push_back({0, "", "IDS_CSV_TOOLARGE", ""});
-    return problems;
-  }
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-  const std::string lines = WithLineFeeds(text);
-  if (static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n')) > kMaxLines) {
+  const std::string lines = WithLineFeeds(text.substr(0, kMaxSize + 1));
+  if (text.size() > kMaxSize || static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n')) > kMaxLines) {
     problems.push_back({0, "", "IDS_CSV_TOOLARGE", ""});
     return problems;
   }
