@@ -136,6 +136,11 @@ void CDlgCh::ShowRowTexts(int channel) {
 }
 
 void CDlgCh::OnBeginEdit(const GridBeginEdit& request) {
+  // A tone the rule refused keeps its editor open until the user corrects or cancels it.
+  if (IsOpen(*toneBox_)) {
+    toneBox_->setFocus();
+    return;
+  }
   editRow_ = request.row;
   editColumn_ = request.column;
   const QRect rect(mapFromGlobal(request.screenRect.topLeft()), request.screenRect.size());
@@ -164,8 +169,17 @@ void CDlgCh::OnFrequencyEditDone() {
 
 void CDlgCh::OnToneEditDone() {
   if (!IsOpen(*toneBox_) || !IsToneColumn(editColumn_)) return;
+  const std::string text = ToStdString(toneBox_->currentText());
+  if (!col::AcceptsText(Files(), editColumn_, text)) {
+    // Refused rather than stored as some other tone: the cell keeps its value, and the
+    // editor stays open with the text so that the user can correct it (Esc restores it).
+    ShowMessageBox(this, MessageBoxCall{"IDS_TONE_REFUSED", col::ToneRefusedMessage(Files(), editRow_, editColumn_, text),
+                                        Files().GetText("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok});
+    toneBox_->setFocus();
+    return;
+  }
   CloseEditor(toneBox_);
-  col::StoreCellText(Doc(), Questions(), editRow_, editColumn_, ToStdString(toneBox_->currentText()));
+  col::StoreCellText(Doc(), Questions(), editRow_, editColumn_, text);
   ShowRow(editRow_);
 }
 

@@ -14,6 +14,7 @@
 #include "settings/app_files.h"
 #include "ui/entry_controls.h"
 #include "ui/grid_ctrl.h"
+#include "ui/message_box.h"
 #include "ui/qt_text.h"
 #include "ui/up_down.h"
 
@@ -201,7 +202,7 @@ void CDlgTone::OnSetChanged(int index) {
   // A tone being typed into belongs to the set it was typed for, whichever way the set
   // changed (a click, the arrow keys on the tabs, the mouse wheel over them).
   for (C2ToneEdit* entry : toneEntries_) {
-    if (entry->hasFocus()) sp::StoreSetTone(Doc(), currentSet_ + 1, ControlId(entry), ToStdString(entry->text()));
+    if (entry->hasFocus()) StoreSetEntry(entry, currentSet_ + 1);
   }
   currentSet_ = index;
   ShowSetFields();
@@ -216,14 +217,29 @@ void CDlgTone::OnListActivated(int listId, int index) {
   ShowStates(states);
 }
 
+void CDlgTone::StoreSetEntry(C2ToneEdit* entry, int set) {
+  const std::string text = ToStdString(entry->text());
+  if (!sp::StoreSetTone(Doc(), set, ControlId(entry), text)) ShowTwoToneRefused(sp::SetToneKey(set, ControlId(entry)), text);
+}
+
+void CDlgTone::ShowTwoToneRefused(const std::string& key, const std::string& text) {
+  ShowMessageBox(this, MessageBoxCall{"IDS_TWOTONE_REFUSED", sp::TwoToneRefusedMessage(Files().Texts(), key, text),
+                                      Files().GetText("IDS_ERROR"), PromptIcon::Error, PromptButtons::Ok});
+}
+
 void CDlgTone::OnToneEntryLeft(C2ToneEdit* entry) {
-  sp::StoreSetTone(Doc(), currentSet_ + 1, ControlId(entry), ToStdString(entry->text()));
+  StoreSetEntry(entry, currentSet_ + 1);
   returnFocus_ = entry;
-  // The entry shows the stored value: "400" becomes "400.0", a number out of range its limit.
+  // The entry shows the stored value: "400" becomes "400.0", a refused text the value kept.
   ShowSetFields();
 }
 
 void CDlgTone::OnBeginEdit(const GridBeginEdit& request) {
+  // A refused tone keeps its entry open until the user corrects or cancels it.
+  if (!codeEntry_->isHidden()) {
+    codeEntry_->setFocus();
+    return;
+  }
   editRow_ = request.row;
   editColumn_ = request.column;
   if (!IsCodeRow(editRow_) || !IsToneColumn(editColumn_)) return;
@@ -236,8 +252,14 @@ void CDlgTone::OnBeginEdit(const GridBeginEdit& request) {
 
 void CDlgTone::OnCodeEntryLeft() {
   if (codeEntry_->isHidden() || !IsCodeRow(editRow_) || !IsToneColumn(editColumn_)) return;
+  const std::string text = ToStdString(codeEntry_->text());
+  if (!sp::StoreCodeTone(Doc(), editRow_, editColumn_, text)) {
+    // The cell keeps its value; the entry stays open with the text to be corrected.
+    ShowTwoToneRefused(sp::CodeToneKey(editRow_, editColumn_), text);
+    codeEntry_->setFocus();
+    return;
+  }
   CloseCodeEntry();
-  sp::StoreCodeTone(Doc(), editRow_, editColumn_, ToStdString(codeEntry_->text()));
   returnFocus_ = grid_;
   ShowCodeRow(editRow_);
 }

@@ -6,6 +6,7 @@
 
 #include <QTabBar>
 #include <array>
+#include <string>
 
 #include "pages/page.h"
 
@@ -65,6 +66,11 @@ class CDlgTone : public CPage {
   void OnSetChanged(int index);
   void OnListActivated(int listId, int index);
   void OnToneEntryLeft(C2ToneEdit* entry);
+  // Stores a set entry's text into set 1 to 4; a text the field cannot hold is refused
+  // with a message and nothing changes.
+  void StoreSetEntry(C2ToneEdit* entry, int set);
+  // The message for a refused two-tone text of the field with the dump's key `key`.
+  void ShowTwoToneRefused(const std::string& key, const std::string& text);
   void OnBeginEdit(const GridBeginEdit& request);
   void OnCodeEntryLeft();
   void CloseCodeEntry();

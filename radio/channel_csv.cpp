@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <optional>
 #include <set>
+#include <string>
 
 #include "radio/channel_table.h"
 #include "radio/codecs.h"
 #include "radio/document.h"
-#include "radio/entry_codecs.h"
 #include "settings/app_files.h"
 #include "settings/file_io.h"
 #include "settings/ascii.h"
@@ -30,10 +30,15 @@ constexpr std::array<const char*, kColumnCount> kColumnNames = {
     "Location", "Name", "Frequency", "Duplex", "Offset", "Tone", "rToneFreq", "cToneFreq", "DtcsCode",
     "DtcsPolarity", "RxDtcsCode", "CrossMode", "Mode", "TStep", "Skip", "Power", "Comment", "URCALL",
     "RPT1CALL", "RPT2CALL", "DVCODE"};
-// What an absent column or an empty field stands for; also the export's unused tone values.
+// What an empty tone field stands for; also the export's unused tone values. Absent
+// Duplex, Tone, Mode, Skip and Power columns (and empty Mode and Power fields) leave an
+// existing channel's value as it is instead.
 constexpr std::array<const char*, kColumnCount> kDefaults = {
     "", "", "", "", "0.000000", "", "88.5", "88.5", "023", "NN", "023", "Tone->Tone", "FM", "5.00", "",
-    "High", "", "", "", "", ""};
+    "5.0W", "", "", "", "", ""};
+// Transmit power as the common tool writes it, in watts: the family's usual levels.
+constexpr const char* kHighPowerWatts = "5.0W";
+constexpr const char* kLowPowerWatts = "1.0W";
 
 // One end of a channel's signalling: no tone, a CTCSS tone, or a DCS code.
 struct Tone {
@@ -125,7 +130,7 @@ std::array<std::string, kColumnCount> ChannelFields(const CTavroPgmDoc& doc, int
   const std::uint8_t switches = doc.ChannelRecord(channel)[rec::kSwitches];
   f[kMode] = (switches & rec::kWide) ? "FM" : "NFM";
   f[kSkip] = (switches & rec::kScanMember) ? "" : "S";
-  f[kPower] = (switches & rec::kHighPower) ? "High" : "Low";
+  f[kPower] = (switches & rec::kHighPower) ? kHighPowerWatts : kLowPowerWatts;
   return f;
 }
 
@@ -219,43 +224,44 @@ std::optional<std::int64_t> ParseMegahertz(std::string_view text) {
   return std::stoll(whole) * 1000000 + std::stoll(fraction);
 }
 
-// Tenths of a decimal text with at most one significant decimal ("88.5", "88.50", "5,0");
-// nullopt when it is not such a number.
-std::optional<int> ParseTenths(std::string_view text) {
+// A decimal as spreadsheets write it, in the form typed into a cell: a decimal comma as a
+// point, zeros after the first decimal dropped ("88,50" gives "88.5").
+std::string CellDecimal(std::string_view text) {
   std::string number(Trim(text));
   std::replace(number.begin(), number.end(), ',', '.');
   const std::size_t point = number.find('.');
-  const std::string whole = number.substr(0, point);
-  const std::string fraction = point == std::string::npos ? "" : number.substr(point + 1);
-  if (!AllDigits(whole) || whole.size() > 5 || (!fraction.empty() && !AllDigits(fraction))) return std::nullopt;
-  if (fraction.size() > 1 && fraction.find_first_not_of('0', 1) != std::string::npos) return std::nullopt;
-  return std::stoi(whole) * 10 + (fraction.empty() ? 0 : fraction[0] - '0');
+  if (point != std::string::npos)
+    while (number.size() > point + 2 && number.back() == '0') number.pop_back();
+  return number;
 }
 
-// The tone texts of the built-in code tables: every CTCSS tone and every DCS code (as
-// "D023N", whichever polarity its table lists).
-const std::set<std::string>& KnownTones() {
-  static const std::set<std::string> known = [] {
-    std::set<std::string> tones;
-    for (int id : {140, 141, 142, 144, 145, 146}) {
-      for (std::string code : entry::CodeTable(id)) {
-        if (!code.empty() && code.front() == 'D') code.back() = 'N';
-        tones.insert(code);
-      }
+std::string TenthsText(int tenths) { return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10); }
+
+// Line ends as spreadsheets write them: CR LF, LF, or CR alone (the older Macintosh format).
+std::string WithLineFeeds(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (text[at] != '\r') {
+      result += text[at];
+    } else if (at + 1 >= text.size() || text[at + 1] != '\n') {
+      result += '\n';
     }
-    return tones;
-  }();
-  return known;
+  }
+  return result;
 }
 
-// What one line asks for one channel; of use only when no line had a problem.
+// What one line asks for one channel; of use only when no line had a problem. What the
+// file does not say (a column it lacks) leaves the channel as it is.
 struct Planned {
   int line = 0;
   std::optional<long> location;
   std::string receive;                  // megahertz text; empty erases the channel
+  bool duplexGiven = false;
   std::optional<std::string> transmit;  // nullopt: no transmit frequency
+  bool tonesGiven = false;
   Tone rx, tx;
-  bool wide = true, scanned = true, high = true;
+  std::optional<bool> wide, scanned, high;
 };
 
 class LineReader {
@@ -276,6 +282,29 @@ class LineReader {
 
     const std::optional<std::int64_t> receive = Frequency(kFrequency);
     if (receive) plan.receive = codec::MegahertzText(*receive);
+    // Without a Duplex column the transmit frequency stays as it is (a simplex channel's
+    // follows the receive frequency, as typing it does).
+    plan.duplexGiven = Present(kDuplex);
+    if (plan.duplexGiven) ReadDuplex(plan, receive);
+
+    ReadTones(plan);
+
+    const std::string mode(Field(kMode));
+    if (EqualIgnoringCase(mode, "NFM")) plan.wide = false;
+    else if (EqualIgnoringCase(mode, "FM")) plan.wide = true;
+    else if (!mode.empty()) Report(kMode, "IDS_CSV_BADMODE", mode);
+
+    const std::string skip(Field(kSkip));
+    if (EqualIgnoringCase(skip, "S")) plan.scanned = false;
+    else if (!skip.empty() && !EqualIgnoringCase(skip, "P")) Report(kSkip, "IDS_CSV_BADVALUE", skip);
+    else if (Present(kSkip)) plan.scanned = true;  // empty or P; without the column the choice stays
+
+    ReadPower(plan);
+    return plan;
+  }
+
+ private:
+  void ReadDuplex(Planned& plan, std::optional<std::int64_t> receive) {
     const std::string duplex(Field(kDuplex));
     if (duplex.empty()) {
       plan.transmit = plan.receive;
@@ -295,22 +324,8 @@ class LineReader {
     } else {
       Report(kDuplex, "IDS_CSV_BADVALUE", duplex);
     }
-
-    ReadTones(plan);
-
-    const std::string mode(Field(kMode));
-    if (EqualIgnoringCase(mode, "NFM")) plan.wide = false;
-    else if (!mode.empty() && !EqualIgnoringCase(mode, "FM")) Report(kMode, "IDS_CSV_BADMODE", mode);
-
-    const std::string skip(Field(kSkip));
-    if (EqualIgnoringCase(skip, "S")) plan.scanned = false;
-    else if (!skip.empty() && !EqualIgnoringCase(skip, "P")) Report(kSkip, "IDS_CSV_BADVALUE", skip);
-
-    ReadPower(plan);
-    return plan;
   }
 
- private:
   bool Present(Column column) const {
     const int at = index_[column];
     return at >= 0 && static_cast<std::size_t>(at) < record_.fields.size();
@@ -351,19 +366,20 @@ class LineReader {
     return CheckFrequency(column, *hz) ? hz : std::nullopt;
   }
 
+  // The same range rule as a tone typed into a cell: any tone the radio stores, standard
+  // or not, so that every exported tone imports again.
   Tone Ctcss(Column column) {
     const std::string field = Value(column);
-    const std::optional<int> tenths = ParseTenths(field);
-    const std::string text = tenths ? std::to_string(*tenths / 10) + "." + std::to_string(*tenths % 10) : field;
-    if (!tenths || !KnownTones().count(text)) Report(column, "IDS_CSV_BADTONE", field);
-    return {Tone::Ctcss, text};
+    const std::optional<int> tenths = codec::CtcssTenths(CellDecimal(field));
+    if (!tenths) Report(column, "IDS_CSV_BADTONE", field);
+    return {Tone::Ctcss, tenths ? TenthsText(*tenths) : field};
   }
-  // inverted is the polarity letter of this end ('R' reversed).
+  // The column holds the code's digits ("023", also "23"); letter is this end's polarity
+  // ('R' reversed).
   Tone Dcs(Column column, char letter) {
     std::string code = Value(column);
     if (AllDigits(code) && code.size() < 3) code.insert(0, 3 - code.size(), '0');
-    if (!AllDigits(code) || code.size() != 3 || !KnownTones().count("D" + code + "N"))
-      Report(column, "IDS_CSV_BADTONE", Value(column));
+    if (!codec::IsDcsCode(code)) Report(column, "IDS_CSV_BADTONE", Value(column));
     return {Tone::Dcs, code, letter == 'R'};
   }
   Tone OfKind(std::string_view kind, Column ctcss, Column dcs, char letter) {
@@ -382,6 +398,7 @@ class LineReader {
     auto checkLetters = [&] {
       if (!lettersValid) Report(kDtcsPolarity, "IDS_CSV_BADVALUE", Value(kDtcsPolarity));
     };
+    plan.tonesGiven = Present(kTone);
     if (mode.empty()) return;
     if (EqualIgnoringCase(mode, "Tone")) {
       plan.tx = Ctcss(kRToneFreq);
@@ -411,15 +428,16 @@ class LineReader {
   }
 
   void ReadPower(Planned& plan) {
-    const std::string power = Value(kPower);
-    if (EqualIgnoringCase(power, "High")) return;
-    if (EqualIgnoringCase(power, "Low")) {
-      plan.high = false;
+    const std::string power(Field(kPower));
+    if (power.empty()) return;  // kept as it is
+    if (EqualIgnoringCase(power, "High") || EqualIgnoringCase(power, "Low")) {
+      plan.high = EqualIgnoringCase(power, "High");
       return;
     }
-    // Watts: high power from 2 W up.
-    const bool watts = power.size() > 1 && Lower(power.back()) == 'w';
-    const std::optional<int> tenths = watts ? ParseTenths(std::string_view(power).substr(0, power.size() - 1)) : std::nullopt;
+    // Watts, the unit "W" optional: high power from 2 W up.
+    std::string_view number = power;
+    if (Lower(number.back()) == 'w') number.remove_suffix(1);
+    const std::optional<int> tenths = codec::DecimalTenths(CellDecimal(number));
     if (!tenths) {
       Report(kPower, "IDS_CSV_BADVALUE", power);
       return;
@@ -445,16 +463,20 @@ void Store(CTavroPgmDoc& doc, int channel, const Planned& plan) {
     doc.SetChannelFrequency(channel, true, "", prompter);
     return;
   }
-  // A new channel starts from an erased record: what the file does not carry takes its defaults.
+  // A new channel starts from an erased record: what the file does not carry takes its
+  // defaults. An existing channel keeps it.
   if (!doc.IsChannelUsed(channel)) doc.EraseChannel(channel);
   doc.SetChannelFrequency(channel, true, plan.receive, prompter);
-  doc.SetChannelFrequency(channel, false, plan.transmit.value_or(""), prompter);
-  doc.SetChannelTone(channel, true, plan.rx.EncoderText());
-  // A channel without a transmit frequency has no transmit tone.
-  if (plan.transmit) doc.SetChannelTone(channel, false, plan.tx.EncoderText());
-  channel_table::StoreChoice(doc, channel, channel_table::kBandwidth, plan.wide ? 0 : 1);
-  channel_table::StoreChoice(doc, channel, channel_table::kScan, plan.scanned ? 0 : 1);
-  channel_table::StoreChoice(doc, channel, channel_table::kPower, plan.high ? 0 : 1);
+  if (plan.duplexGiven) doc.SetChannelFrequency(channel, false, plan.transmit.value_or(""), prompter);
+  if (plan.tonesGiven) {
+    // The tones passed the tone rule when the line was read.
+    doc.SetChannelTone(channel, true, plan.rx.EncoderText());
+    // A channel without a transmit frequency has no transmit tone.
+    if (doc.HasTransmitFrequency(channel)) doc.SetChannelTone(channel, false, plan.tx.EncoderText());
+  }
+  if (plan.wide) channel_table::StoreChoice(doc, channel, channel_table::kBandwidth, *plan.wide ? 0 : 1);
+  if (plan.scanned) channel_table::StoreChoice(doc, channel, channel_table::kScan, *plan.scanned ? 0 : 1);
+  if (plan.high) channel_table::StoreChoice(doc, channel, channel_table::kPower, *plan.high ? 0 : 1);
 }
 
 }  // namespace
@@ -470,26 +492,32 @@ std::string Export(const CTavroPgmDoc& doc) {
 
 std::vector<Problem> Import(CTavroPgmDoc& doc, std::string_view text) {
   std::vector<Problem> problems;
-  if (text.size() > kMaxSize || static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) > kMaxLines) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  const std::string lines = WithLineFeeds(text.substr(0, kMaxSize + 1));
+  if (text.size() > kMaxSize || static_cast<std::size_t>(std::count(lines.begin(), lines.end(), '\n')) > kMaxLines) {
     problems.push_back({0, "", "IDS_CSV_TOOLARGE", ""});
     return problems;
   }
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
 
-  const std::vector<Record> records = SplitRecords(text, Delimiter(text), problems);
+  const std::vector<Record> records = SplitRecords(lines, Delimiter(lines), problems);
+  if (records.empty()) {
+    if (problems.empty()) problems.push_back({0, "", "IDS_CSV_NOCHANNELS", ""});
+    return problems;
+  }
   std::array<int, kColumnCount> index;
   index.fill(-1);
-  const int headerLine = records.empty() ? 1 : records.front().line;
-  if (!records.empty()) {
-    const std::vector<std::string>& names = records.front().fields;
-    for (int column = 0; column < kColumnCount; ++column) {
-      for (std::size_t at = 0; at < names.size() && index[column] < 0; ++at)
-        if (EqualIgnoringCase(Trim(names[at]), kColumnNames[column])) index[column] = static_cast<int>(at);
-    }
+  const int headerLine = records.front().line;
+  const std::vector<std::string>& names = records.front().fields;
+  for (int column = 0; column < kColumnCount; ++column) {
+    for (std::size_t at = 0; at < names.size() && index[column] < 0; ++at)
+      if (EqualIgnoringCase(Trim(names[at]), kColumnNames[column])) index[column] = static_cast<int>(at);
   }
   for (Column required : {kLocation, kFrequency})
     if (index[required] < 0) problems.push_back({headerLine, "", "IDS_CSV_NOCOLUMN", kColumnNames[required]});
+  // A header alone would "import" nothing and still be reported as done. (A quote left
+  // open, which took the rest of the file, is the problem reported then.)
+  if (records.size() < 2 && problems.empty()) problems.push_back({0, "", "IDS_CSV_NOCHANNELS", ""});
   if (!problems.empty()) return problems;
 
   std::vector<Planned> plans;
@@ -531,7 +559,18 @@ std::vector<Problem> Import(CTavroPgmDoc& doc, std::string_view text) {
   return problems;
 }
 
+bool HasChannelsToExport(const CTavroPgmDoc& doc) {
+  for (int channel = 1; channel <= image::kChannelCount; ++channel)
+    if (doc.IsChannelUsed(channel)) return true;
+  return false;
+}
+
 bool ExportFile(const CTavroPgmDoc& doc, const std::filesystem::path& path, FileError& error) {
+  // A header alone would be a file that no import takes: nothing is written.
+  if (!HasChannelsToExport(doc)) {
+    error = {"IDS_CSV_NOTHINGTOEXPORT", path, 0};
+    return false;
+  }
   if (file_io::ReplaceFileAtomically(path, Export(doc))) return true;
   error = {"IDS_ERROR_SAVEFILE", path, errno};
   return false;

@@ -6,8 +6,10 @@
 //   RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE
 //
 // Import reads what such files hold in practice (older headers, any column order, quoting,
-// CRLF, a byte-order mark, semicolons with decimal commas, locations from 0, power in watts)
-// and changes nothing unless every line is valid.
+// CR LF, LF or CR line ends, a byte-order mark, semicolons with decimal commas, locations
+// from 0, power in watts or as High/Low) and changes nothing unless every line is valid.
+// A column the file lacks leaves an existing channel's value as it is. Tones follow the
+// tone cells' rule (codec::ParseToneText), so every file the export writes imports again.
 
 #include <cstddef>
 #include <filesystem>
@@ -37,10 +39,14 @@ std::string Export(const CTavroPgmDoc& doc);
 
 // Checks the whole text against doc's model and, only when there is no problem, stores
 // its channels into doc (marking it modified when a record changed). Channels the file
-// does not name are kept. Returns every problem found; empty when the file was applied.
+// does not name are kept; a file without channel lines is a problem. Returns every
+// problem found; empty when the file was applied.
 std::vector<Problem> Import(CTavroPgmDoc& doc, std::string_view text);
 
-// Export written atomically to path; false with error set when it cannot be saved.
+// Whether doc has a channel in use, a line for the export.
+bool HasChannelsToExport(const CTavroPgmDoc& doc);
+// Export written atomically to path; false with error set when it cannot be saved, or
+// when doc has no used channel (a header alone is a file no import takes).
 bool ExportFile(const CTavroPgmDoc& doc, const std::filesystem::path& path, FileError& error);
 // Import of a file; false with error set when it cannot be read (problems then empty).
 bool ImportFile(CTavroPgmDoc& doc, const std::filesystem::path& path, std::vector<Problem>& problems,

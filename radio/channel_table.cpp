@@ -1,5 +1,6 @@
 #include "radio/channel_table.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "radio/codecs.h"
@@ -144,13 +145,17 @@ void CTavroPgmDoc::SetChannelFrequency(int channel, bool receive, std::string_vi
   }
 }
 
-void CTavroPgmDoc::SetChannelTone(int channel, bool receive, std::string_view text) {
+bool CTavroPgmDoc::SetChannelTone(int channel, bool receive, std::string_view text) {
+  // No tone is stored as such, not through the language's "none" text.
+  const std::optional<std::string> tone = codec::ParseToneText(text, files_.GetText("IDS_NONE"));
+  if (!tone) return false;
   const bool tonesWereEqual = SameTones(channel);
   const ModifiedIfChanged guard(*this, channel);
-  if (!EqualIgnoringCase(text, ToneToText(channel, receive))) modified_ = true;
-  EncodeTone(text, channel, receive);
+  if (*tone != codec::ToneToText(ToneField(channel, receive)).value_or("")) modified_ = true;
+  EncodeTone(*tone, channel, receive);
   if (receive && tonesWereEqual && IsChannelUsed(channel) && HasTransmitFrequency(channel))
-    EncodeTone(text, channel, false);
+    EncodeTone(*tone, channel, false);
+  return true;
 }
 
 // ---------------------------------------------------------------- the table as text
@@ -317,6 +322,17 @@ bool IsFrequencyText(std::string_view text) {
   return points <= 1 && text != ".";
 }
 
+bool IsToneColumn(int column) { return column == kReceiveTone || column == kTransmitTone; }
+
+// "CH 4 / TX CTCSS/DCS", as the dump names the cell.
+std::string CellName(const LanguageTexts& texts, int channel, int column) {
+  const std::string key = "150." + std::to_string(channel) + "." + std::to_string(column);
+  return config_dump::Name(config_dump::Line{key, {}, false}, texts);
+}
+
+// What a tone cell takes, ending in the "none" text of the language.
+std::string ToneRule(const LanguageTexts& texts) { return texts.GetText("IDS_TONE_RULE") + " " + texts.GetText("IDS_NONE"); }
+
 int ChoiceIndex(const AppFiles& files, int column, std::string_view text) {
   const std::vector<std::string> choices = Choices(files, column);
   for (std::size_t index = 0; index < choices.size(); ++index)
@@ -332,10 +348,7 @@ bool StoreCellText(CTavroPgmDoc& doc, Prompter& prompter, int channel, int colum
     doc.SetChannelFrequency(channel, receive, doc.BandCheckedText(text, channel, receive, prompter), prompter);
     return true;
   }
-  if (column == kReceiveTone || column == kTransmitTone) {
-    doc.SetChannelTone(channel, column == kReceiveTone, text);
-    return true;
-  }
+  if (IsToneColumn(column)) return doc.SetChannelTone(channel, column == kReceiveTone, text);
   const int index = ChoiceIndex(doc.Files(), column, text);
   if (index < 0) return false;
   StoreChoice(doc, channel, column, index);
@@ -344,17 +357,7 @@ bool StoreCellText(CTavroPgmDoc& doc, Prompter& prompter, int channel, int colum
 
 bool AcceptsText(const AppFiles& files, int column, std::string_view text) {
   if (column == kReceiveFrequency || column == kTransmitFrequency) return IsFrequencyText(text);
-  if (column == kReceiveTone || column == kTransmitTone) {
-    std::array<std::uint8_t, 2> field{};
-    codec::EncodeTone(text, field);
-    const std::optional<std::string> tone = codec::ToneToText(field);
-    const std::string shown = tone ? *tone : files.GetText("IDS_NONE");
-    // A text that encodes to no tone is taken only when it says so.
-    if (!tone && !EqualIgnoringCase(text, shown)) return false;
-    for (const std::string& entry : entry::CodeListEntries(files))
-      if (EqualIgnoringCase(entry, shown)) return true;
-    return false;
-  }
+  if (IsToneColumn(column)) return codec::ParseToneText(text, files.GetText("IDS_NONE")).has_value();
   return column > kNumber && column < kColumnCount && ChoiceIndex(files, column, text) >= 0;
 }
 
@@ -407,11 +410,18 @@ std::string PasteProblemsMessage(const AppFiles& files, const std::vector<PasteP
       message += "\n" + texts.GetText("IDS_PASTE_BEYOND");
       continue;
     }
-    const std::string key = "150." + std::to_string(problem.channel) + "." + std::to_string(problem.column);
-    message += "\n" + config_dump::Name(config_dump::Line{key, {}, false}, texts) + ": " + problem.text;
+    message += "\n" + CellName(texts, problem.channel, problem.column) + ": " + problem.text;
   }
   if (problems.size() > shown) message += "\n" + texts.GetCountText("IDS_CSV_MORE", problems.size() - shown);
+  if (std::any_of(problems.begin(), problems.end(), [](const PasteProblem& p) { return IsToneColumn(p.column); }))
+    message += "\n" + ToneRule(texts);
   return message;
+}
+
+std::string ToneRefusedMessage(const AppFiles& files, int channel, int column, std::string_view text) {
+  const LanguageTexts texts = files.Texts();
+  return texts.GetText("IDS_TONE_REFUSED") + "\n" + CellName(texts, channel, column) + ": " + std::string(text) + "\n" +
+         ToneRule(texts);
 }
 
 void Paste(CTavroPgmDoc& doc, Prompter& prompter, int channel, int column, const CellBlock& cells) {

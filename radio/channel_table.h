@@ -63,14 +63,19 @@ inline constexpr std::size_t kFrequencyTextLimit = 10;
 // Stores the text of a cell as ending its edit does: a frequency after the band check
 // (its encoding checks the raster), with their questions to the prompter; a tone, also
 // into an equal transmit tone; an option column's choice of that text (case ignored).
-// False, with nothing changed, for an option text that is no choice.
+// False, with nothing changed, for a tone the tone rule refuses or an option text that is
+// no choice.
 bool StoreCellText(CTavroPgmDoc& doc, Prompter& prompter, int channel, int column, std::string_view text);
 
-// Whether the editor of a column could hold the text (case ignored): a frequency of
-// digits with at most one point and at most 10 characters, or empty; a tone that encodes
-// to an entry of the tone chooser (its "none" text included); one of an option column's
-// choices.
+// Whether a cell takes the text (case ignored): a frequency of digits with at most one
+// point and at most 10 characters, or empty; a tone the tone rule takes
+// (codec::ParseToneText: the "none" text, a DCS code, a CTCSS tone from 67.0 to 254.1 Hz);
+// one of an option column's choices.
 bool AcceptsText(const AppFiles& files, int column, std::string_view text);
+
+// The message for a tone cell's text that the tone rule refuses: "IDS_TONE_REFUSED", the
+// cell as the dump names it with the text, and what a tone cell takes.
+std::string ToneRefusedMessage(const AppFiles& files, int channel, int column, std::string_view text);
 
 // Cell texts as spreadsheets copy them: lines (LF or CR LF) of tab-separated cells, each
 // trimmed. A line end at the very end ends the last row and starts none.
@@ -87,7 +92,8 @@ struct PasteProblem {
 // The problems of pasting a block with its first cell at (channel, column).
 std::vector<PasteProblem> CheckPaste(const AppFiles& files, int channel, int column, const CellBlock& cells);
 // "IDS_PASTE_REFUSED", then one line per problem, the cell named as the dump names it
-// ("CH 3 / RX Freq [MHz]: 99x"), at most `shown` of them.
+// ("CH 3 / RX Freq [MHz]: 99x"), at most `shown` of them; when a tone cell is among them,
+// what a tone cell takes.
 std::string PasteProblemsMessage(const AppFiles& files, const std::vector<PasteProblem>& problems, std::size_t shown);
 // Pastes a block that CheckPaste found no problem in: row by row, each from left to right,
 // every cell as typing it stores it, so that a row pasted into a free channel fills it.

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 
+#include "settings/ascii.h"
+
 namespace codec {
 namespace {
 
@@ -123,6 +125,40 @@ void EncodeTone(std::string_view text, ToneField field) {
   std::snprintf(digits, sizeof digits, "%04d", static_cast<int>(tenths));
   field[1] = static_cast<std::uint8_t>((Nibble(digits[0]) << 4) | Nibble(digits[1]));
   field[0] = static_cast<std::uint8_t>((Nibble(digits[2]) << 4) | Nibble(digits[3]));
+}
+
+std::optional<int> DecimalTenths(std::string_view text) {
+  // Six digits before the point are plenty for any tone and keep the value in range.
+  constexpr std::size_t kMaxWholeDigits = 6;
+  const std::size_t point = text.find('.');
+  const std::string_view whole = text.substr(0, point);
+  const std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+  const auto digits = [](std::string_view part) { return std::all_of(part.begin(), part.end(), IsDigit); };
+  if (whole.empty() || whole.size() > kMaxWholeDigits || !digits(whole) || fraction.size() > 1 || !digits(fraction))
+    return std::nullopt;
+  return static_cast<int>(LeadingInteger(whole) * 10 + (fraction.empty() ? 0 : fraction[0] - '0'));
+}
+
+std::optional<int> CtcssTenths(std::string_view text) {
+  const std::optional<int> tenths = DecimalTenths(text);
+  if (!tenths || *tenths < kCtcssLowestTenths || *tenths > kCtcssHighestTenths) return std::nullopt;
+  return tenths;
+}
+
+bool IsDcsCode(std::string_view digits) {
+  return digits.size() == 3 && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '7'; });
+}
+
+std::optional<std::string> ParseToneText(std::string_view text, std::string_view noneText) {
+  if (text.empty() || ascii::EqualIgnoringCase(text, noneText)) return std::string();
+  if (text.size() == 5 && ascii::Lower(text[0]) == 'd' && IsDcsCode(text.substr(1, 3))) {
+    const char polarity = ascii::Lower(text[4]);
+    if (polarity == 'n' || polarity == 'i') return "D" + std::string(text.substr(1, 3)) + (polarity == 'n' ? "N" : "I");
+    return std::nullopt;
+  }
+  const std::optional<int> tenths = CtcssTenths(text);
+  if (!tenths) return std::nullopt;
+  return std::to_string(*tenths / 10) + "." + std::to_string(*tenths % 10);
 }
 
 int CallFormatToIndex(std::uint8_t formatByte) {

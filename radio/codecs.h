@@ -42,8 +42,29 @@ void PackHertzDigits(std::string_view digits, FrequencyField field);
 // Tone field as text: "67.0", "D023N", "D754I"; nullopt when the field holds no tone.
 std::optional<std::string> ToneToText(ConstToneField field);
 // Stores a tone text: CTCSS (clamped to 67.0..254.1 Hz), DCS ("D", three octal digits,
-// "N" or "I"; any other D-text stores D023N), anything else no tone.
+// "N" or "I"; any other D-text stores D023N), anything else no tone. Texts that reach it
+// from a user have passed ParseToneText, so the clamp and the D023N fallback never apply.
 void EncodeTone(std::string_view text, ToneField field);
+
+// Tenths of a decimal number with at most one decimal: digits, then optionally a point and
+// one digit ("88.5", "100", "67."). nullopt for anything else ("", ".5", "88.45", "8x").
+std::optional<int> DecimalTenths(std::string_view text);
+
+// The CTCSS tones the radio stores: any value from 67.0 to 254.1 Hz, standard or not.
+inline constexpr int kCtcssLowestTenths = 670;
+inline constexpr int kCtcssHighestTenths = 2541;
+// Tenths of a hertz of a CTCSS tone text within that range; nullopt for any other text
+// ("023" is 2.3 Hz, "999" too high, "50" too low).
+std::optional<int> CtcssTenths(std::string_view text);
+// Whether the text is three octal digits, the code of a DCS tone ("023", "777").
+bool IsDcsCode(std::string_view digits);
+
+// The one rule for what a tone cell takes, typed, pasted or imported, as the text the tone
+// encoder stores: empty text for no tone (empty text, or noneText with the case of its
+// letters ignored); "D", three octal digits and "N" or "I" for a DCS code (letters in either
+// case; given back in upper case); a CTCSS tone (CtcssTenths) with its one decimal ("67"
+// gives "67.0"). nullopt for any other text: it is refused, never stored as something else.
+std::optional<std::string> ParseToneText(std::string_view text, std::string_view noneText);
 
 // Call format selector index (0..9) of a format byte's low nibble; -1 for no selection.
 int CallFormatToIndex(std::uint8_t formatByte);

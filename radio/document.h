@@ -149,8 +149,10 @@ class CTavroPgmDoc {
   // A frequency typed into a channel (after the band check): encodes it, erases the
   // channel or clears the transmit side for empty text, and keeps simplex channels simplex.
   void SetChannelFrequency(int channel, bool receive, std::string_view text, Prompter& prompter);
-  // A tone typed or chosen: a receive tone also sets an equal transmit tone.
-  void SetChannelTone(int channel, bool receive, std::string_view text);
+  // A tone typed, chosen, pasted or imported, if the tone rule (codec::ParseToneText, with
+  // this language's "none" text) takes it: a receive tone also sets an equal transmit tone.
+  // False, with nothing changed, for a text the rule refuses.
+  bool SetChannelTone(int channel, bool receive, std::string_view text);
 
   std::span<std::uint8_t, image::kChannelRecordSize> ChannelRecord(int channel);
   std::span<const std::uint8_t, image::kChannelRecordSize> ChannelRecord(int channel) const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "radio/codecs.h"
 #include "res/code_tables.h"
 #include "settings/app_files.h"
 #include "settings/profile.h"
@@ -14,15 +15,11 @@ std::string TwoToneText(std::uint16_t value) {
   return std::to_string(value / 10) + "." + std::to_string(value % 10);
 }
 
-std::uint16_t TwoToneValue(std::string_view text) {
+std::optional<std::uint16_t> TwoToneValue(std::string_view text) {
   if (text.empty()) return kNoTwoTone;
-  std::string shifted(text);
-  shifted += shifted.find('.') != std::string::npos ? "0" : ".0";
-  const std::size_t point = shifted.find('.');
-  shifted.insert(point + 2, ".");
-  shifted.erase(point, 1);
-  const int tenths = profile::LeadingNumber(shifted);
-  return static_cast<std::uint16_t>(std::clamp<int>(tenths, kTwoToneMin, kTwoToneMax));
+  const std::optional<int> tenths = codec::DecimalTenths(text);
+  if (!tenths || *tenths < kTwoToneMin || *tenths > kTwoToneMax) return std::nullopt;
+  return static_cast<std::uint16_t>(*tenths);
 }
 
 namespace {

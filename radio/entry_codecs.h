@@ -3,6 +3,7 @@
 // the CTCSS/DCS code lists offered by the tone chooser.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,9 +19,10 @@ inline constexpr std::uint16_t kTwoToneMax = 31068;   // 3106.8 Hz
 
 // "%d.%d" of tenths of a hertz; empty text for no tone.
 std::string TwoToneText(std::uint16_t value);
-// Tenths of a hertz of a typed two-tone frequency, clamped to 400.0..3106.8 Hz;
-// no tone for empty text.
-std::uint16_t TwoToneValue(std::string_view text);
+// Tenths of a hertz of a typed two-tone frequency: no tone for empty text; digits with at
+// most one decimal from 400.0 to 3106.8 Hz, what the field holds. nullopt for any other
+// text: it is refused, never clamped to the nearer limit.
+std::optional<std::uint16_t> TwoToneValue(std::string_view text);
 
 inline constexpr std::size_t kDtmfDigits = 16;
 inline constexpr std::uint8_t kDtmfEnd = 0xFF;

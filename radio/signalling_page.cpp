@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "radio/config_dump.h"
 #include "radio/document.h"
 #include "radio/entry_codecs.h"
 #include "settings/app_files.h"
@@ -168,14 +169,38 @@ void StoreListPick(CTavroPgmDoc& doc, int set, int listId, int index) {
   doc.SetModifiedFlag();
 }
 
-void StoreSetTone(CTavroPgmDoc& doc, int set, int entryId, std::string_view text) {
-  Write16(doc, image::SignalSetOffset(set) + ToneOffset(entryId), entry::TwoToneValue(text));
+namespace {
+
+// Writes a typed two-tone frequency that the field can hold; a value outside it is
+// refused rather than stored as the nearer limit, which the user never typed. The text
+// of the stored value itself is kept as it is, also a value outside the range that another
+// tool stored: passing through the field changes nothing.
+bool StoreTwoTone(CTavroPgmDoc& doc, std::size_t at, std::string_view text) {
+  const std::uint16_t stored = Read16(doc, at);
+  const std::optional<std::uint16_t> value = text == entry::TwoToneText(stored) ? stored : entry::TwoToneValue(text);
+  if (!value) return false;
+  Write16(doc, at, *value);
   doc.SetModifiedFlag();
+  return true;
 }
 
-void StoreCodeTone(CTavroPgmDoc& doc, int code, int column, std::string_view text) {
-  Write16(doc, image::SignalCodeOffset(code) + (column == 2 ? 2 : 0), entry::TwoToneValue(text));
-  doc.SetModifiedFlag();
+}  // namespace
+
+bool StoreSetTone(CTavroPgmDoc& doc, int set, int entryId, std::string_view text) {
+  return StoreTwoTone(doc, image::SignalSetOffset(set) + ToneOffset(entryId), text);
+}
+
+bool StoreCodeTone(CTavroPgmDoc& doc, int code, int column, std::string_view text) {
+  return StoreTwoTone(doc, image::SignalCodeOffset(code) + (column == 2 ? 2 : 0), text);
+}
+
+std::string SetToneKey(int set, int entryId) { return "153." + std::to_string(set) + "." + std::to_string(entryId); }
+
+std::string CodeToneKey(int code, int column) { return "153.code" + std::to_string(code) + "." + std::to_string(column); }
+
+std::string TwoToneRefusedMessage(const LanguageTexts& texts, const std::string& key, std::string_view text) {
+  return texts.GetText("IDS_TWOTONE_REFUSED") + "\n" + config_dump::Name(config_dump::Line{key, {}, false}, texts) +
+         ": " + std::string(text) + "\n" + texts.GetText("IDS_TWOTONE_RULE");
 }
 
 void StepDuration(CTavroPgmDoc& doc, int spinnerId, int direction) {

@@ -77,9 +77,16 @@ std::uint16_t CodeTone(const CTavroPgmDoc& doc, int code, int column);
 // A list entry chosen (index 0 upwards) in one of the set lists or the signal relation
 // (which is not per set: `set` is not used for it).
 void StoreListPick(CTavroPgmDoc& doc, int set, int listId, int index);
-// The text of a tone entry or a code cell when the user leaves it.
-void StoreSetTone(CTavroPgmDoc& doc, int set, int entryId, std::string_view text);
-void StoreCodeTone(CTavroPgmDoc& doc, int code, int column, std::string_view text);
+// The text of a tone entry or a code cell when the user leaves it. False, with nothing
+// changed, for a text that is no two-tone frequency the field holds (entry::TwoToneValue).
+bool StoreSetTone(CTavroPgmDoc& doc, int set, int entryId, std::string_view text);
+bool StoreCodeTone(CTavroPgmDoc& doc, int code, int column, std::string_view text);
+// The dump's keys of a set's tone entry and of a code cell ("153.2.1117", "153.code5.1").
+std::string SetToneKey(int set, int entryId);
+std::string CodeToneKey(int code, int column);
+// The message for a refused two-tone text: "IDS_TWOTONE_REFUSED", the field as the dump
+// names it (key) with the text, and what the field takes.
+std::string TwoToneRefusedMessage(const LanguageTexts& texts, const std::string& key, std::string_view text);
 // One step (+1 or -1) of a duration spinner, from the value shown, kept within its range.
 void StepDuration(CTavroPgmDoc& doc, int spinnerId, int direction);
 void StoreSideTone(CTavroPgmDoc& doc, bool on);

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QTextCursor>
+#include <QValidator>
 #include <algorithm>
 #include <QStringList>
 #include <QStringView>
@@ -58,6 +59,26 @@ bool IsDtmfInput(const QString& typed) {
   return true;
 }
 
+// The key filters, applied to the whole text however it arrives: typed, committed by an
+// input method or pasted. Full-width digits and the ideographic full stop are refused as
+// any other character is, not read as the ASCII ones they look like.
+class NumberValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override { return IsNumberInput({}, input) ? Acceptable : Invalid; }
+};
+
+class DtmfValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    if (!IsDtmfInput(input)) return Invalid;
+    // An upper-case field: a-d go in as A-D, also when pasted.
+    input = input.toUpper();
+    return Acceptable;
+  }
+};
+
 bool IsEnterOrEscape(const QKeyEvent& event) {
   const int key = event.key();
   return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
@@ -93,6 +114,8 @@ void StartClosed(QWidget& control) {
 
 // ---------------------------------------------------------------- number entries
 
+CNumberEntry::CNumberEntry(QWidget* parent) : QLineEdit(parent) { setValidator(new NumberValidator(this)); }
+
 void CNumberEntry::keyPressEvent(QKeyEvent* event) {
   if (IsEnterOrEscape(*event)) {
     if (event->key() == Qt::Key_Escape) setText(savedText_);
@@ -120,7 +143,7 @@ void C2ToneEdit::SetToneValue(std::uint16_t value) {
   savedText_ = text();
 }
 
-std::uint16_t C2ToneEdit::GetToneValue() const { return entry::TwoToneValue(ToStdString(text())); }
+std::optional<std::uint16_t> C2ToneEdit::GetToneValue() const { return entry::TwoToneValue(ToStdString(text())); }
 
 void C2ToneEdit::OpenOverCell(const QRect& rect) {
   ShowAndEnable(*this);
@@ -146,7 +169,10 @@ void CFreqEdit::OpenOverCell(const QRect& rect, const QString& text) {
 
 // ---------------------------------------------------------------- CDTMFEdit
 
-CDTMFEdit::CDTMFEdit(QWidget* parent) : QLineEdit(parent) { setMaxLength(kDtmfTextLimit); }
+CDTMFEdit::CDTMFEdit(QWidget* parent) : QLineEdit(parent) {
+  setMaxLength(kDtmfTextLimit);
+  setValidator(new DtmfValidator(this));
+}
 
 void CDTMFEdit::SetCode(std::span<const std::uint8_t, 16> code) {
   setMaxLength(kDtmfTextLimit);

@@ -5,7 +5,9 @@
 // commits their text then. A popup taking the focus for a moment (the combo box's
 // list, a context menu) does not count as losing it.
 //
-// Character filters look at typed characters only: pasted text is not filtered.
+// The frequency, two-tone and DTMF entries take only the characters their key filter
+// lets through, also from an input method or the clipboard (a validator checks the
+// whole text). The tone chooser takes any text; the page's tone rule decides on it.
 // Enter and Esc end the editing by giving the focus to the parent widget; the key
 // is consumed there, so a dialog around the page neither closes nor presses its
 // default button.
@@ -16,6 +18,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,7 +37,7 @@ class CNumberEntry : public QLineEdit {
   void focusLost();
 
  protected:
-  explicit CNumberEntry(QWidget* parent) : QLineEdit(parent) {}
+  explicit CNumberEntry(QWidget* parent);
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
@@ -50,7 +53,8 @@ class C2ToneEdit : public CNumberEntry {
   explicit C2ToneEdit(QWidget* parent = nullptr);
   // Shows the value; it is also the text Esc puts back, so Esc never empties the field.
   void SetToneValue(std::uint16_t value);
-  std::uint16_t GetToneValue() const;
+  // nullopt for a text the field cannot hold (entry::TwoToneValue).
+  std::optional<std::uint16_t> GetToneValue() const;
   // The page has set the text from the stored value; Esc later restores that text.
   void OpenOverCell(const QRect& rect);
 };
@@ -65,7 +69,7 @@ class CFreqEdit : public CNumberEntry {
   void OpenOverCell(const QRect& rect, const QString& text);
 };
 
-// DTMF digit string, stored as 16 digit codes. Typed a-d appear as A-D.
+// DTMF digit string, stored as 16 digit codes. Typed or pasted a-d appear as A-D.
 class CDTMFEdit : public QLineEdit {
   Q_OBJECT
 

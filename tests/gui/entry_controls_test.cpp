@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QInputMethodEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 
 #include "radio/entry_codecs.h"
 #include "tests/gui/gui_test_support.h"
@@ -102,7 +104,7 @@ QWidget* OpenEditor(Editor kind, QWidget* page, const QString& text, const AppFi
     case Editor::TwoToneField: {
       auto* edit = new C2ToneEdit(page);
       edit->setGeometry(kCellRect);
-      edit->SetToneValue(entry::TwoToneValue(ToStdString(text)));
+      edit->SetToneValue(entry::TwoToneValue(ToStdString(text)).value_or(entry::kNoTwoTone));
       edit->show();
       edit->setFocus();
       return edit;
@@ -137,6 +139,8 @@ class EntryControlsTest : public QObject {
   void dtmfEntryFiltersTypedCharacters_data();
   void dtmfEntryFiltersTypedCharacters();
   void editingKeysAndPastePassTheFilters();
+  void inputMethodAndPastedTextPassTheKeyFilter_data();
+  void inputMethodAndPastedTextPassTheKeyFilter();
   void enterAndEscapeEndEditing_data();
   void enterAndEscapeEndEditing();
   void openOverCell_data();
@@ -233,11 +237,62 @@ void EntryControlsTest::editingKeysAndPastePassTheFilters() {
     QCOMPARE(name + edit->text(), name + "5");
     QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(name + edit->text(), name + "2394");
-    // Pasted text is not filtered.
+    // Pasted text passes the same filter: what the keys could not type is refused whole.
     QApplication::clipboard()->setText("x.y.1");
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(name + edit->text(), name + "x.y.1");
+    QCOMPARE(name + edit->text(), name + "2394");
+  }
+}
+
+void EntryControlsTest::inputMethodAndPastedTextPassTheKeyFilter_data() {
+  QTest::addColumn<QString>("entry");
+  QTest::addColumn<QString>("given");
+  QTest::addColumn<QString>("expected");  // after "12"
+  for (const char* entry : {"frequency", "two-tone"}) {
+    const QByteArray name(entry);
+    QTest::newRow(name + ", digits and a point") << entry << "0.5" << "120.5";
+    // Full-width digits and the ideographic full stop look like numbers but are no ASCII
+    // digits: refused as the keys refuse them, not read as 1200 or as a point.
+    QTest::newRow(name + ", full-width digits") << entry << QStringLiteral("\uFF11\uFF12\uFF10\uFF10") << "12";
+    QTest::newRow(name + ", ideographic full stop") << entry << QStringLiteral("\u30025") << "12";
+    QTest::newRow(name + ", Chinese text") << entry << QStringLiteral("\u4E00\u5343") << "12";
+    QTest::newRow(name + ", a second point") << entry << "3.4.5" << "12";
+  }
+  QTest::newRow("DTMF, digits and letters, upper-cased") << "DTMF" << "ab*#9" << "12AB*#9";
+  QTest::newRow("DTMF, full-width digits") << "DTMF" << QStringLiteral("\uFF13\uFF14") << "12";
+  QTest::newRow("DTMF, other letters") << "DTMF" << "1e" << "12";
+}
+
+// Text from an input method (its commit string) and pasted text meet the same filter as
+// typed keys; a text the filter refuses leaves the entry as it was.
+void EntryControlsTest::inputMethodAndPastedTextPassTheKeyFilter() {
+  QFETCH(QString, entry);
+  QFETCH(QString, given);
+  QFETCH(QString, expected);
+  for (const bool pasted : {false, true}) {
+    std::unique_ptr<QLineEdit> edit;
+    if (entry == "frequency") {
+      auto* frequency = new CFreqEdit;
+      frequency->setEnabled(true);
+      edit.reset(frequency);
+    } else if (entry == "two-tone") {
+      edit = std::make_unique<C2ToneEdit>();
+    } else {
+      edit = std::make_unique<CDTMFEdit>();
+    }
+    edit->setText("12");
+    edit->setCursorPosition(2);
+    if (pasted) {
+      QApplication::clipboard()->setText(given);
+      edit->paste();
+    } else {
+      QInputMethodEvent event;
+      event.setCommitString(given);
+      QApplication::sendEvent(edit.get(), &event);
+    }
+    QCOMPARE(QString(pasted ? "pasted: " : "input method: ") + edit->text(),
+             QString(pasted ? "pasted: " : "input method: ") + expected);
   }
 }
 

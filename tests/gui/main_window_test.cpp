@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDesktopServices>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -486,6 +487,15 @@ class MainWindowTest : public QObject {
     QVERIFY(image() == before);
     QVERIFY(!Doc().IsModified());
     QCOMPARE(ChannelPage().Grid().GetItemText(1, 1), QString());
+    // Without channels in use there is nothing to export: a message, and no file.
+    answer = *dir_ / "empty.csv";
+    {
+      test::ScriptedMessageBoxes boxes;
+      Frame().OnCommand(command::kFileExportCsv);
+      QCOMPARE(boxes.Shown().size(), std::size_t{1});
+      QVERIFY(boxes.Shown()[0].text.starts_with(App().Files().GetText("IDS_CSV_NOTHINGTOEXPORT")));
+    }
+    QVERIFY(!std::filesystem::exists(answer));
   }
 
   void openOfAFileWithAWrongHeaderWarnsAndShowsAnEmptyImageUnderItsName() {
@@ -1013,6 +1023,7 @@ class MainWindowTest : public QObject {
       std::vector<std::string> named;
     } refused[] = {
         {3, QStringLiteral("441.5\tHigh\n12x\t88.5"), {"CH 3 / RX CTC/DCS: High", "CH 4 / RX Freq [MHz]: 12x"}},
+        {3, QStringLiteral("441.5\t023"), {"CH 3 / RX CTC/DCS: 023", App().Files().GetText("IDS_TONE_RULE")}},
         {16, QStringLiteral("441.5\n442.5"), {App().Files().GetText("IDS_PASTE_BEYOND")}},
         {1, QStringLiteral("441.5\t\t\t\t\t\t\t\t\t\t\t\tmore"), {App().Files().GetText("IDS_PASTE_BEYOND")}},
     };
@@ -1025,6 +1036,67 @@ class MainWindowTest : public QObject {
       for (const std::string& line : paste.named) QVERIFY2(boxes.Shown()[0].text.find(line) != std::string::npos, line.c_str());
       QVERIFY(Doc().HasState(before));
     }
+  }
+
+  // A tone typed into a cell goes through the tone rule: a text it refuses ("023", once
+  // stored as 67.0) leaves the cell as it was, with one message naming the cell, and the
+  // editor stays open with the text to be corrected.
+  void aRefusedToneKeepsItsCellAndItsEditorOpen() {
+    Doc().SetChannelFrequency(2, true, "441.000000", App().Questions());
+    Doc().SetChannelTone(2, true, "88.5");
+    Frame().View().OnUpdate();
+    ActivateFrame();
+    CGridCtrl& grid = ChannelPage().Grid();
+    CCodeBox& box = ChannelPage().ToneBox();
+    grid.setFocus();
+    grid.SetFocusCell(2, 2);
+    const CTavroPgmDoc::State before = Doc().CurrentState();
+    for (const QString& typed : {QStringLiteral("023"), QStringLiteral("999"), QStringLiteral("50")}) {
+      Type(typed);
+      QCOMPARE(box.currentText(), typed);
+      test::ScriptedMessageBoxes boxes;
+      Press(Qt::Key_Return);
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_TONE_REFUSED"});
+      const std::string& message = boxes.Shown()[0].text;
+      QVERIFY2(message.find("CH 2 / RX CTC/DCS: " + typed.toStdString()) != std::string::npos, message.c_str());
+      QVERIFY2(message.find(App().Files().GetText("IDS_TONE_RULE")) != std::string::npos, message.c_str());
+      QVERIFY(Doc().HasState(before));
+      QCOMPARE(grid.GetItemText(2, 2), QStringLiteral("88.5"));
+      QVERIFY(box.isVisible());
+      QCOMPARE(box.currentText(), typed);
+      QCOMPARE(QApplication::focusWidget(), &box);
+      // A click on another cell does not open a second editor over the refused one.
+      grid.SetFocusCell(3, 1);
+      grid.EditCell(3, 1);
+      QVERIFY(!ChannelPage().FrequencyEdit().isVisible());
+      QCOMPARE(QApplication::focusWidget(), &box);
+      // Esc puts the cell's text back and ends the edit.
+      Press(Qt::Key_Escape);
+      QVERIFY(!box.isVisible());
+      QVERIFY(Doc().HasState(before));
+      grid.SetFocusCell(2, 2);
+    }
+    // Full-width digits from an input method are no tone either: refused, not read as 88.5.
+    Press(Qt::Key_Return);
+    QVERIFY(box.isVisible());
+    box.lineEdit()->selectAll();
+    QInputMethodEvent fullWidth;
+    fullWidth.setCommitString(QStringLiteral("\uFF18\uFF18\uFF0E\uFF15"));
+    QApplication::sendEvent(box.lineEdit(), &fullWidth);
+    {
+      test::ScriptedMessageBoxes boxes;
+      Press(Qt::Key_Return);
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_TONE_REFUSED"});
+      QVERIFY(Doc().HasState(before));
+      Press(Qt::Key_Escape);
+    }
+    // A tone off the standard list is one the radio stores: taken as typed.
+    Type("88.4");
+    test::ScriptedMessageBoxes boxes;
+    Press(Qt::Key_Return);
+    QVERIFY(boxes.Shown().empty());
+    QCOMPARE(Doc().ToneToText(2, true), std::string("88.4"));
+    QCOMPARE(grid.GetItemText(2, 2), QStringLiteral("88.4"));
   }
 
   void deleteErasesTheSelectedChannelsInOneStep() {

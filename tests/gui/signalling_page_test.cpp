@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "pages/dlg_tone.h"
+#include "radio/config_dump.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
 #include "radio/signalling_page.h"
@@ -94,25 +95,39 @@ class SignallingPageTest : public test::PageTest<CDlgTone, QTabWidget> {
     QTest::addColumn<QString>("typed");  // "-" leaves without typing
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("below the range") << 12000 << "5" << 4000 << "400.0";
-    QTest::newRow("above the range") << 12000 << "3200" << 31068 << "3106.8";
-    QTest::newRow("second decimal cut") << 12000 << "1000.25" << 10002 << "1000.2";
-    QTest::newRow("cleared") << 12000 << "" << 0xFFFF << "";
-    QTest::newRow("stored 0, left untouched") << 0 << "-" << 4000 << "400.0";
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("whole hertz") << 12000 << "400" << 4000 << "400.0" << false;
+    QTest::newRow("one decimal") << 12000 << "3106.8" << 31068 << "3106.8" << false;
+    QTest::newRow("cleared") << 12000 << "" << 0xFFFF << "" << false;
+    // Outside what the field holds: refused with a message, never stored as the limit.
+    QTest::newRow("below the range") << 12000 << "5" << 12000 << "1200.0" << true;
+    QTest::newRow("above the range") << 12000 << "3200" << 12000 << "1200.0" << true;
+    QTest::newRow("a second decimal") << 12000 << "1000.25" << 12000 << "1200.0" << true;
+    // A value another tool stored is kept when the user only passes through the field.
+    QTest::newRow("stored 0, left untouched") << 0 << "-" << 0 << "0.0" << false;
   }
   void toneEntryStoresWhatIsTypedWhenLeft() {
     QFETCH(int, stored);
     QFETCH(QString, typed);
+    QFETCH(bool, refused);
     PutWord(SetField(1, ss::kToneB), static_cast<std::uint16_t>(stored));
     Reload();
     FocusEntry(id::kToneB);
     if (typed.isEmpty()) Press(Qt::Key_Backspace);
     if (typed != QStringLiteral("-")) Type(typed);
+    test::ScriptedMessageBoxes boxes;
     Press(Qt::Key_Tab);
     QTEST(int(Word(SetField(1, ss::kToneB))), "value");
     QTEST(Shown(id::kToneB), "shown");
-    QVERIFY(Doc().IsModified());
+    QCOMPARE(Doc().IsModified(), !refused);
     QCOMPARE(Word(SetField(2, ss::kToneB)), std::uint16_t{0xFFFF});
+    if (!refused) {
+      QVERIFY(boxes.Shown().empty());
+      return;
+    }
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_TWOTONE_REFUSED"});
+    const std::string named = config_dump::Name({"153.1.1118", {}, false}, Doc().Files().Texts()) + ": " + typed.toStdString();
+    QVERIFY2(boxes.Shown()[0].text.find(named) != std::string::npos, boxes.Shown()[0].text.c_str());
   }
 
   void gridCellIsEditedInItsEntry() {
@@ -146,6 +161,21 @@ class SignallingPageTest : public test::PageTest<CDlgTone, QTabWidget> {
     QCOMPARE(Word(image::SignalCodeOffset(4)), std::uint16_t{6000});
     QCOMPARE(grid.GetItemText(4, 1), QStringLiteral("600.0"));
     QVERIFY(entry.isHidden() && grid.hasFocus());
+    // A value the field cannot hold: one message, the cell keeps its value, and the entry
+    // stays open with the text until it is corrected or Esc puts the value back.
+    test::ScriptedMessageBoxes boxes;
+    Press(Qt::Key_Return);
+    Type(QStringLiteral("99999"));
+    Press(Qt::Key_Return);
+    QCOMPARE(boxes.Keys(), std::vector<std::string>{"IDS_TWOTONE_REFUSED"});
+    QCOMPARE(Word(image::SignalCodeOffset(4)), std::uint16_t{6000});
+    QCOMPARE(grid.GetItemText(4, 1), QStringLiteral("600.0"));
+    QVERIFY(entry.isVisible() && entry.hasFocus());
+    QCOMPARE(entry.text(), QStringLiteral("99999"));
+    Press(Qt::Key_Escape);
+    QCOMPARE(boxes.Shown().size(), std::size_t{1});
+    QVERIFY(entry.isHidden() && grid.hasFocus());
+    QCOMPARE(Word(image::SignalCodeOffset(4)), std::uint16_t{6000});
   }
 
   void beginEditOnTheRowNumbersOpensNothing() {

@@ -675,7 +675,9 @@ TEST_F(ChannelTableChoices, TheEditorsOfEachColumnDecideWhatTextTheyTake) {
       {ct::kReceiveTone, "d023n", true},
       {ct::kTransmitTone, Text("IDS_NONE"), true},
       {ct::kReceiveTone, "High", false},
-      {ct::kReceiveTone, "99.9", false},  // no CTCSS tone
+      {ct::kReceiveTone, "99.9", true},    // not a standard tone, but one the radio stores
+      {ct::kReceiveTone, "023", false},    // 2.3 Hz, below the CTCSS range
+      {ct::kTransmitTone, "D089N", false},  // 8 is no octal digit
       {ct::kSignalSet, "4", true},
       {ct::kSignalSet, "5", false},
       {ct::kPower, "low", true},
@@ -700,6 +702,37 @@ TEST_F(ChannelTableChoices, APasteChecksEveryCellAndWhetherItFits) {
   const std::string message = ct::PasteProblemsMessage(files, bad, 1);
   EXPECT_NE(message.find("CH 3 / RX CTC/DCS: High"), std::string::npos) << message;
   EXPECT_EQ(message.find("12x"), std::string::npos);  // beyond the lines shown
+  // A refused tone cell: the message says what a tone cell takes.
+  EXPECT_NE(message.find(Text("IDS_TONE_RULE") + " " + Text("IDS_NONE")), std::string::npos) << message;
+  EXPECT_EQ(ct::PasteProblemsMessage(files, {{3, ct::kReceiveFrequency, "12x"}}, 1).find(Text("IDS_TONE_RULE")),
+            std::string::npos);
+}
+
+// Typing, pasting and ending an edit all go through the one tone rule; a refused text
+// changes nothing, where it used to be stored as some other tone (023 as 67.0).
+TEST_F(ChannelTableChoices, ARefusedToneChangesNothingWhetherTypedOrPasted) {
+  EmptyAllChannels();
+  Populate(4);
+  doc.SetChannelTone(4, false, "88.5");
+  doc.SetModifiedFlag(false);
+  const std::string before = test::HexText(doc.ChannelRecord(4));
+  for (const char* text : {"023", "999", "50", "88.45", "D089N"}) {
+    SCOPED_TRACE(text);
+    EXPECT_FALSE(ct::StoreCellText(doc, prompter, 4, ct::kTransmitTone, text));
+    EXPECT_FALSE(doc.SetChannelTone(4, true, text));
+    const std::vector<ct::PasteProblem> problems = ct::CheckPaste(files, 4, ct::kReceiveTone, {{text}});
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].column, ct::kReceiveTone);
+    EXPECT_EQ(test::HexText(doc.ChannelRecord(4)), before);
+    EXPECT_FALSE(doc.IsModified());
+  }
+  const std::string message = ct::ToneRefusedMessage(files, 4, ct::kTransmitTone, "023");
+  EXPECT_NE(message.find("CH 4 / TX CTC/DCS: 023"), std::string::npos) << message;
+  EXPECT_NE(message.find(Text("IDS_TONE_RULE")), std::string::npos) << message;
+  // A tone off the standard lists is taken and stored as typed.
+  EXPECT_TRUE(ct::StoreCellText(doc, prompter, 4, ct::kTransmitTone, "88.4"));
+  EXPECT_EQ(ct::CellText(doc, 4, ct::kTransmitTone), "88.4");
+  EXPECT_TRUE(doc.IsModified());
 }
 
 TEST_F(ChannelTableChoices, APastedRowFillsAFreeChannelAsTypingDoes) {

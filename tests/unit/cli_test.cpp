@@ -363,7 +363,11 @@ TEST_F(CliTest, CsvFailuresLeaveTheDataFileAsItWas) {
   const std::string before = test::ReadAll(file);
   const std::string bad = scratch_.Write("bad.csv", "Location,Frequency,Mode\n1,446.1,FM\n2,446.2,AM\n17,446.3,FM\n");
   const std::string good = scratch_.Write("good.csv", "Location,Frequency\n1,446.1\n");
+  const std::string headerOnly = scratch_.Write("header.csv", "Location,Frequency,Power\r\n");
   const std::string foreign = scratch_.Write("foreign.vxp", std::string(1088, 'x'));
+  const std::string used = (scratch_ / "used.vxp").string();
+  ASSERT_EQ(Run({"new", used}).status, 0);
+  ASSERT_EQ(Run({"import-csv", used, good}).status, 0);
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -374,10 +378,13 @@ TEST_F(CliTest, CsvFailuresLeaveTheDataFileAsItWas) {
        {bad + ": Line 3, Mode: " + files_.GetText("IDS_CSV_BADMODE"),
         bad + ": Line 4, Location: " + files_.GetText("IDS_CSV_BADLOCATION")}},
       {{"import-csv", file, (scratch_ / "missing.csv").string()}, 1, {files_.GetText("IDS_ERROR_OPENFILE")}},
+      {{"import-csv", file, headerOnly}, 1, {headerOnly + ": " + files_.GetText("IDS_CSV_NOCHANNELS")}},
       {{"import-csv", foreign, good}, 3, {files_.GetText("IDS_WARN_LOAD")}},
       {{"import-csv", file}, 2, {files_.GetText("IDS_CLI_BADARGS")}},
       {{"import-csv", "--force", file, good}, 2, {files_.GetText("IDS_CLI_BADARGS")}},
-      {{"export-csv", file, (scratch_ / "no-such-dir" / "out.csv").string()}, 1, {files_.GetText("IDS_ERROR_SAVEFILE")}},
+      {{"export-csv", used, (scratch_ / "no-such-dir" / "out.csv").string()}, 1, {files_.GetText("IDS_ERROR_SAVEFILE")}},
+      // No channel in use: a header alone would not import again.
+      {{"export-csv", file, (scratch_ / "out.csv").string()}, 1, {files_.GetText("IDS_CSV_NOTHINGTOEXPORT")}},
       {{"export-csv", foreign, (scratch_ / "out.csv").string()}, 3, {files_.GetText("IDS_WARN_LOAD")}},
   };
   for (const Case& c : cases) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <cstdio>
 #include <deque>
@@ -201,6 +202,58 @@ TEST(CodecTone, TextToField) {
     std::array<std::uint8_t, 2> field{0x12, 0x34};  // an earlier tone is always replaced
     codec::EncodeTone(c.text, field);
     EXPECT_EQ(test::HexText(field), c.stored);
+  }
+}
+
+// The one rule for tone cells: what is taken, as the text stored; nullopt where refused.
+TEST(CodecTone, TheToneRuleTakesNoneDcsCodesAndCtcssTonesTheRadioStores) {
+  struct Case {
+    std::string text;
+    std::optional<std::string> taken;
+  };
+  const std::vector<Case> cases = {
+      {"", ""},
+      {"None", ""},
+      {"nONE", ""},
+      {"88.5", "88.5"},
+      {"88.4", "88.4"},  // not a standard tone; the radio stores any
+      {"67", "67.0"},
+      {"67.0", "67.0"},
+      {"254.1", "254.1"},
+      {"100.", "100.0"},
+      {"088.5", "88.5"},
+      {"D023N", "D023N"},
+      {"d754i", "D754I"},
+      {"D777n", "D777N"},  // not a standard code either
+      // Refused: outside 67.0 .. 254.1 Hz ("023" is 2.3 Hz), more than one decimal, no number.
+      {"023", std::nullopt},
+      {"999", std::nullopt},
+      {"50", std::nullopt},
+      {"66.9", std::nullopt},
+      {"254.2", std::nullopt},
+      {"88.45", std::nullopt},
+      {".5", std::nullopt},
+      {"88.5Hz", std::nullopt},
+      {" 88.5", std::nullopt},
+      // DCS: three octal digits and N or I.
+      {"D089N", std::nullopt},
+      {"D23N", std::nullopt},
+      {"D0231", std::nullopt},
+      {"D023X", std::nullopt},
+      {"D023NN", std::nullopt},
+      {"High", std::nullopt},
+      {"Non", std::nullopt},
+      {"\xEF\xBC\x98\xEF\xBC\x98\xE3\x80\x82\xEF\xBC\x95", std::nullopt},  // full-width 88.5
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("\"" + c.text + "\"");
+    EXPECT_EQ(codec::ParseToneText(c.text, "None"), c.taken);
+    // Whatever the rule takes reads back as itself once stored.
+    if (c.taken && !c.taken->empty()) {
+      std::array<std::uint8_t, 2> field{};
+      codec::EncodeTone(*c.taken, field);
+      EXPECT_EQ(codec::ToneToText(field), c.taken);
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -30,30 +31,33 @@ TEST(EntryTwoTone, ValueToText) {
   EXPECT_EQ(entry::TwoToneText(0xFFFE), "6553.4");
 }
 
-TEST(EntryTwoTone, TextToValue) {
+TEST(EntryTwoTone, TextToValueTakesOnlyWhatTheFieldHolds) {
   struct Case {
     std::string text;
-    std::uint16_t value;
+    std::optional<std::uint16_t> value;  // nullopt: refused
   };
   const std::vector<Case> cases = {
       {"", 0xFFFF},
       {"1200", 12000},
       {"1200.5", 12005},
-      {"1200.56", 12005},  // further decimals are cut, not rounded
-      {"1000.25", 10002},
-      {"1000.09", 10000},
+      {"1200.", 12000},
       {"400", 4000},
-      // Every other text is clamped into 400.0 .. 3106.8 Hz.
-      {"399.9", 4000},
-      {"5", 4000},
-      {".", 4000},
-      {"abc", 4000},
       {"3106.8", 31068},
-      {"3106.9", 31068},
-      {"3200", 31068},
-      {"6553.5", 31068},
-      {"99999999999999999999", 31068},
-      {"1200.5x", 12005},  // reading stops at the first non-digit
+      {"0400.0", 4000},
+      // Outside 400.0 .. 3106.8 Hz: refused, not stored as the nearer limit.
+      {"399.9", std::nullopt},
+      {"10", std::nullopt},
+      {"3106.9", std::nullopt},
+      {"99999", std::nullopt},
+      {"99999999999999999999", std::nullopt},
+      // More than one decimal, or no number at all.
+      {"1200.56", std::nullopt},
+      {".", std::nullopt},
+      {".5", std::nullopt},
+      {"abc", std::nullopt},
+      {"1200.5x", std::nullopt},
+      {"1 200", std::nullopt},
+      {"\xEF\xBC\x91\xEF\xBC\x92\xEF\xBC\x90\xEF\xBC\x90", std::nullopt},  // full-width 1200
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("\"" + c.text + "\"");

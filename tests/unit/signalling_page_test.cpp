@@ -191,9 +191,9 @@ TEST_F(SignallingPage, SpinnersStepFromTheShownValueWithinTheirRange) {
 
 TEST_F(SignallingPage, TonesGoToTheirSetAndCodeFields) {
   const Image before = Snapshot();
-  sp::StoreSetTone(doc, 4, id::kToneC, "5");
-  sp::StoreCodeTone(doc, 16, 2, "1000.25");
-  sp::StoreCodeTone(doc, 1, 1, "3200");
+  EXPECT_TRUE(sp::StoreSetTone(doc, 4, id::kToneC, "400"));
+  EXPECT_TRUE(sp::StoreCodeTone(doc, 16, 2, "1000.2"));
+  EXPECT_TRUE(sp::StoreCodeTone(doc, 1, 1, "3106.8"));
   Image expected = before;
   expected[image::SignalSetOffset(4) + ss::kToneC] = 0xA0;  // 4000
   expected[image::SignalSetOffset(4) + ss::kToneC + 1] = 0x0F;
@@ -205,6 +205,28 @@ TEST_F(SignallingPage, TonesGoToTheirSetAndCodeFields) {
   EXPECT_TRUE(doc.IsModified());
   EXPECT_EQ(sp::CodeTone(doc, 16, 2), 10002);
   EXPECT_EQ(sp::SetTone(doc, 4, id::kToneC), 4000);
+}
+
+// A value outside what the field holds is refused, not stored as the nearer limit (99999
+// used to become 3106.8 and 10 400.0); the stored value's own text is kept as it is.
+TEST_F(SignallingPage, ATwoToneTheFieldCannotHoldChangesNothing) {
+  doc.At(image::SignalCodeOffset(2)) = 0;  // 0.0 Hz, as another tool may store it
+  doc.At(image::SignalCodeOffset(2) + 1) = 0;
+  doc.SetModifiedFlag(false);
+  const Image before = Snapshot();
+  for (const char* text : {"99999", "10", "399.9", "3106.9", "1000.25", ".", "12a"}) {
+    SCOPED_TRACE(text);
+    EXPECT_FALSE(sp::StoreSetTone(doc, 2, id::kToneA, text));
+    EXPECT_FALSE(sp::StoreCodeTone(doc, 5, 1, text));
+  }
+  EXPECT_EQ(test::Differences(before, Snapshot()), "");
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_TRUE(sp::StoreCodeTone(doc, 2, 1, "0.0"));
+  EXPECT_EQ(sp::CodeTone(doc, 2, 1), 0);
+  EXPECT_FALSE(sp::StoreCodeTone(doc, 2, 1, "0"));
+  const std::string message = sp::TwoToneRefusedMessage(files.Texts(), sp::CodeToneKey(5, 1), "99999");
+  EXPECT_NE(message.find("Code 5 / "), std::string::npos) << message;
+  EXPECT_NE(message.find(": 99999\n" + files.GetText("IDS_TWOTONE_RULE")), std::string::npos) << message;
 }
 
 TEST_F(SignallingPage, SideToneIsBitSevenOnly) {
