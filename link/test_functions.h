@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "radio/calibration_items.h"
 #include "radio/image_map.h"
 #include "radio/prompt.h"
 
@@ -117,13 +118,7 @@ void SaveTestValue(SerialPort& port);
 
 // ---------------------------------------------------------------- calibration table
 
-// The fields of the calibration table: edit id, caption, image offset.
-struct CalibrationField {
-  int editId;
-  std::string_view caption;
-  std::size_t offset;
-};
-std::span<const CalibrationField> CalibrationFields();
+// The fields of the calibration table (edit id, caption, image offset): CalibrationFields().
 
 // The byte an edit's text stores: the low eight bits of a valid unsigned decimal number
 // (blanks around it allowed, at most 4294967295), so "300" stores 44; nullopt for any

@@ -533,7 +533,7 @@ std::vector<Problem> Import(CTavroPgmDoc& doc, std::string_view text) {
 
 bool ExportFile(const CTavroPgmDoc& doc, const std::filesystem::path& path, FileError& error) {
   if (file_io::ReplaceFileAtomically(path, Export(doc))) return true;
-  error = {"IDS_ERROR_SAVEFILE", path, errno};
+  error = WriteFailure("IDS_ERROR_SAVEFILE", path, errno);
   return false;
 }
 
