@@ -302,9 +302,16 @@ class FunctionPageTest : public test::PageTest<CDlgFunc, CMyTab> {
   void messageRefusesCharactersOutsideItsCodePage() {
     auto* edit = Get<CMessageEdit>(id::kMessage);
     edit->setFocus();
-    Type(QStringLiteral("d\u00E9j\u00E0"));
+    // Key presses carrying characters that no key of the test's keyboard has.
+    const auto typeCharacters = [edit](const QString& text) {
+      for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+      }
+    };
+    typeCharacters(QStringLiteral("d\u00E9j\u00E0"));
     QCOMPARE(edit->MessageText(), QStringLiteral("d\u00E9j\u00E0"));
-    Type(QStringLiteral("\u20AC"));  // the euro sign: in Windows-1252, not in the radio's code page
+    typeCharacters(QStringLiteral("\u20AC"));  // the euro sign: in Windows-1252, not in the radio's code page
     edit->insertPlainText(QStringLiteral("\u4E2D\u6587"));
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("\uFF11\uFF12"));  // full-width digits
