@@ -70,10 +70,10 @@ std::filesystem::path ReplacedFile(const std::filesystem::path& link) {
 // leaves after the umask, as any program's new file does.
 int CreateTemporaryBeside(const std::filesystem::path& path, mode_t mode, std::string& name) {
   static std::atomic<unsigned> counter{0};
-  std::random_device random;
+  std::random_device entropy;
   for (int attempt = 0; attempt < 100; ++attempt) {
     char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%d.%u.%08x", static_cast<int>(::getpid()), counter++, random());
+    std::snprintf(suffix, sizeof suffix, ".%d.%u.%08x", static_cast<int>(::getpid()), counter++, entropy());
     std::string candidate = path.string() + suffix;
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) {
