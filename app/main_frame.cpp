@@ -471,9 +471,7 @@ bool CMainFrame::ExportPdf(const std::filesystem::path& path) {
     written = bytes && file_io::ReplaceFileAtomically(path, *bytes);
     if (!written) systemError = errno;
   }
-  if (!written) {
-    ShowFileError(this, app_.Files(), FileError{"IDS_ERROR_PDF", path, systemError});
-  }
+  if (!written) ShowFileError(this, app_.Files(), WriteFailure("IDS_ERROR_PDF", path, systemError));
   return written;
 }
 

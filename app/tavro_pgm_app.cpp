@@ -4,7 +4,6 @@
 
 #include <QFileInfo>
 #include <QSettings>
-#include <fstream>
 #include <iostream>
 
 #include "app/main_frame.h"
@@ -109,19 +108,17 @@ std::filesystem::path FullPath(const std::filesystem::path& path) {
 bool CTavroPgmApp::OpenDocumentFile(const std::filesystem::path& named) {
   const std::filesystem::path path = FullPath(named);
   if (!SaveModified()) return false;
-  // A file that cannot be read leaves the current configuration in place.
-  if (!std::ifstream(path, std::ios::binary)) {
-    ShowFileError(frame_.get(), files_, FileError{"IDS_ERROR_OPENFILE", path, errno});
+  // Read whole before the document is touched: a file that cannot be read (a directory
+  // too) leaves the current configuration, its undo history and the title in place.
+  FileError error;
+  const std::optional<std::string> file = CTavroPgmDoc::ReadDataFile(path, error);
+  if (!file) {
+    ShowFileError(frame_.get(), files_, error);
     return false;
   }
   suppressClearPrompt_ = true;
   doc_.OnNewDocument(questions_, suppressClearPrompt_);
-  FileError error;
-  if (doc_.OnOpenDocument(path, questions_, error) == CTavroPgmDoc::OpenOutcome::Failed) {
-    ShowFileError(frame_.get(), files_, error);
-    DocumentReplaced();
-    return false;
-  }
+  doc_.OpenDataFile(path, *file, questions_);
   AddToRecentFiles(path);
   DocumentReplaced();
   return true;

@@ -25,12 +25,13 @@ int Failed(const Context& context, TestLinkOutcome outcome) {
 }
 
 int Read(const Context& context, const PortChoice& choice, const std::string& path) {
+  if (const std::optional<int> refused = context.RefuseUnwritable(path)) return *refused;
   CSerial port(context.files.SettingsPath());
   if (!OpenChosenPort(context, port, choice)) return kExitFailure;
   const RadioCalibration read = ReadRadioCalibration(port, context.files.SettingsPath());
   if (read.outcome != TestLinkOutcome::ReadDone) return Failed(context, read.outcome);
   if (!file_io::ReplaceFileAtomically(path, calibration_file::Format(read.model, read.area)))
-    return context.FileFailure(FileError{"IDS_CALFILE_NOTSAVED", path, errno});
+    return context.FileFailure(WriteFailure("IDS_CALFILE_NOTSAVED", path, errno));
   return kExitOk;
 }
 

@@ -8,6 +8,7 @@
 #include "link/serial.h"
 #include "radio/document.h"
 #include "settings/app_files.h"
+#include "settings/file_io.h"
 
 namespace cli {
 
@@ -19,6 +20,11 @@ int Context::UsageError(const std::string& detail) const {
 int Context::FileFailure(const FileError& error) const {
   err << error.Text(files) << "\n";
   return kExitFailure;
+}
+
+std::optional<int> Context::RefuseUnwritable(const std::filesystem::path& path) const {
+  if (file_io::MayReplace(path)) return std::nullopt;
+  return FileFailure(WriteFailure("IDS_ERROR_SAVEFILE", path, errno));
 }
 
 bool Arguments::Has(const std::string& flag) const {

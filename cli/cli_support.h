@@ -3,6 +3,7 @@
 // prompter that answers on the command line, and opening a data file.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -33,6 +34,9 @@ struct Context {
   int UsageError(const std::string& detail) const;
   // Why a file could not be read or written, on standard error; the failure status.
   int FileFailure(const FileError& error) const;
+  // Before a radio exchange whose result goes to path: the failure status, after the
+  // message, when path names a file that may not be replaced; nullopt otherwise.
+  std::optional<int> RefuseUnwritable(const std::filesystem::path& path) const;
 };
 
 // One command's parsed arguments: its flags and the single file it works on.

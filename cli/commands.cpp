@@ -29,8 +29,11 @@ constexpr const char* kUsage =
     "Radio configurations (.vxp data files) from the command line.\n"
     "\n"
     "Commands:\n"
-    "  new [--force] FILE   Save a new configuration (model 2 with its factory defaults)\n"
-    "                       to FILE. An existing FILE is only replaced with --force.\n"
+    "  new [--force] [--model N] FILE\n"
+    "                       Save a new configuration of model N (default 2) with its\n"
+    "                       factory defaults to FILE. The model numbers are those of\n"
+    "                       section [model] in setting.ini (model<N>, value<N>, fdisp<N>).\n"
+    "                       An existing FILE is only replaced with --force.\n"
     "  show FILE            Print the channel table of FILE as tab-separated text: a line\n"
     "                       of 13 column headers, then one line for each channel 1 to 16.\n"
     "  info FILE            Print the model, band edges, header, voice package identifier\n"
@@ -110,6 +113,10 @@ constexpr const char* kUsage =
     "commands use \"com\" and, when \"autocom\" is on, search ports 1 to 255 for the radio\n"
     "(not the calibration commands).\n"
     "\n"
+    "Files are created with the permissions the umask leaves; a replaced file keeps its\n"
+    "own. A file you may not write (or with no write permission at all) is never\n"
+    "replaced: the command ends with status 1 and leaves it as it is.\n"
+    "\n"
     "Exit status: 0 success; 1 a file or the radio failed; 2 bad command line;\n"
     "3 FILE is not a radio data file (show and info still print the empty configuration;\n"
     "write and diff refuse it). diff: 0 no difference, 1 differences, 2 also for a file\n"
@@ -120,8 +127,33 @@ void PrintRow(std::ostream& out, const channel_table::Row& row) {
   out << "\n";
 }
 
-int CommandNew(const Context& context, const std::vector<std::string>& args) {
+// "--model N" taken out of args: the model to make, the new document's model by default.
+// nullopt, after the message, for a number setting.ini does not describe.
+std::optional<int> TakeModel(const Context& context, std::vector<std::string>& args, int& status) {
+  const auto option = std::find(args.begin(), args.end(), std::string("--model"));
+  if (option == args.end()) return CTavroPgmDoc::kNewDocumentModel;
+  if (option + 1 == args.end()) {
+    status = context.UsageError("--model");
+    return std::nullopt;
+  }
+  const std::string number = *(option + 1);
+  args.erase(option, option + 2);
+  const std::vector<int> models = CTavroPgmDoc::ModelNumbers(context.files);
+  const auto known = std::find_if(models.begin(), models.end(),
+                                  [&](int model) { return std::to_string(model) == number; });
+  if (known != models.end()) return *known;
+  std::string valid;
+  for (int model : models) valid += (valid.empty() ? "" : ", ") + std::to_string(model);
+  context.err << context.files.GetText("IDS_CLI_BADMODEL") << " " << number << ". "
+              << context.files.GetText("IDS_CLI_MODELS") << " " << valid << "\n";
+  status = kExitUsage;
+  return std::nullopt;
+}
+
+int CommandNew(const Context& context, std::vector<std::string> args) {
   int status = kExitOk;
+  const std::optional<int> model = TakeModel(context, args, status);
+  if (!model) return status;
   const std::optional<Arguments> parsed = Parse(context, args, {"--force"}, status);
   if (!parsed) return status;
   std::error_code ignored;
@@ -133,6 +165,7 @@ int CommandNew(const Context& context, const std::vector<std::string>& args) {
   CliPrompter prompter(context.files, context.err);
   bool suppressClearPrompt = true;
   doc.OnNewDocument(prompter, suppressClearPrompt);
+  if (*model != doc.ModelIndex()) doc.ApplyModel(*model);
   FileError error;
   if (!doc.OnSaveDocument(parsed->file, error)) return context.FileFailure(error);
   return kExitOk;

@@ -67,6 +67,7 @@ int CommandRead(const Context& context, std::vector<std::string> args) {
   if (!choice) return status;
   const std::optional<Arguments> parsed = Parse(context, args, {}, status);
   if (!parsed) return status;
+  if (const std::optional<int> refused = context.RefuseUnwritable(parsed->file)) return *refused;
 
   CTavroPgmDoc doc(context.files);
   CliPrompter prompter(context.files, context.err);

@@ -284,7 +284,8 @@ std::optional<std::string> LoadPasswordFile(const std::filesystem::path& path, F
 }
 
 bool SavePasswordFile(const std::filesystem::path& path, std::string_view password, FileError& error) {
-  if (file_io::ReplaceFileAtomically(path, password)) return true;
-  error = FileError{"IDS_ERROR_SAVEFILE", path, errno};
+  // The file holds the password in clear text: for its owner only.
+  if (file_io::ReplaceFileAtomically(path, password, file_io::NewFileAccess::OwnerOnly)) return true;
+  error = WriteFailure("IDS_ERROR_SAVEFILE", path, errno);
   return false;
 }

@@ -68,19 +68,6 @@ constexpr std::array<TestItem, 21> kTestItems = {
     Item(1180, "H CTCM", A, 0x06, 0x03, 0x09),
 };
 
-// Fields of the calibration area, by their place in it (image::kCalibration + n).
-constexpr CalibrationField Field(int id, std::string_view caption, std::size_t inArea) {
-  return {id, caption, image::kCalibration + inArea};
-}
-constexpr std::array<CalibrationField, 21> kCalibrationFields = {
-    Field(1102, "Voltage", 0x04), Field(1115, "SQL3", 0x00),  Field(1116, "SQL9", 0x02),
-    Field(1103, "L Tune", 0x07),  Field(1121, "M Tune", 0x08), Field(1122, "H Tune", 0x09),
-    Field(1124, "VOX1", 0x05),    Field(1125, "VOX5", 0x06),  Field(1128, "CTCL", 0x16),
-    Field(1127, "CTCM", 0x17),    Field(1130, "CTCH", 0x18),  Field(1131, "DCS", 0x19),
-    Field(1132, "2T", 0x1A),      Field(1111, "L CTCM", 0x1B), Field(1112, "H CTCM", 0x1C),
-    Field(1133, "L L P", 0x10),   Field(1134, "L H P", 0x11), Field(1135, "M L P", 0x12),
-    Field(1136, "M H P", 0x13),   Field(1137, "H L P", 0x14), Field(1138, "H H P", 0x15),
-};
 static_assert(image::kCalibrationSize % kCalibrationBlock == 0);
 
 TestFrame SettingFrame(std::array<std::uint8_t, 8> data) {
@@ -289,8 +276,6 @@ int StepTestValue(int value, int spinDelta) {
 void SendTestValue(SerialPort& port, std::uint8_t value) { SendTestFrame(port, PointFrame(value)); }
 
 bool SaveTestValue(SerialPort& port) { return SendTestFrame(port, SaveFrame()); }
-
-std::span<const CalibrationField> CalibrationFields() { return kCalibrationFields; }
 
 std::optional<std::uint8_t> CalibrationByteFromText(std::string_view text) {
   std::size_t begin = 0;

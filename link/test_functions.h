@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "radio/calibration_items.h"
 #include "radio/image_map.h"
 #include "radio/prompt.h"
 
@@ -119,13 +120,7 @@ bool SaveTestValue(SerialPort& port);
 
 // ---------------------------------------------------------------- calibration table
 
-// The fields of the calibration table: edit id, caption, image offset.
-struct CalibrationField {
-  int editId;
-  std::string_view caption;
-  std::size_t offset;
-};
-std::span<const CalibrationField> CalibrationFields();
+// The fields of the calibration table (edit id, caption, image offset): CalibrationFields().
 
 // A calibration value as a technician writes it, in the table or in a calibration file:
 // a whole number from 0 to 255 in decimal digits, blanks around it allowed. nullopt for

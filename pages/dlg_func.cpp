@@ -34,8 +34,7 @@ CDlgFunc::CDlgFunc(const PageContext& context, QWidget* parent)
             [this, control](bool checked) { OnCheckClicked(control, checked); });
   }
   connect(ControlAs<CUpDown>(fp::id::kLongPressUpDown), &CUpDown::stepped, this, &CDlgFunc::OnLongPressStepped);
-  // Return, or leaving the field after typing; the commit itself looks whether anything was typed.
-  connect(emergencyId_, &QLineEdit::editingFinished, this, &CDlgFunc::CommitEmergencyId);
+  connect(emergencyId_, &CDTMFEdit::codeEdited, this, &CDlgFunc::CommitEmergencyId);
   connect(message_, &CMessageEdit::focusLost, this, &CDlgFunc::CommitMessage);
 }
 
@@ -43,7 +42,7 @@ void CDlgFunc::LoadControls() {
   // Finding the document's package also makes it the one a write sends.
   languages_ = Voices() != nullptr ? SpeechLanguagesOf(*Voices(), Doc().VoiceId()) : fp::SpeechLanguages{};
   ShowImage(false);
-  emergencyId_->setModified(false);
+  emergencyId_->setModified(false);  // a reload shows the stored code, not a typed one
 }
 
 void CDlgFunc::ShowImage(bool keepTyping) {
@@ -83,26 +82,21 @@ void CDlgFunc::OnLongPressStepped(int direction) {
 }
 
 void CDlgFunc::CommitEmergencyId() {
-  if (!emergencyId_->isModified()) return;
-  emergencyId_->setModified(false);
   fp::StoreEmergencyId(Doc(), ToStdString(emergencyId_->text()));
   ShowImage(false);
 }
 
 void CDlgFunc::CommitMessage() {
   if (!message_->IsEdited()) return;
-  fp::StoreMessage(Doc(), ToStdString(message_->toPlainText()));
+  fp::StoreMessage(Doc(), ToStdString(message_->MessageText()));
   ShowImage(false);
 }
 
 void CDlgFunc::hideEvent(QHideEvent* event) {
-  // A tab switch hides the page while an edit may still have the focus: what was typed is
-  // committed now, as leaving the edit commits it, before the focus moves on from a hidden
-  // edit. A window minimised or closing hides its pages too: that is no leave (closing has
-  // committed already).
-  if (!event->spontaneous() && window()->isVisible()) {
-    if (message_->hasFocus()) CommitMessage();
-    if (emergencyId_->hasFocus()) CommitEmergencyId();
-  }
+  // A tab switch hides the page while the message may still have the focus: what was typed
+  // is committed now, as leaving the edit commits it, before the focus moves on from a
+  // hidden edit. A window minimised or closing hides its pages too: that is no leave
+  // (closing has committed already). The emergency ID field does the same itself.
+  if (!event->spontaneous() && window()->isVisible() && message_->hasFocus()) CommitMessage();
   CPage::hideEvent(event);
 }

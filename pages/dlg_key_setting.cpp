@@ -2,8 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFocusEvent>
-#include <QHideEvent>
 #include <QKeyEvent>
 
 #include "radio/document.h"
@@ -44,14 +42,15 @@ CDlgKeySetting::CDlgKeySetting(const PageContext& context, QWidget* parent)
   for (std::size_t index = 0; index < pttIdEdits_.size(); ++index) {
     CDTMFEdit* edit = ControlAs<CDTMFEdit>(sp::kPttIdEditIds[index]);
     pttIdEdits_[index] = edit;
-    // Return commits too. Leaving the edit is caught by the filter: editingFinished does not
-    // come for a text unchanged since its last emission, though the image may have changed.
-    connect(edit, &QLineEdit::editingFinished, this, [this, edit] { CommitPttId(edit); });
-    edit->installEventFilter(this);
+    // As the function page's emergency ID: only a typed change is stored, on leaving.
+    connect(edit, &CDTMFEdit::codeEdited, this, [this, edit] { CommitPttId(edit); });
   }
 }
 
-void CDlgKeySetting::LoadControls() { ShowStates(sp::State(Doc(), Files())); }
+void CDlgKeySetting::LoadControls() {
+  ShowStates(sp::State(Doc(), Files()));
+  for (CDTMFEdit* edit : pttIdEdits_) edit->setModified(false);  // a reload shows the stored code
+}
 
 void CDlgKeySetting::ShowValues() {
   page_state::Controls states = sp::State(Doc(), Files());
@@ -85,12 +84,6 @@ bool CDlgKeySetting::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  // A popup (the context menu) taking the focus for a moment is no leave.
-  if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-    for (CDTMFEdit* edit : pttIdEdits_) {
-      if (watched == edit) CommitPttId(edit);
-    }
-  }
   return CPage::eventFilter(watched, event);
 }
 
@@ -100,15 +93,3 @@ void CDlgKeySetting::showEvent(QShowEvent* event) {
   ShowValues();
 }
 
-void CDlgKeySetting::hideEvent(QHideEvent* event) {
-  // A tab switch hides the page while a PTT ID edit may still have the focus: its text is
-  // committed now, as leaving the edit commits it, before the focus moves on from a hidden
-  // edit. A window minimised or closing hides its pages too: that is no leave (closing
-  // has committed already).
-  if (!event->spontaneous() && window()->isVisible()) {
-    for (CDTMFEdit* edit : pttIdEdits_) {
-      if (edit->hasFocus()) CommitPttId(edit);
-    }
-  }
-  CPage::hideEvent(event);
-}

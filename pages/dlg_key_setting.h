@@ -19,7 +19,6 @@ class CDlgKeySetting : public CPage {
  protected:
   void LoadControls() override;
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -572,7 +572,7 @@ bool ExportFile(const CTavroPgmDoc& doc, const std::filesystem::path& path, File
     return false;
   }
   if (file_io::ReplaceFileAtomically(path, Export(doc))) return true;
-  error = {"IDS_ERROR_SAVEFILE", path, errno};
+  error = WriteFailure("IDS_ERROR_SAVEFILE", path, errno);
   return false;
 }
 

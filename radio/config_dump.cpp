@@ -6,6 +6,7 @@
 #include <map>
 #include <string_view>
 
+#include "radio/calibration_items.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
 #include "radio/scan_page.h"
@@ -182,6 +183,20 @@ std::string Hex(unsigned value, int digits) {
   return text;
 }
 
+std::string RawKey(std::size_t offset) { return std::string(kRawPrefix) + "0x" + Hex(static_cast<unsigned>(offset), 3); }
+
+// The caption of the calibration table's item stored in the raw byte that a raw key names
+// ("raw.0x3E4" is Voltage), as the table's label shows it; empty for any other key.
+std::string CalibrationName(const std::string& key, const LanguageTexts& texts) {
+  for (const CalibrationField& field : CalibrationFields()) {
+    if (key == RawKey(field.offset)) {
+      const std::string caption = ControlCaption(texts, dialog_id::kCalibration, field.editId);
+      return caption.empty() ? std::string(field.caption) : caption;
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 std::vector<Line> Lines(CTavroPgmDoc& doc, const AppFiles& files, const function_page::SpeechLanguages& languages) {
@@ -219,6 +234,7 @@ std::string Format(const Line& line, std::optional<std::string_view> name) {
 }
 
 std::string Name(const Line& line, const LanguageTexts& texts) {
+  if (const std::string calibration = CalibrationName(line.key, texts); !calibration.empty()) return calibration;
   const std::vector<std::string> parts = SplitKey(line.key);
   std::string name;
   const std::optional<int> page = ParseNumber(parts.front());
@@ -257,8 +273,7 @@ std::vector<Line> RawLines(const CTavroPgmDoc& doc) {
   for (std::size_t offset = 0; offset < image::kSize; ++offset) {
     const std::uint8_t raw = static_cast<std::uint8_t>(~ShownBits(offset));
     if (raw == 0) continue;
-    lines.push_back({std::string(kRawPrefix) + "0x" + Hex(static_cast<unsigned>(offset), 3),
-                     Hex(doc.At(offset) & raw, 2), false});
+    lines.push_back({RawKey(offset), Hex(doc.At(offset) & raw, 2), false});
   }
   return lines;
 }

@@ -28,6 +28,12 @@ std::string FileError::Text(const AppFiles& files) const {
   return text;
 }
 
+FileError WriteFailure(std::string textKey, const std::filesystem::path& path, int systemError) {
+  std::error_code ignored;
+  if (std::filesystem::exists(path, ignored) && !file_io::MayReplace(path)) return {"IDS_ERROR_READONLY", path, 0};
+  return {std::move(textKey), path, systemError};
+}
+
 CTavroPgmDoc::CTavroPgmDoc(const AppFiles& files, VoiceCatalogue* catalogue)
     : files_(files), catalogue_(catalogue) {
   DeleteContents();
@@ -58,6 +64,16 @@ void CTavroPgmDoc::DeleteContents() {
 
 void CTavroPgmDoc::ResetVoiceId() {
   std::copy(std::begin(block::kDefaultVoiceId), std::end(block::kDefaultVoiceId), VoiceId().begin());
+}
+
+std::vector<int> CTavroPgmDoc::ModelNumbers(const AppFiles& files) {
+  constexpr int kModelSlots = 16;
+  std::vector<int> models;
+  for (int model = 0; model < kModelSlots; ++model) {
+    if (files.FindSetting("model", ModelKey("model", model)) && files.FindSetting("model", ModelKey("value", model)))
+      models.push_back(model);
+  }
+  return models;
 }
 
 void CTavroPgmDoc::ApplyModel(int model) {
@@ -216,13 +232,20 @@ std::array<std::uint8_t, block::kSize> CTavroPgmDoc::Store() {
 
 CTavroPgmDoc::OpenOutcome CTavroPgmDoc::OnOpenDocument(const std::filesystem::path& path,
                                                       Prompter& prompter, FileError& error) {
-  const std::optional<std::string> file = file_io::ReadFile(path, block::kSize);
-  if (!file) {
-    error = {"IDS_ERROR_OPENFILE", path, errno};
-    return OpenOutcome::Failed;
-  }
+  const std::optional<std::string> file = ReadDataFile(path, error);
+  return file ? OpenDataFile(path, *file, prompter) : OpenOutcome::Failed;
+}
+
+std::optional<std::string> CTavroPgmDoc::ReadDataFile(const std::filesystem::path& path, FileError& error) {
+  std::optional<std::string> file = file_io::ReadFile(path, block::kSize);
+  if (!file) error = {"IDS_ERROR_OPENFILE", path, errno};
+  return file;
+}
+
+CTavroPgmDoc::OpenOutcome CTavroPgmDoc::OpenDataFile(const std::filesystem::path& path, std::string_view file,
+                                                    Prompter& prompter) {
   DeleteContents();
-  const bool matched = Load(std::span(reinterpret_cast<const std::uint8_t*>(file->data()), file->size()), prompter);
+  const bool matched = Load(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()), prompter);
   pathName_ = path;
   modified_ = false;
   return matched ? OpenOutcome::Opened : OpenOutcome::OpenedWithoutData;
@@ -231,7 +254,7 @@ CTavroPgmDoc::OpenOutcome CTavroPgmDoc::OnOpenDocument(const std::filesystem::pa
 bool CTavroPgmDoc::OnSaveDocument(const std::filesystem::path& path, FileError& error) {
   const std::array<std::uint8_t, block::kSize> bytes = Store();
   if (!file_io::ReplaceFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
-    error = {"IDS_ERROR_SAVEFILE", path, errno};
+    error = WriteFailure("IDS_ERROR_SAVEFILE", path, errno);
     return false;
   }
   pathName_ = path;

@@ -7,9 +7,11 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "radio/image_map.h"
 #include "radio/prompt.h"
@@ -25,6 +27,11 @@ struct FileError {
 
   std::string Text(const AppFiles& files) const;
 };
+
+// The error of a failed file replacement (file_io::ReplaceFileAtomically): a file that
+// may not be replaced gets its own message ("IDS_ERROR_READONLY"), any other failure
+// textKey with the system's reason.
+FileError WriteFailure(std::string textKey, const std::filesystem::path& path, int systemError);
 
 class CTavroPgmDoc {
  public:
@@ -82,6 +89,9 @@ class CTavroPgmDoc {
   void DeleteContents();
   void ResetVoiceId();
   void ApplyModel(int model);
+  // The model numbers that setting.ini's section [model] describes (an identifier and band
+  // data each), ascending.
+  static std::vector<int> ModelNumbers(const AppFiles& files);
   void IdentifyModel();
   void SetBandFromModel();
   // Speech language choice: false (nothing changed) when k is not a catalogue entry.
@@ -102,6 +112,11 @@ class CTavroPgmDoc {
   // A file whose header does not match still opens, under its name, with an empty image.
   enum class OpenOutcome { Opened, OpenedWithoutData, Failed };
   OpenOutcome OnOpenDocument(const std::filesystem::path& path, Prompter& prompter, FileError& error);
+  // The two halves of an open, for a caller that resets the document in between: the
+  // file's bytes (nullopt with error set when it cannot be read, a directory among such),
+  // then those bytes opened under the file's name.
+  static std::optional<std::string> ReadDataFile(const std::filesystem::path& path, FileError& error);
+  OpenOutcome OpenDataFile(const std::filesystem::path& path, std::string_view file, Prompter& prompter);
   bool OnSaveDocument(const std::filesystem::path& path, FileError& error);
   // A successful read from the radio: the image is replaced and the model identified.
   void ImageReadFromRadio(std::span<const std::uint8_t, block::kImageSize> image);

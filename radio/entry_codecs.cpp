@@ -1,6 +1,7 @@
 #include "radio/entry_codecs.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "radio/codecs.h"
@@ -46,6 +47,14 @@ void DtmfFromText(std::string_view text, std::span<std::uint8_t, kDtmfDigits> co
   }
 }
 
+bool StoreDtmfText(std::string_view text, std::span<std::uint8_t, kDtmfDigits> field) {
+  std::array<std::uint8_t, kDtmfDigits> code{};
+  DtmfFromText(text, code);
+  if (std::equal(code.begin(), code.end(), field.begin())) return false;
+  std::copy(code.begin(), code.end(), field.begin());
+  return true;
+}
+
 std::vector<std::string> CodeTable(int resourceId) {
   constexpr std::size_t kRecordSize = 8;
   const std::span<const unsigned char> data = CodeTableResource(resourceId);
@@ -70,21 +79,95 @@ std::vector<std::string> CodeListEntries(const AppFiles& files) {
   return entries;
 }
 
-std::string MessageStoredText(std::string_view shown) {
+namespace {
+
+constexpr char32_t kCarriageReturnPicture = 0x240D;
+constexpr char32_t kLineFeedPicture = 0x240A;
+constexpr char32_t kLastLatin1 = 0xFF;
+
+void AppendUtf8(std::string& text, char32_t c) {
+  if (c < 0x80) {
+    text += static_cast<char>(c);
+  } else if (c < 0x800) {
+    text += static_cast<char>(0xC0 | (c >> 6));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    text += static_cast<char>(0xE0 | (c >> 12));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The code point of the UTF-8 sequence at text[at], advancing at; nullopt for a broken
+// or overlong sequence.
+std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at++]);
+  if (lead < 0x80) return lead;
+  int follow = 0;
+  char32_t c = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    follow = 1;
+    c = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    follow = 2;
+    c = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    follow = 3;
+    c = lead & 0x07;
+  } else {
+    return std::nullopt;
+  }
+  for (int k = 0; k < follow; ++k) {
+    if (at >= text.size()) return std::nullopt;
+    const auto next = static_cast<unsigned char>(text[at++]);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    c = (c << 6) | (next & 0x3F);
+  }
+  constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+  if (c < kSmallest[follow]) return std::nullopt;
+  return c;
+}
+
+}  // namespace
+
+std::optional<std::string> MessageStoredText(std::string_view shown) {
   std::string stored;
   stored.reserve(shown.size());
-  for (const char c : shown) {
-    if (c == '\n') stored += '\r';
-    if (c != '\r') stored += c;
+  for (std::size_t at = 0; at < shown.size();) {
+    const std::optional<char32_t> c = NextUtf8(shown, at);
+    if (!c || *c == 0) return std::nullopt;
+    if (*c == U'\r') continue;
+    if (*c == U'\n') {
+      stored += "\r\n";
+    } else if (*c == kCarriageReturnPicture) {
+      stored += '\r';
+    } else if (*c == kLineFeedPicture) {
+      stored += '\n';
+    } else if (*c <= kLastLatin1) {
+      stored += static_cast<char>(*c);
+    } else {
+      return std::nullopt;
+    }
   }
   return stored;
 }
 
 std::string MessageShownText(std::string_view stored) {
   std::string shown;
-  shown.reserve(stored.size());
-  for (const char c : stored) {
-    if (c != '\r') shown += c;
+  shown.reserve(stored.size() * 2);
+  for (std::size_t at = 0; at < stored.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(stored[at]);
+    const bool lineBreak = byte == '\r' && at + 1 < stored.size() && stored[at + 1] == '\n';
+    if (lineBreak) {
+      shown += '\n';
+      ++at;
+    } else if (byte == '\r') {
+      AppendUtf8(shown, kCarriageReturnPicture);
+    } else if (byte == '\n') {
+      AppendUtf8(shown, kLineFeedPicture);
+    } else {
+      AppendUtf8(shown, byte);
+    }
   }
   return shown;
 }

@@ -200,20 +200,18 @@ void StepLongPress(CTavroPgmDoc& doc, int direction) {
 }
 
 void StoreEmergencyId(CTavroPgmDoc& doc, std::string_view text) {
-  std::array<std::uint8_t, image::kDtmfCodeSize> code{};
-  entry::DtmfFromText(text, code);
-  const auto field = EmergencyIdField(doc);
-  if (std::equal(code.begin(), code.end(), field.begin())) return;
-  std::copy(code.begin(), code.end(), field.begin());
-  doc.SetModifiedFlag();
+  if (entry::StoreDtmfText(text, EmergencyIdField(doc))) doc.SetModifiedFlag();
 }
 
-void StoreMessage(CTavroPgmDoc& doc, std::string_view shownText) {
+bool StoreMessage(CTavroPgmDoc& doc, std::string_view shownText) {
+  const std::optional<std::string> stored = entry::MessageStoredText(shownText);
+  if (!stored) return false;
   const auto region = doc.Image().subspan<image::kMessage, image::kMessageSize>();
   std::array<std::uint8_t, image::kMessageSize> before{};
   std::copy(region.begin(), region.end(), before.begin());
-  doc.SetMessageText(entry::MessageStoredText(shownText));
+  doc.SetMessageText(*stored);
   if (!std::equal(before.begin(), before.end(), region.begin())) doc.SetModifiedFlag();
+  return true;
 }
 
 }  // namespace function_page

@@ -86,7 +86,8 @@ void StepLongPress(CTavroPgmDoc& doc, int direction);
 // The emergency ID as typed; stored (and the document marked) only when it differs.
 void StoreEmergencyId(CTavroPgmDoc& doc, std::string_view text);
 // The embedded message as shown (line breaks "\n"); the document is marked only when a
-// byte changed.
-void StoreMessage(CTavroPgmDoc& doc, std::string_view shownText);
+// byte changed. False, and nothing stored, for a text the message cannot hold (a
+// character outside its code page).
+bool StoreMessage(CTavroPgmDoc& doc, std::string_view shownText);
 
 }  // namespace function_page

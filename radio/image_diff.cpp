@@ -84,7 +84,14 @@ std::vector<Difference> Differences(const AppFiles& files, Image expected, Image
 }
 
 std::string Format(const Difference& difference, const LanguageTexts& texts) {
-  const std::string name = config_dump::Name(config_dump::Line{difference.name, {}, false}, texts);
+  std::string name = config_dump::Name(config_dump::Line{difference.name, {}, false}, texts);
+  // A byte named by its offset may hold a value of the calibration table, which the dump
+  // names by its item under the byte's raw key.
+  const std::string rawKey = "raw." + difference.name;
+  if (name == difference.name) {
+    const std::string item = config_dump::Name(config_dump::Line{rawKey, {}, false}, texts);
+    if (item != rawKey) name = item;
+  }
   const std::string subject = name == difference.name ? name : name + " (" + difference.name + ")";
   return subject + ": " + difference.expected + " -> " + difference.actual;
 }

@@ -192,5 +192,29 @@ inline constexpr std::size_t kPowerPermit = 0x3EA;
 inline constexpr std::uint8_t kHighPowerPermitted = 0x01;
 inline constexpr std::size_t kPassword = 0x3ED;
 inline constexpr std::size_t kPasswordSize = 3;
+// The alignment values of the calibration table, one byte each.
+namespace calibration {
+inline constexpr std::size_t kSql3 = 0x3E0;
+inline constexpr std::size_t kSql9 = 0x3E2;
+inline constexpr std::size_t kVoltage = 0x3E4;
+inline constexpr std::size_t kVox1 = 0x3E5;
+inline constexpr std::size_t kVox5 = 0x3E6;
+inline constexpr std::size_t kLowTune = 0x3E7;
+inline constexpr std::size_t kMiddleTune = 0x3E8;
+inline constexpr std::size_t kHighTune = 0x3E9;
+inline constexpr std::size_t kLowLowPower = 0x3F0;
+inline constexpr std::size_t kLowHighPower = 0x3F1;
+inline constexpr std::size_t kMiddleLowPower = 0x3F2;
+inline constexpr std::size_t kMiddleHighPower = 0x3F3;
+inline constexpr std::size_t kHighLowPower = 0x3F4;
+inline constexpr std::size_t kHighHighPower = 0x3F5;
+inline constexpr std::size_t kCtcssLow = 0x3F6;
+inline constexpr std::size_t kCtcssMiddle = 0x3F7;
+inline constexpr std::size_t kCtcssHigh = 0x3F8;
+inline constexpr std::size_t kDcs = 0x3F9;
+inline constexpr std::size_t kTwoTone = 0x3FA;
+inline constexpr std::size_t kLowCtcssModulation = 0x3FB;
+inline constexpr std::size_t kHighCtcssModulation = 0x3FC;
+}  // namespace calibration
 
 }  // namespace image

@@ -293,11 +293,7 @@ void Step(CTavroPgmDoc& doc, int spinnerId, int direction) {
 
 bool StorePttId(CTavroPgmDoc& doc, int editId, std::string_view text) {
   if (editId != id::kBotPttId && editId != id::kEotPttId) return false;
-  std::array<std::uint8_t, image::kDtmfCodeSize> code{};
-  entry::DtmfFromText(text, code);
-  const auto field = doc.Image().subspan(PttIdOffset(editId)).first<image::kDtmfCodeSize>();
-  if (std::equal(code.begin(), code.end(), field.begin())) return false;
-  std::copy(code.begin(), code.end(), field.begin());
+  if (!entry::StoreDtmfText(text, doc.Image().subspan(PttIdOffset(editId)).first<image::kDtmfCodeSize>())) return false;
   doc.SetModifiedFlag();
   return true;
 }

@@ -13,6 +13,10 @@ namespace {
 namespace ss = image::signal_set;
 using page_state::Controls;
 
+// This page's option lists end also at an empty entry: a blank line in the language file
+// ends the call formats, call responses or signal relations offered.
+constexpr LanguageTexts::ListEnd kListEnd = LanguageTexts::ListEnd::MissingOrEmpty;
+
 // A duration byte, its edit and spinner, its range and what an out-of-range byte shows.
 struct Duration {
   int editId;
@@ -79,7 +83,7 @@ Controls CommonState(const CTavroPgmDoc& doc, const LanguageTexts& texts) {
   controls.push_back(
       page_state::Check(id::kSideTone, (doc.At(image::kScanAndPttId) & image::scan_and_ptt_id::kTwoToneSideTone) != 0));
   const bool secondRelation = (doc.At(image::kAlarm) & image::alarm::kSignalRelation) != 0;
-  controls.push_back(page_state::List(id::kSignalRelation, texts.OptionList("SIGNALRELATION"), secondRelation ? 1 : 0));
+  controls.push_back(page_state::List(id::kSignalRelation, texts.OptionList("SIGNALRELATION", kListEnd), secondRelation ? 1 : 0));
   return controls;
 }
 
@@ -87,8 +91,8 @@ Controls SetState(const CTavroPgmDoc& doc, const AppFiles& files, int set) { ret
 
 Controls SetState(const CTavroPgmDoc& doc, const LanguageTexts& texts, int set) {
   const std::size_t record = image::SignalSetOffset(set);
-  const std::vector<std::string> formats = texts.OptionList("CALLFORMAT");
-  const std::vector<std::string> responses = texts.OptionList("CALLRESPONSE");
+  const std::vector<std::string> formats = texts.OptionList("CALLFORMAT", kListEnd);
+  const std::vector<std::string> responses = texts.OptionList("CALLRESPONSE", kListEnd);
   const std::vector<std::string> alarmTones = NumberEntries(1, kAlarmToneCount);
 
   Controls controls;

@@ -81,11 +81,11 @@ std::string LanguageTexts::OptionText(std::string_view section, int index) const
   return found ? profile::TruncateUtf8(*found, kListEntryMaxBytes) : std::string();
 }
 
-std::vector<std::string> LanguageTexts::OptionList(std::string_view section) const {
+std::vector<std::string> LanguageTexts::OptionList(std::string_view section, ListEnd end) const {
   std::vector<std::string> entries;
   for (int index = 0;; ++index) {
     const std::string* entry = Find(section, std::to_string(index));
-    if (entry == nullptr) break;
+    if (entry == nullptr || (end == ListEnd::MissingOrEmpty && entry->empty())) break;
     entries.push_back(profile::TruncateUtf8(*entry, kListEntryMaxBytes));
   }
   return entries;

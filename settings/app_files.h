@@ -32,8 +32,11 @@ class LanguageTexts {
   std::string GetCountText(std::string_view key, std::size_t count) const;
   // Column header or label of section "Face" (at most 29 bytes); empty when missing.
   std::string FaceText(std::string_view key) const;
-  // The entries "0", "1", ... of an option-list section, up to the first missing key.
-  std::vector<std::string> OptionList(std::string_view section) const;
+  // Where an option list ends: at the first missing key (the channel, function and scan
+  // pages), or also at the first empty value (the signalling page).
+  enum class ListEnd { MissingKey, MissingOrEmpty };
+  // The entries "0", "1", ... of an option-list section, up to where `end` says.
+  std::vector<std::string> OptionList(std::string_view section, ListEnd end = ListEnd::MissingKey) const;
   // One entry of an option-list section (at most 29 bytes); empty when missing.
   std::string OptionText(std::string_view section, int index) const;
   // Caption of a dialog or control id from section "Resource" (key "^<id>");
@@ -68,7 +71,10 @@ class AppFiles {
   // Single lookups; see LanguageTexts.
   std::string GetText(std::string_view key) const { return Texts().GetText(key); }
   std::string FaceText(std::string_view key) const { return Texts().FaceText(key); }
-  std::vector<std::string> OptionList(std::string_view section) const { return Texts().OptionList(section); }
+  std::vector<std::string> OptionList(std::string_view section,
+                                      LanguageTexts::ListEnd end = LanguageTexts::ListEnd::MissingKey) const {
+    return Texts().OptionList(section, end);
+  }
   std::string OptionText(std::string_view section, int index) const { return Texts().OptionText(section, index); }
   std::optional<std::string> ResourceText(int id) const { return Texts().ResourceText(id); }
 

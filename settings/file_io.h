@@ -17,9 +17,21 @@ std::optional<std::string> ReadDescriptor(int fd, std::size_t maxBytes = std::st
 std::optional<std::string> ReadFile(const std::filesystem::path& path,
                                     std::size_t maxBytes = std::string::npos);
 
+// Who may read a file that does not exist yet: everyone the umask lets (mode 0666 before
+// the umask, as any program creates files), or its owner alone (0600, for secrets).
+enum class NewFileAccess { Shared, OwnerOnly };
+
+// True when path names no file yet, or a file this process may replace: one it may
+// write that has a write permission bit for someone. A file without any write bit is
+// taken as read-only also for the superuser, who could write it regardless.
+bool MayReplace(const std::filesystem::path& path);
+
 // Writes content to a temporary file beside path, flushes it to disk and renames it over
 // path, so that an interrupted write leaves the old file intact. An existing file keeps its
-// permission bits. Returns false, with errno set, on failure; path is then untouched.
-bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view content);
+// permission bits (an OwnerOnly file is made 0600 whatever it had); a new one gets them
+// from `access`. A file that MayReplace refuses is left alone (EACCES). Returns false,
+// with errno set, on failure; path is then untouched.
+bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view content,
+                           NewFileAccess access = NewFileAccess::Shared);
 
 }  // namespace file_io

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QTextCursor>
@@ -172,6 +173,26 @@ void CFreqEdit::OpenOverCell(const QRect& rect, const QString& text) {
 CDTMFEdit::CDTMFEdit(QWidget* parent) : QLineEdit(parent) {
   setMaxLength(kDtmfTextLimit);
   setValidator(new DtmfValidator(this));
+  connect(this, &QLineEdit::returnPressed, this, &CDTMFEdit::FinishEditing);
+}
+
+void CDTMFEdit::FinishEditing() {
+  if (!isModified()) return;
+  setModified(false);
+  emit codeEdited();
+}
+
+void CDTMFEdit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  if (EndsEditing(*event)) FinishEditing();
+}
+
+void CDTMFEdit::hideEvent(QHideEvent* event) {
+  // A page switch hides the field while it has the focus: that is a leave, committed now
+  // before the focus moves on from a hidden field. A window minimised or closing hides it
+  // too: that is none (closing has committed already).
+  if (!event->spontaneous() && hasFocus() && window()->isVisible()) FinishEditing();
+  QLineEdit::hideEvent(event);
 }
 
 void CDTMFEdit::SetCode(std::span<const std::uint8_t, 16> code) {
@@ -287,21 +308,28 @@ CMessageEdit::CMessageEdit(QWidget* parent) : QPlainTextEdit(parent) {
   setTabChangesFocus(true);
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  connect(this, &QPlainTextEdit::textChanged, this, &CMessageEdit::KeepWithinLimit);
+  connect(this, &QPlainTextEdit::textChanged, this, &CMessageEdit::KeepStorable);
 }
 
 void CMessageEdit::ShowMessage(const QString& text) {
   shown_ = text;
-  if (toPlainText() == text) return;
+  if (MessageText() == text) return;
   accepted_ = text;  // as it stands, also beyond the limit
   setPlainText(text);
 }
 
-void CMessageEdit::KeepWithinLimit() {
-  const QString text = toPlainText();
-  const auto storedSize = [](const QString& shown) { return entry::MessageStoredText(ToStdString(shown)).size(); };
-  const std::size_t size = storedSize(text);
-  if (text == accepted_ || size <= entry::kMessageMaxBytes || size < storedSize(accepted_)) {
+QString CMessageEdit::MessageText() const {
+  QString text = document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  return text;
+}
+
+void CMessageEdit::KeepStorable() {
+  const QString text = MessageText();
+  const std::optional<std::string> stored = entry::MessageStoredText(ToStdString(text));
+  const std::optional<std::string> before = entry::MessageStoredText(ToStdString(accepted_));
+  const std::size_t beforeSize = before ? before->size() : 0;
+  if (text == accepted_ || (stored && (stored->size() <= entry::kMessageMaxBytes || stored->size() < beforeSize))) {
     accepted_ = text;
     return;
   }

@@ -78,8 +78,19 @@ class CDTMFEdit : public QLineEdit {
   void SetCode(std::span<const std::uint8_t, 16> code);
   void GetCode(std::span<std::uint8_t, 16> code) const;
 
+ signals:
+  // The user typed a change and then left the field (Return, the focus going elsewhere,
+  // the page switched away): the text is to be stored. Passing through the field without
+  // typing sends nothing, so a stored code that the text cannot show exactly stays.
+  void codeEdited();
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+ private:
+  void FinishEditing();
 };
 
 // What the two in-cell combo boxes share: Esc shows the saved text again, Enter or
@@ -145,8 +156,11 @@ class CMessageEdit : public QPlainTextEdit {
   explicit CMessageEdit(QWidget* parent = nullptr);
   // Shows a stored message (set only when it differs, so that the cursor stays).
   void ShowMessage(const QString& text);
+  // The text as typed, line breaks "\n". Not toPlainText(), which turns a no-break space
+  // into a space: a byte of the message would change by passing through the edit.
+  QString MessageText() const;
   // Whether the text differs from the one last shown: the user has changed it.
-  bool IsEdited() const { return toPlainText() != shown_; }
+  bool IsEdited() const { return MessageText() != shown_; }
 
  signals:
   void focusLost();
@@ -155,7 +169,9 @@ class CMessageEdit : public QPlainTextEdit {
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  void KeepWithinLimit();
-  QString accepted_;  // the last text within the limit
+  // Undoes a change that the message cannot store: beyond its byte limit, or a character
+  // outside its code page (typed, pasted or from an input method alike).
+  void KeepStorable();
+  QString accepted_;  // the last text the message can store
   QString shown_;     // the text last shown
 };

@@ -255,6 +255,73 @@ class FunctionPageTest : public test::PageTest<CDlgFunc, CMyTab> {
     QCOMPARE(Bytes(image::kMessage, 60), QByteArray(59, 'x') + QByteArray(1, '\0'));
   }
 
+  // The message shows every byte as one character of its code page, so that passing
+  // through the edit, editing another field or editing one character leaves every other
+  // byte as it was: 8-bit bytes, control bytes, a CR or LF alone, a no-break space.
+  void messageKeepsTheBytesTheUserDoesNotEdit_data() {
+    QTest::addColumn<QByteArray>("message");
+    auto range = [](int first, int last) {
+      QByteArray bytes;
+      for (int byte = first; byte <= last; ++byte) bytes.append(static_cast<char>(byte));
+      return bytes;
+    };
+    QTest::newRow("01-3B") << range(0x01, 0x3B);
+    QTest::newRow("3C-77") << range(0x3C, 0x77);
+    QTest::newRow("78-B3") << range(0x78, 0xB3);
+    QTest::newRow("B4-EF") << range(0xB4, 0xEF);
+    QTest::newRow("F0-FF, odd line ends") << range(0xF0, 0xFF) + QByteArray("\r\r\n\n\r\nA\n\r\xA0\r", 13);
+  }
+  void messageKeepsTheBytesTheUserDoesNotEdit() {
+    QFETCH(QByteArray, message);
+    // The message, its end, and bytes after the end that the radio holds as they are.
+    QByteArray region = message + QByteArray(1, '\0');
+    region += QByteArray(image::kMessageSize - 1 - region.size(), '\x55') + QByteArray(1, '\0');
+    std::copy(region.begin(), region.end(), &Doc().At(image::kMessage));
+    Reload();
+    auto* edit = Get<CMessageEdit>(id::kMessage);
+
+    edit->setFocus();
+    Press(Qt::Key_End, Qt::ControlModifier);
+    Press(Qt::Key_Tab);
+    Click(id::kLocalAlarm);
+    QCOMPARE(Bytes(image::kMessage, image::kMessageSize), region);
+
+    // One character replaced: only its byte changes.
+    edit->setFocus();
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(2);
+    cursor.setPosition(3, QTextCursor::KeepAnchor);
+    edit->setTextCursor(cursor);
+    Type(QStringLiteral("Z"));
+    Press(Qt::Key_Tab);
+    region[2] = 'Z';
+    QCOMPARE(Bytes(image::kMessage, image::kMessageSize), region);
+  }
+
+  // What the code page cannot hold is refused, typed, pasted or committed by an input method.
+  void messageRefusesCharactersOutsideItsCodePage() {
+    auto* edit = Get<CMessageEdit>(id::kMessage);
+    edit->setFocus();
+    // Key presses carrying characters that no key of the test's keyboard has.
+    const auto typeCharacters = [edit](const QString& text) {
+      for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+      }
+    };
+    typeCharacters(QStringLiteral("d\u00E9j\u00E0"));
+    QCOMPARE(edit->MessageText(), QStringLiteral("d\u00E9j\u00E0"));
+    typeCharacters(QStringLiteral("\u20AC"));  // the euro sign: in Windows-1252, not in the radio's code page
+    edit->insertPlainText(QStringLiteral("\u4E2D\u6587"));
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("\uFF11\uFF12"));  // full-width digits
+    QApplication::sendEvent(edit, &commit);
+    QCOMPARE(edit->MessageText(), QStringLiteral("d\u00E9j\u00E0"));
+    Type(QStringLiteral("!"));
+    Press(Qt::Key_Tab);
+    QCOMPARE(Bytes(image::kMessage, 6), QByteArray("d\xE9j\xE0!\0", 6));
+  }
+
   void aFullMessageFromTheRadioShowsItsFirst63Bytes() {
     std::fill_n(&Doc().At(image::kMessage), image::kMessageSize, std::uint8_t{'m'});
     Reload();

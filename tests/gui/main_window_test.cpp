@@ -402,7 +402,7 @@ class MainWindowTest : public QObject {
       QCOMPARE(shown->rows[0], (QStringList{QStringLiteral("Squelch Level"), QStringLiteral("3"), QStringLiteral("5")}));
       QCOMPARE(shown->rows[1], (QStringList{QStringLiteral("CH 1 / Signal Set"), ToQString(files.GetText("IDS_NONE")),
                                             QStringLiteral("1")}));
-      QCOMPARE(shown->rows[2], (QStringList{QStringLiteral("raw.0x3F0"), QStringLiteral("FF"), QStringLiteral("12")}));
+      QCOMPARE(shown->rows[2], (QStringList{QStringLiteral("L L P"), QStringLiteral("FF"), QStringLiteral("12")}));
     }
     {  // A file that is not a data file: its warning, and no comparison with an empty image.
       std::ofstream(*dir_ / "foreign.vxp", std::ios::binary) << std::string(1088, 'x');
@@ -518,6 +518,47 @@ class MainWindowTest : public QObject {
     QCOMPARE(boxes.Keys(), (std::vector<std::string>{"IDS_SAVE_CHANGES", "IDS_ERROR_OPENFILE"}));
     QVERIFY(Doc().IsChannelUsed(3));
     QCOMPARE(Frame().windowTitle(), QStringLiteral("default - Corvane"));
+  }
+
+  // A folder opened or dropped by mistake is no file: the configuration, its undo
+  // history and the title stay as they were, and the file error says why.
+  void aFolderOpenedOrDroppedKeepsTheConfigurationItsHistoryAndTitle_data() {
+    QTest::addColumn<bool>("dropped");
+    QTest::newRow("File, Open") << false;
+    QTest::newRow("dropped") << true;
+  }
+  void aFolderOpenedOrDroppedKeepsTheConfigurationItsHistoryAndTitle() {
+    QFETCH(bool, dropped);
+    QVERIFY(App().OpenDocumentFile(SavedFile("mine.vxp")));
+    ActivateFrame();
+    CGridCtrl& grid = ChannelPage().Grid();
+    grid.setFocus();
+    grid.SetFocusCell(2, 1);
+    Type("441.5");
+    Press(Qt::Key_Return);
+    QAction* undo = Frame().Action(command::kEditUndo);
+    QVERIFY(undo->isEnabled());
+    const QString undoText = undo->text();
+    const CTavroPgmDoc::State edited = Doc().CurrentState();
+    const std::filesystem::path folder = *dir_ / "folder.vxp";
+    std::filesystem::create_directory(folder);
+
+    test::ScriptedMessageBoxes boxes({PromptAnswer::No});
+    if (dropped) {
+      DropOnFrame(QString::fromStdString(folder.string()));
+      QTRY_COMPARE(boxes.Keys().size(), std::size_t{2});
+    } else {
+      QVERIFY(!App().OpenDocumentFile(folder));
+    }
+    QCOMPARE(boxes.Keys(), (std::vector<std::string>{"IDS_SAVE_CHANGES", "IDS_ERROR_OPENFILE"}));
+    QVERIFY(Doc().HasState(edited));
+    QVERIFY(Doc().IsModified());
+    QCOMPARE(Frame().windowTitle(), QStringLiteral("mine.vxp - Corvane"));
+    QCOMPARE(undo->text(), undoText);
+    QCOMPARE(grid.GetItemText(2, 1), QStringLiteral("441.500000"));
+    Frame().OnCommand(command::kEditUndo);
+    QVERIFY(!Doc().IsChannelUsed(2));
+    QVERIFY(!Doc().IsModified());
   }
 
   void aDroppedFileOpensAfterTheDropHasEnded() {

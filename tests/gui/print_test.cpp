@@ -328,43 +328,60 @@ class PrintTest : public QObject {
   }
 
   // corvane --print-to-pdf writes the printout without a display and without a platform
-  // chosen, and ends with 1 and the reason on standard error when it cannot.
+  // chosen, and ends with 1 and the reason on standard error when it cannot. A new PDF
+  // honours the umask; a write-protected one is left as it is.
   void commandLineWritesThePdf_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("umask");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("messageKey");
-    QTest::newRow("a data file") << "gaps.vxp" << "out.pdf" << 0 << "";
-    QTest::newRow("missing file") << "missing.vxp" << "out.pdf" << 1 << "IDS_ERROR_OPENFILE";
-    QTest::newRow("not a data file") << "notes.txt" << "out.pdf" << 1 << "IDS_WARN_LOAD";
-    QTest::newRow("PDF not writable") << "gaps.vxp" << "no such folder/out.pdf" << 1 << "IDS_ERROR_PDF";
+    QTest::newRow("a data file") << "gaps.vxp" << "out.pdf" << 022 << 0 << "";
+    QTest::newRow("a data file, umask 077") << "gaps.vxp" << "out.pdf" << 077 << 0 << "";
+    QTest::newRow("missing file") << "missing.vxp" << "out.pdf" << 022 << 1 << "IDS_ERROR_OPENFILE";
+    QTest::newRow("not a data file") << "notes.txt" << "out.pdf" << 022 << 1 << "IDS_WARN_LOAD";
+    QTest::newRow("PDF not writable") << "gaps.vxp" << "no such folder/out.pdf" << 022 << 1 << "IDS_ERROR_PDF";
+    QTest::newRow("PDF write-protected") << "gaps.vxp" << "protected.pdf" << 022 << 1 << "IDS_ERROR_READONLY";
   }
   void commandLineWritesThePdf() {
     QFETCH(QString, input);
     QFETCH(QString, output);
+    QFETCH(int, umask);
     QFETCH(int, exitCode);
     QFETCH(QString, messageKey);
     DataFile("gaps.vxp", kUsedChannels);
     dir_->Write("notes.txt", "not a radio's data\n");
+    const std::filesystem::path protectedPdf = dir_->Write("protected.pdf", "an older printout");
+    QCOMPARE(::chmod(protectedPdf.c_str(), 0444), 0);
 
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(QLatin1String(name));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(QString::fromStdString(dir_->Path().string()));
-    process.start(QStringLiteral(CORVANE_PATH), {QStringLiteral("--print-to-pdf"), output, input});
+    {
+      const test::ScopedUmask mask(static_cast<mode_t>(umask));  // the program inherits it
+      process.start(QStringLiteral(CORVANE_PATH), {QStringLiteral("--print-to-pdf"), output, input});
+      QVERIFY(process.waitForStarted());
+    }
     QVERIFY(process.waitForFinished(60000));
     const QString errors = QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QVERIFY2(process.exitCode() == exitCode, qPrintable(errors));
 
-    const QString pdf = QString::fromStdString((dir_->Path() / output.toStdString()).string());
+    const std::filesystem::path written = dir_->Path() / output.toStdString();
+    const QString pdf = QString::fromStdString(written.string());
     if (exitCode == 0) {
       const Printout printout = ReadPdf(pdf);
       QCOMPARE(printout.pages, 1);
       QCOMPARE(ChannelRows(printout.lines), kUsedChannels);
+      QCOMPARE(test::FileMode(written), 0666 & ~umask);
     } else {
-      QVERIFY(!QFile::exists(pdf));
+      if (written == protectedPdf) {
+        QCOMPARE(test::ReadAll(protectedPdf), std::string("an older printout"));
+      } else {
+        QVERIFY(!QFile::exists(pdf));
+      }
       QVERIFY2(errors.contains(Text(messageKey.toLatin1().constData())), qPrintable(errors));
     }
   }

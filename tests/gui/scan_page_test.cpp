@@ -261,6 +261,38 @@ class ScanPageTest : public test::PageTest<CDlgKeySetting, CMyTab> {
     QVERIFY(!Doc().IsModified());
   }
 
+  // The PTT IDs follow the emergency ID's rule: passing through stores nothing, even a
+  // stored code whose text cannot show it exactly; a typed change is stored on leaving.
+  void passingThroughAPttIdKeepsACodeItsTextCannotShow() {
+    const QByteArray gapped = QByteArray::fromHex("01FF03") + QByteArray(13, '\xFF');
+    const QByteArray junk = QByteArray::fromHex("0210FE") + QByteArray(13, '\x00');
+    std::copy(gapped.begin(), gapped.end(), &Doc().At(image::kPttIdBegin));
+    std::copy(junk.begin(), junk.end(), &Doc().At(image::kPttIdEnd));
+    Doc().SetModifiedFlag(false);
+    Reload();
+    auto* bot = Get<CDTMFEdit>(id::kBotPttId);
+    QCOMPARE(bot->text(), QStringLiteral("1"));
+    bot->setFocus();
+    Press(Qt::Key_Return);
+    Press(Qt::Key_Tab);
+    QVERIFY(Get<CDTMFEdit>(id::kEotPttId)->hasFocus());
+    s_->host.setCurrentIndex(1);
+    s_->host.setCurrentIndex(0);
+    Get<QComboBox>(id::kPttIdMode)->setFocus();
+    QCOMPARE(Bytes(image::kPttIdBegin, 16), gapped);
+    QCOMPARE(Bytes(image::kPttIdEnd, 16), junk);
+    QVERIFY(!Doc().IsModified());
+
+    // Typed and typed back to what was shown is still a typed change: the text is stored.
+    bot->setFocus();
+    Press(Qt::Key_End);
+    Type(QStringLiteral("5"));
+    Press(Qt::Key_Backspace);
+    Press(Qt::Key_Tab);
+    QCOMPARE(Bytes(image::kPttIdBegin, 16), QByteArray::fromHex("01") + QByteArray(15, '\xFF'));
+    QVERIFY(Doc().IsModified());
+  }
+
   void ctrlPageDownOnAListSwitchesThePage() {
     QComboBox* list = Get<QComboBox>(id::kVoxGain);
     list->setFocus();

@@ -191,6 +191,10 @@ TEST_F(AppFilesText, OptionListRunsUpToTheFirstMissingKey) {
   EXPECT_TRUE(files_.OptionList("PRIORITY").empty());
   EXPECT_TRUE(files_.OptionList("EMPTY").empty());
   EXPECT_TRUE(files_.OptionList("ABSENT").empty());
+  // The signalling page's lists end at an empty entry too.
+  constexpr auto kMissingOrEmpty = LanguageTexts::ListEnd::MissingOrEmpty;
+  EXPECT_EQ(files_.OptionList("SCANTYPE", kMissingOrEmpty), (std::vector<std::string>{"Time", "Carrier"}));
+  EXPECT_TRUE(files_.OptionList("PRIORITY", kMissingOrEmpty).empty());
 
   EXPECT_EQ(files_.OptionText("SCANTYPE", 0), "Time");
   EXPECT_EQ(files_.OptionText("SCANTYPE", 3), "Search");

@@ -170,7 +170,7 @@ TEST_F(CliTest, DumpNamesAndRawBytesAndDiffOfTwoFiles) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "150.3.5\tCH 3 / TX CTC/DCS\tNone"), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "151.1256\tChannel for ENI Send\t" + files_.GetText("IDS_SELCH") + "\tdisabled"), lines.end());
   EXPECT_EQ(lines[plain.size()], "raw.0x000\traw.0x000\tFF");
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "raw.0x3F0\traw.0x3F0\tFF"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "raw.0x3F0\tL L P\tFF"), lines.end());  // a calibration item
 
   const Result same = Run({"diff", first, first});
   EXPECT_EQ(same.status, 0) << same.err;
@@ -181,7 +181,7 @@ TEST_F(CliTest, DumpNamesAndRawBytesAndDiffOfTwoFiles) {
   EXPECT_EQ(differ.out,
             "151.1240\tSquelch Level\t3\t5\n"
             "150.3.3\tCH 3 / Signal Set\tNone\t3\n"
-            "raw.0x3F0\traw.0x3F0\tFF\t12\n");
+            "raw.0x3F0\tL L P\tFF\t12\n");
 
   // A file that is not a data file is refused, not compared as an empty configuration.
   const std::string foreign = scratch_.Write("foreign.vxp", std::string(1088, 'x'));
@@ -243,11 +243,49 @@ TEST_F(CliTest, NewReplacesAFileOnlyWithForce) {
   EXPECT_EQ(std::filesystem::file_size(file), block::kSize);
 }
 
+TEST_F(CliTest, NewMakesTheModelNamedBySettings) {
+  struct Case {
+    std::vector<std::string> options;
+    int status;
+    std::string info;  // in the info output, or the start of the error
+  };
+  const std::vector<Case> cases = {
+      {{}, 0, "2 (CV-407 UHF 400-470 MHz)"},
+      {{"--model", "0"}, 0, "0 (CV-101 VHF 136-174 MHz)"},
+      {{"--model", "3"}, 0, "3 (CV-452 UHF 450-520 MHz)"},
+      {{"--model", "7"}, 2, files_.GetText("IDS_CLI_BADMODEL") + " 7. " + files_.GetText("IDS_CLI_MODELS") + " 0, 1, 2, 3"},
+      {{"--model", "02"}, 2, files_.GetText("IDS_CLI_BADMODEL") + " 02."},
+      {{"--model", "x"}, 2, files_.GetText("IDS_CLI_BADMODEL") + " x."},
+      {{"--model"}, 2, files_.GetText("IDS_CLI_BADMODEL")},  // FILE taken for the number: no file
+  };
+  int made = 0;
+  for (const Case& c : cases) {
+    const std::string file = (scratch_ / ("model-" + std::to_string(made++) + ".vxp")).string();
+    std::vector<std::string> args{"new"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(file);
+    SCOPED_TRACE(c.options.empty() ? "default" : c.options.back());
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, c.status);
+    if (c.status != 0) {
+      EXPECT_TRUE(result.err.starts_with(c.info)) << result.err;
+      EXPECT_FALSE(std::filesystem::exists(file));
+      continue;
+    }
+    const Result info = Run({"info", file});
+    EXPECT_NE(info.out.find(c.info), std::string::npos) << info.out;
+  }
+  // The model's band limits the channels of the new file.
+  const std::string vhf = (scratch_ / "vhf.vxp").string();
+  ASSERT_EQ(Run({"new", "--model", "0", vhf}).status, 0);
+  EXPECT_NE(Run({"info", vhf}).out.find("136.000000 - 174.000000"), std::string::npos);
+}
+
 TEST_F(CliTest, HelpNamesEveryCommand) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"show", "--help"}}) {
     const Result result = Run(args);
     EXPECT_EQ(result.status, 0);
-    for (const char* command : {"new", "show", "info", "dump", "--names", "--raw", "diff", "--force", "password",
+    for (const char* command : {"new", "show", "info", "dump", "--names", "--raw", "diff", "--force", "--model", "password",
                                 "--low-power", "export-csv", "import-csv"})
       EXPECT_NE(result.out.find(command), std::string::npos) << command;
   }
@@ -398,6 +436,53 @@ TEST_F(CliTest, CsvFailuresLeaveTheDataFileAsItWas) {
   EXPECT_EQ(test::ReadAll(file), before);
   EXPECT_EQ(test::ReadAll(foreign), std::string(1088, 'x'));
   EXPECT_FALSE(std::filesystem::exists(scratch_ / "out.csv"));
+}
+
+TEST_F(CliTest, NewFilesHonourTheUmask) {
+  const std::string source = (scratch_ / "source.vxp").string();
+  ASSERT_EQ(Run({"new", source}).status, 0);
+  for (const auto& [mask, mode] : {std::pair{mode_t{022}, 0644}, std::pair{mode_t{077}, 0600}}) {
+    SCOPED_TRACE(mode);
+    test::ScopedUmask umask(mask);
+    const std::filesystem::path made = scratch_ / ("new-" + std::to_string(mode) + ".vxp");
+    const std::filesystem::path csv = scratch_ / ("out-" + std::to_string(mode) + ".csv");
+    ASSERT_EQ(Run({"new", made.string()}).status, 0);
+    ASSERT_EQ(Run({"export-csv", source, csv.string()}).status, 0);
+    EXPECT_EQ(test::FileMode(made), mode);
+    EXPECT_EQ(test::FileMode(csv), mode);
+  }
+}
+
+TEST_F(CliTest, AWriteProtectedFileIsNeverReplaced) {
+  // Also for the superuser, who could write the file: it has no write permission bit.
+  const std::string file = (scratch_ / "protected.vxp").string();
+  ASSERT_EQ(Run({"new", file}).status, 0);
+  const std::string data = test::ReadAll(file);
+  const std::string csv = scratch_.Write("channels.csv", "Location,Frequency\n1,446.1\n");
+  const std::string protectedCsv = scratch_.Write("protected.csv", "kept");
+  const std::string calibration = scratch_.Write("protected.txt", "kept");
+  for (const std::string& path : {file, protectedCsv, calibration}) ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  const std::string source = (scratch_ / "source.vxp").string();
+  ASSERT_EQ(Run({"new", source}).status, 0);
+  // The radio commands refuse before they open a port; this device does not exist.
+  const std::string noDevice = (scratch_ / "no-radio").string();
+  const std::vector<std::vector<std::string>> commands = {
+      {"new", "--force", file},
+      {"export-csv", source, protectedCsv},
+      {"import-csv", file, csv},
+      {"read", "--device", noDevice, file},
+      {"calibration", "read", "--device", noDevice, calibration},
+  };
+  for (const std::vector<std::string>& args : commands) {
+    SCOPED_TRACE(args[0] + " " + args[1]);
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.err.starts_with(files_.GetText("IDS_ERROR_READONLY"))) << result.err;
+  }
+  EXPECT_EQ(test::ReadAll(file), data);
+  EXPECT_EQ(test::ReadAll(protectedCsv), "kept");
+  EXPECT_EQ(test::ReadAll(calibration), "kept");
+  EXPECT_EQ(test::FileMode(file), 0444);
 }
 
 }  // namespace

@@ -39,7 +39,11 @@ TEST_F(ConfigDumpTest, NamesAreTheCaptionsOfTheLanguageFile) {
       {"150.3.1", "CH 3 / RX Freq [MHz]", "信道 3 / 接收频率 MHz"},         // a channel cell
       {"153.2.1235", "Set 2 / Decode 2 / Call Format", "第2组 / 解码 2 / 呼叫格式"},  // a label two boxes share
       {"153.code5.2", "Code 5 / 2nd Tone [Hz]", "编号 5 / 第二音 (Hz)"},   // a signal code's tone
-      {"raw.0x3F0", "raw.0x3F0", "raw.0x3F0"},
+      {"raw.0x3E4", "Voltage", "电压"},    // a calibration item, as the calibration table names it
+      {"raw.0x3F0", "L L P", "L L P"},
+      {"raw.0x3E1", "raw.0x3E1", "raw.0x3E1"},  // a byte of the calibration area no item names
+      {"raw.0x3EA", "raw.0x3EA", "raw.0x3EA"},  // the password block
+      {"raw.0x3C4", "raw.0x3C4", "raw.0x3C4"},
       {"151.9999", "151.9999", "151.9999"},  // no such control
       {"150.17.1", "150.17.1", "150.17.1"},  // no such channel
       {"153.code0.1", "153.code0.1", "153.code0.1"},
@@ -116,7 +120,7 @@ TEST_F(ConfigDumpTest, CompareFindsACellAControlAndARawByte) {
   const LanguageTexts english = files_.Texts();
   for (const cd::Difference& difference : differences) texts.push_back(cd::FormatDifference(difference, english));
   EXPECT_EQ(texts, (std::vector<std::string>{"151.1240\tSquelch Level\t3\t5", "150.3.3\tCH 3 / Signal Set\tNone\t3",
-                                             "raw.0x3F0\traw.0x3F0\tFF\t12"}));
+                                             "raw.0x3F0\tL L P\tFF\t12"}));
   // The documents compared stay as they were.
   EXPECT_TRUE(std::ranges::equal(second.Block(), block));
 }

@@ -119,6 +119,12 @@ TEST_F(EditHistoryTest, AStepIsNamedByItsFirstChangedControl) {
   EXPECT_EQ(name, "CH 3 / RX Freq [MHz] (and " + std::to_string(keys.size() - 1) + " more)");
   EXPECT_EQ(edit_history::StepName(files.Texts(), {"150.3.1"}), "CH 3 / RX Freq [MHz]");
   EXPECT_EQ(edit_history::StepName(files.Texts(), {}), "");
+
+  // A value of the calibration table is named as the table names it.
+  const CTavroPgmDoc::State before = doc.CurrentState();
+  doc.At(image::calibration::kVoltage) = 118;
+  const std::vector<std::string> calibration = edit_history::ChangedKeys(files, before, doc.CurrentState(), {});
+  EXPECT_EQ(edit_history::StepName(files.Texts(), calibration), "Voltage");
 }
 
 }  // namespace

@@ -283,4 +283,44 @@ TEST_F(EntryCodeList, NoneEntryFollowsTheLanguage) {
   EXPECT_EQ(entry::CodeListEntries(chinese), std::vector<std::string>{chinese.GetText("IDS_NONE")});
 }
 
+TEST(MessageText, EveryByteIsShownAsOneCharacterAndStoredBackUnchanged) {
+  std::string every;
+  for (int byte = 1; byte <= 0xFF; ++byte) every += static_cast<char>(byte);
+  const std::vector<std::string> stored = {
+      every, "\r\n", "\n\r", "\r\r\n\n", "A\r", "\nB", "\xA0 \xAD\x80\x9F\xFF", "line\r\nnext\r\n",
+  };
+  for (const std::string& bytes : stored) {
+    SCOPED_TRACE(test::HexText(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())));
+    EXPECT_EQ(entry::MessageStoredText(entry::MessageShownText(bytes)), bytes);
+  }
+  // Latin-1 as UTF-8: a CR LF pair is a line break; a CR or LF alone shows its control picture.
+  EXPECT_EQ(entry::MessageShownText("caf\xE9\r\n\xA9 1\r2\n"), "caf\u00E9\n\u00A9 1\u240D2\u240A");
+  EXPECT_EQ(entry::MessageStoredText("caf\u00E9\n\u00A9 1\u240D2\u240A"), "caf\xE9\r\n\xA9 1\r2\n");
+}
+
+TEST(MessageText, CharactersOutsideTheCodePageAreRefusedAndTheLimitCountsBytes) {
+  struct Case {
+    std::string shown;
+    std::optional<std::string> stored;
+  };
+  const std::vector<Case> cases = {
+      {"\u00FF", "\xFF"},
+      {"\r\n", "\r\n"},             // a shown CR counts for nothing
+      {"\u20AC", std::nullopt},       // the euro sign: Windows-1252 has it, Latin-1 not
+      {"\u4E2D", std::nullopt},
+      {"\U0001F600", std::nullopt},
+      {std::string("a\0b", 3), std::nullopt},  // would end the message early
+      {"\xC3", std::nullopt},          // broken UTF-8
+      {"\xC0\x80", std::nullopt},      // overlong
+      {"\xE9", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    EXPECT_EQ(entry::MessageStoredText(c.shown), c.stored);
+  }
+  std::string sixty;
+  for (int k = 0; k < 60; ++k) sixty += "\u00E9";
+  EXPECT_EQ(entry::MessageStoredText(sixty)->size(), entry::kMessageMaxBytes);
+}
+
 }  // namespace

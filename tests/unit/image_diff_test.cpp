@@ -42,6 +42,9 @@ TEST(ImageDiff, NamesShownFieldsAndOffsetsOfTheRest) {
       {"one field", {{receive, 0x00}, {receive + 1, 0x00}}, {"CH 1 / RX Freq [MHz] (150.1.1): 446.006250 -> "}},
       // A low byte of free channel 12's frequency: the channel stays free and shows nothing.
       {"no shown value", {{image::ChannelOffset(12), 0x00}}, {"0x0C0: FF -> 00"}},
+      // A value of the calibration table: named as the table names it.
+      {"calibration item", {{image::calibration::kVoltage, 0x76}}, {"Voltage (0x3E4): FF -> 76"}},
+      {"password block", {{image::kPassword, 0x12}}, {"0x3ED: FF -> 12"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -564,4 +564,59 @@ TEST(ProfileFileIo, AFailedReplacementLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(Listing(dir.Path()), std::set<std::string>{"data.bin"});
 }
 
+TEST(ProfileFileIo, NewFilesHonourTheUmaskAndReplacedFilesKeepTheirMode) {
+  struct Case {
+    mode_t umask;
+    file_io::NewFileAccess access;
+    int newMode;
+  };
+  const std::vector<Case> cases = {
+      {022, file_io::NewFileAccess::Shared, 0644},
+      {077, file_io::NewFileAccess::Shared, 0600},
+      {002, file_io::NewFileAccess::Shared, 0664},
+      {022, file_io::NewFileAccess::OwnerOnly, 0600},
+      {000, file_io::NewFileAccess::OwnerOnly, 0600},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::oct << c.umask << " " << (c.access == file_io::NewFileAccess::OwnerOnly));
+    test::TempDir dir;
+    test::ScopedUmask mask(c.umask);
+    const fs::path created = dir / "new.bin";
+    ASSERT_TRUE(file_io::ReplaceFileAtomically(created, "new", c.access));
+    EXPECT_EQ(test::FileMode(created), c.newMode);
+
+    const fs::path replaced = dir.Write("old.bin", "old");
+    ASSERT_EQ(::chmod(replaced.c_str(), 0640), 0);
+    ASSERT_TRUE(file_io::ReplaceFileAtomically(replaced, "replaced", c.access));
+    EXPECT_EQ(test::ReadAll(replaced), "replaced");
+    // A secret becomes its owner's alone even where the old file was readable to others.
+    EXPECT_EQ(test::FileMode(replaced), c.access == file_io::NewFileAccess::OwnerOnly ? 0600 : 0640);
+  }
+}
+
+TEST(ProfileFileIo, AFileWithoutWritePermissionIsNeverReplaced) {
+  // A file without any write bit counts as read-only also for the superuser.
+  test::TempDir dir;
+  for (const int mode : {0444, 0400, 0000}) {
+    SCOPED_TRACE(mode);
+    const fs::path file = dir.Write("read-only.vxp", "keep");
+    ASSERT_EQ(::chmod(file.c_str(), static_cast<mode_t>(mode)), 0);
+    EXPECT_FALSE(file_io::MayReplace(file));
+    errno = 0;
+    EXPECT_FALSE(file_io::ReplaceFileAtomically(file, "lost"));
+    EXPECT_EQ(errno, EACCES);
+    ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+    EXPECT_EQ(test::ReadAll(file), "keep");
+    EXPECT_EQ(Listing(dir.Path()), std::set<std::string>{"read-only.vxp"});
+    fs::remove(file);
+  }
+  // Through a link the target's permission decides.
+  const fs::path target = dir.Write("target.vxp", "keep");
+  ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+  fs::create_symlink(target, dir / "link.vxp");
+  EXPECT_FALSE(file_io::ReplaceFileAtomically(dir / "link.vxp", "lost"));
+  EXPECT_EQ(test::ReadAll(target), "keep");
+  EXPECT_TRUE(file_io::MayReplace(dir / "missing.vxp"));
+}
+
 }  // namespace

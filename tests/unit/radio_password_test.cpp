@@ -387,10 +387,15 @@ TEST(RadioPasswordFile, LoadTakesTheFirstLineAndSaveWritesNoLineEnd) {
   EXPECT_EQ(error.textKey, "IDS_ERROR_OPENFILE");
   EXPECT_EQ(error.path, dir / "missing.txt");
 
-  // Saving replaces a longer file completely and adds no line end.
+  // Saving replaces a longer file completely and adds no line end. The file holds the
+  // password in clear text: it is its owner's alone, new or replaced, whatever the umask.
+  const test::ScopedUmask mask(022);
   const auto file = dir.Write("saved.txt", "999999\r\nold content\r\n");
   ASSERT_TRUE(SavePasswordFile(file, "123456", error));
   EXPECT_EQ(test::ReadAll(file), "123456");
+  EXPECT_EQ(test::FileMode(file), 0600);
+  ASSERT_TRUE(SavePasswordFile(dir / "new.txt", "654321", error));
+  EXPECT_EQ(test::FileMode(dir / "new.txt"), 0600);
   ASSERT_TRUE(SavePasswordFile(file, "", error));
   EXPECT_EQ(test::ReadAll(file), "");
   EXPECT_FALSE(SavePasswordFile(dir / "no-such-folder" / "p.txt", "123456", error));

@@ -249,4 +249,26 @@ TEST_F(SignallingPage, GridHeadersRepeatTheOneBeforeAMissingKey) {
   EXPECT_EQ(headers(), (std::array<std::string, 3>{"", "", "2nd Tone [Hz]"}));
 }
 
+TEST_F(SignallingPage, OptionListsEndAtTheFirstMissingKeyOrEmptyEntry) {
+  const auto entries = [&](int control) {
+    for (const page_state::Control& state : sp::SetState(doc, files, 1))
+      if (state.id == control) return state.entries;
+    for (const page_state::Control& state : sp::CommonState(doc, files))
+      if (state.id == control) return state.entries;
+    return std::vector<std::string>{"no such control"};
+  };
+  ASSERT_GE(entries(id::kCallFormat1).size(), 4u);
+  ASSERT_TRUE(profile::WriteString(files.LanguagePath(), "CALLFORMAT", "2", ""));
+  ASSERT_TRUE(profile::WriteString(files.LanguagePath(), "CALLRESPONSE", "1", ""));
+  ASSERT_TRUE(profile::WriteString(files.LanguagePath(), "SIGNALRELATION", "0", ""));
+  EXPECT_EQ(entries(id::kCallFormat1), (std::vector<std::string>{Option("CALLFORMAT", 0), Option("CALLFORMAT", 1)}));
+  EXPECT_EQ(entries(id::kCallFormat2), entries(id::kCallFormat1));
+  EXPECT_EQ(entries(id::kCallResponse1), std::vector<std::string>{Option("CALLRESPONSE", 0)});
+  EXPECT_TRUE(entries(id::kSignalRelation).empty());
+  // A stored format beyond the shortened list shows no selection.
+  doc.IndexToCallFormat(1, 0, 3);
+  for (const page_state::Control& state : sp::SetState(doc, files, 1))
+    if (state.id == id::kCallFormat1) EXPECT_EQ(state.selected, page_state::kNoSelection);
+}
+
 }  // namespace

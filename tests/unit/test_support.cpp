@@ -83,6 +83,11 @@ std::vector<std::uint8_t> BytesFromHex(const std::string& text) {
   return bytes;
 }
 
+int FileMode(const std::filesystem::path& path) {
+  struct stat info{};
+  return ::stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
   ::getrlimit(RLIMIT_FSIZE, &saved_);
   previous_ = std::signal(SIGXFSZ, SIG_IGN);

@@ -3,6 +3,7 @@
 // files, and a prompter that answers from a script and records what was asked.
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -93,6 +94,21 @@ class FileSizeLimit {
   void (*previous_)(int) = nullptr;
   bool active_ = false;
 };
+
+// Sets the process's umask for a test (programs it starts inherit it) and restores it.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : saved_(::umask(mask)) {}
+  ~ScopedUmask() { ::umask(saved_); }
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+ private:
+  mode_t saved_;
+};
+
+// The permission bits of a file (07777 of its mode); -1 when it does not exist.
+int FileMode(const std::filesystem::path& path);
 
 // Answers prompts from a queue (OK once it runs out) and records every request.
 class ScriptedPrompter : public Prompter {
