@@ -439,8 +439,10 @@ TEST_F(CliTest, CsvFailuresLeaveTheDataFileAsItWas) {
 }
 
 TEST_F(CliTest, NewFilesHonourTheUmask) {
+  // A configuration with a channel in use: one without writes no channel list.
   const std::string source = (scratch_ / "source.vxp").string();
   ASSERT_EQ(Run({"new", source}).status, 0);
+  ASSERT_EQ(Run({"import-csv", source, scratch_.Write("channels.csv", "Location,Frequency\n1,446.1\n")}).status, 0);
   for (const auto& [mask, mode] : {std::pair{mode_t{022}, 0644}, std::pair{mode_t{077}, 0600}}) {
     SCOPED_TRACE(mode);
     test::ScopedUmask umask(mask);
@@ -464,6 +466,7 @@ TEST_F(CliTest, AWriteProtectedFileIsNeverReplaced) {
   for (const std::string& path : {file, protectedCsv, calibration}) ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
   const std::string source = (scratch_ / "source.vxp").string();
   ASSERT_EQ(Run({"new", source}).status, 0);
+  ASSERT_EQ(Run({"import-csv", source, csv}).status, 0);
   // The radio commands refuse before they open a port; this device does not exist.
   const std::string noDevice = (scratch_ / "no-radio").string();
   const std::vector<std::vector<std::string>> commands = {
