@@ -495,6 +495,12 @@ void CMainFrame::OnFileImportCsv() {
 }
 
 void CMainFrame::OnFileExportCsv() {
+  // Said before a file name is asked for: no import would take a list without channels.
+  if (!channel_csv::HasChannelsToExport(app_.Document())) {
+    ShowMessageBox(this, app_.Files(), PromptRequest{"IDS_CSV_NOCHANNELSINUSE", "", "", PromptIcon::Information,
+                                                     PromptButtons::Ok});
+    return;
+  }
   const std::filesystem::path document = app_.Document().PathName();
   const std::filesystem::path proposed =
       document.empty() ? std::filesystem::path("channels.csv") : std::filesystem::path(document).replace_extension(".csv");
