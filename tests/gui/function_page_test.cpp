@@ -269,7 +269,7 @@ class FunctionPageTest : public test::PageTest<CDlgFunc, CMyTab> {
     QTest::newRow("3C-77") << range(0x3C, 0x77);
     QTest::newRow("78-B3") << range(0x78, 0xB3);
     QTest::newRow("B4-EF") << range(0xB4, 0xEF);
-    QTest::newRow("F0-FF, odd line ends") << range(0xF0, 0xFF) + QByteArray("\r\r\n\n\r\nA\n\r\xA0\r", 13);
+    QTest::newRow("F0-FF, odd line ends") << range(0xF0, 0xFF) + QByteArray("\r\r\n\n\r\nA\n\r\xA0\r");
   }
   void messageKeepsTheBytesTheUserDoesNotEdit() {
     QFETCH(QByteArray, message);
