@@ -7,8 +7,10 @@
 
 #include "dialogs/off_thread.h"
 #include "link/serial.h"
+#include "radio/config_dump.h"
 #include "radio/document.h"
 #include "radio/image_map.h"
+#include "settings/app_files.h"
 #include "ui/dialog_template.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -43,6 +45,7 @@ void CDlgTestRW::FillEdits() {
 std::optional<CalibrationArea> CDlgTestRW::AreaFromEdits() {
   CalibrationArea area;
   std::copy_n(context_.doc.Image().begin() + image::kCalibration, area.size(), area.begin());
+  const LanguageTexts texts = context_.files.Texts();
   QStringList refused;
   QLineEdit* firstRefused = nullptr;
   for (const CalibrationField& field : CalibrationFields()) {
@@ -53,7 +56,7 @@ std::optional<CalibrationArea> CDlgTestRW::AreaFromEdits() {
       area[field.offset - image::kCalibration] = *byte;
       continue;
     }
-    refused.append(CaptionOf(field));
+    refused.append(ToQString(config_dump::CalibrationItemName(field, texts)));
     if (firstRefused == nullptr) firstRefused = edit;
   }
   if (firstRefused == nullptr) return area;
@@ -82,13 +85,6 @@ bool CDlgTestRW::ConfirmAreaToWrite(const CalibrationArea& area) {
   const PromptRequest question{"IDS_CALIBRATION_BLANK", "", "IDS_PROMPT_WRITE", PromptIcon::Exclamation,
                                PromptButtons::OkCancel, true};
   return ShowMessageBox(this, context_.files, question) == PromptAnswer::Ok;
-}
-
-QString CDlgTestRW::CaptionOf(const CalibrationField& field) const {
-  // A field's caption shares the id of the same item's button in the alignment window.
-  for (const TestItem& item : TestItems())
-    if (item.caption == field.caption) return ControlText(FindControl(this, item.controlId));
-  return QString::fromLatin1(field.caption.data(), static_cast<qsizetype>(field.caption.size()));
 }
 
 void CDlgTestRW::OnRead() {

@@ -38,8 +38,6 @@ class CDlgTestRW : public QDialog {
   void StoreArea(const CalibrationArea& area);
   // Blank values were never read from a radio: writing them asks first.
   bool ConfirmAreaToWrite(const CalibrationArea& area);
-  // The caption the table shows beside a field, in the user's language.
-  QString CaptionOf(const CalibrationField& field) const;
   void Report(TestLinkOutcome outcome);
   // A window that used the port leaves it closed.
   void ReleasePort();

@@ -235,8 +235,6 @@ std::string CellDecimal(std::string_view text) {
   return number;
 }
 
-std::string TenthsText(int tenths) { return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10); }
-
 // Line ends as spreadsheets write them: CR LF, LF, or CR alone (the older Macintosh format).
 std::string WithLineFeeds(std::string_view text) {
   std::string result;
@@ -372,7 +370,7 @@ class LineReader {
     const std::string field = Value(column);
     const std::optional<int> tenths = codec::CtcssTenths(CellDecimal(field));
     if (!tenths) Report(column, "IDS_CSV_BADTONE", field);
-    return {Tone::Ctcss, tenths ? TenthsText(*tenths) : field};
+    return {Tone::Ctcss, tenths ? codec::TenthsText(*tenths) : field};
   }
   // The column holds the code's digits ("023", also "23"); letter is this end's polarity
   // ('R' reversed).

@@ -324,12 +324,6 @@ bool IsFrequencyText(std::string_view text) {
 
 bool IsToneColumn(int column) { return column == kReceiveTone || column == kTransmitTone; }
 
-// "CH 4 / TX CTCSS/DCS", as the dump names the cell.
-std::string CellName(const LanguageTexts& texts, int channel, int column) {
-  const std::string key = "150." + std::to_string(channel) + "." + std::to_string(column);
-  return config_dump::Name(config_dump::Line{key, {}, false}, texts);
-}
-
 // What a tone cell takes, ending in the "none" text of the language.
 std::string ToneRule(const LanguageTexts& texts) { return texts.GetText("IDS_TONE_RULE") + " " + texts.GetText("IDS_NONE"); }
 
@@ -410,7 +404,7 @@ std::string PasteProblemsMessage(const AppFiles& files, const std::vector<PasteP
       message += "\n" + texts.GetText("IDS_PASTE_BEYOND");
       continue;
     }
-    message += "\n" + CellName(texts, problem.channel, problem.column) + ": " + problem.text;
+    message += "\n" + config_dump::NameOf(config_dump::CellKey(problem.channel, problem.column), texts) + ": " + problem.text;
   }
   if (problems.size() > shown) message += "\n" + texts.GetCountText("IDS_CSV_MORE", problems.size() - shown);
   if (std::any_of(problems.begin(), problems.end(), [](const PasteProblem& p) { return IsToneColumn(p.column); }))
@@ -420,8 +414,8 @@ std::string PasteProblemsMessage(const AppFiles& files, const std::vector<PasteP
 
 std::string ToneRefusedMessage(const AppFiles& files, int channel, int column, std::string_view text) {
   const LanguageTexts texts = files.Texts();
-  return texts.GetText("IDS_TONE_REFUSED") + "\n" + CellName(texts, channel, column) + ": " + std::string(text) + "\n" +
-         ToneRule(texts);
+  return config_dump::RefusedEntryMessage(texts, "IDS_TONE_REFUSED", config_dump::CellKey(channel, column), text,
+                                          ToneRule(texts));
 }
 
 void Paste(CTavroPgmDoc& doc, Prompter& prompter, int channel, int column, const CellBlock& cells) {

@@ -127,6 +127,8 @@ void EncodeTone(std::string_view text, ToneField field) {
   field[0] = static_cast<std::uint8_t>((Nibble(digits[2]) << 4) | Nibble(digits[3]));
 }
 
+std::string TenthsText(int tenths) { return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10); }
+
 std::optional<int> DecimalTenths(std::string_view text) {
   // Six digits before the point are plenty for any tone and keep the value in range.
   constexpr std::size_t kMaxWholeDigits = 6;
@@ -158,7 +160,7 @@ std::optional<std::string> ParseToneText(std::string_view text, std::string_view
   }
   const std::optional<int> tenths = CtcssTenths(text);
   if (!tenths) return std::nullopt;
-  return std::to_string(*tenths / 10) + "." + std::to_string(*tenths % 10);
+  return TenthsText(*tenths);
 }
 
 int CallFormatToIndex(std::uint8_t formatByte) {

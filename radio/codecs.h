@@ -46,6 +46,8 @@ std::optional<std::string> ToneToText(ConstToneField field);
 // from a user have passed ParseToneText, so the clamp and the D023N fallback never apply.
 void EncodeTone(std::string_view text, ToneField field);
 
+// "12.3" of 123 tenths: durations, two-tone and CTCSS frequencies alike.
+std::string TenthsText(int tenths);
 // Tenths of a decimal number with at most one decimal: digits, then optionally a point and
 // one digit ("88.5", "100", "67."). nullopt for anything else ("", ".5", "88.45", "8x").
 std::optional<int> DecimalTenths(std::string_view text);

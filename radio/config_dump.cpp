@@ -185,19 +185,38 @@ std::string Hex(unsigned value, int digits) {
 
 std::string RawKey(std::size_t offset) { return std::string(kRawPrefix) + "0x" + Hex(static_cast<unsigned>(offset), 3); }
 
-// The caption of the calibration table's item stored in the raw byte that a raw key names
-// ("raw.0x3E4" is Voltage), as the table's label shows it; empty for any other key.
-std::string CalibrationName(const std::string& key, const LanguageTexts& texts) {
-  for (const CalibrationField& field : CalibrationFields()) {
-    if (key == RawKey(field.offset)) {
-      const std::string caption = ControlCaption(texts, dialog_id::kCalibration, field.editId);
-      return caption.empty() ? std::string(field.caption) : caption;
-    }
-  }
-  return {};
+// The item of the calibration table stored in the raw byte that a raw key names
+// ("raw.0x3E4" holds Voltage); null for any other key.
+const CalibrationField* CalibrationFieldOfKey(const std::string& key) {
+  for (const CalibrationField& field : CalibrationFields())
+    if (key == RawKey(field.offset)) return &field;
+  return nullptr;
 }
 
 }  // namespace
+
+std::string CellKey(int channel, int column) {
+  return PagePrefix(dialog_id::kChannelPage) + std::to_string(channel) + "." + std::to_string(column);
+}
+
+std::string SetFieldKey(int set, int control) {
+  return PagePrefix(dialog_id::kSignallingPage) + std::to_string(set) + "." + std::to_string(control);
+}
+
+std::string CodeToneKey(int code, int column) {
+  return PagePrefix(dialog_id::kSignallingPage) + std::string(kCodePrefix) + std::to_string(code) + "." +
+         std::to_string(column);
+}
+
+std::string CalibrationItemName(const CalibrationField& field, const LanguageTexts& texts) {
+  const std::string caption = ControlCaption(texts, dialog_id::kCalibration, field.editId);
+  return caption.empty() ? std::string(field.caption) : caption;
+}
+
+std::string RefusedEntryMessage(const LanguageTexts& texts, std::string_view refusedKey, const std::string& key,
+                                std::string_view text, const std::string& rule) {
+  return texts.GetText(refusedKey) + "\n" + NameOf(key, texts) + ": " + std::string(text) + "\n" + rule;
+}
 
 std::vector<Line> Lines(CTavroPgmDoc& doc, const AppFiles& files, const function_page::SpeechLanguages& languages) {
   std::vector<Line> lines;
@@ -209,8 +228,8 @@ std::vector<Line> Lines(CTavroPgmDoc& doc, const AppFiles& files, const function
   for (int channel = 1; channel <= image::kChannelCount; ++channel) {
     const channel_table::Row row = channel_table::RowTexts(doc, channel);
     for (int column = 1; column < channel_table::kColumnCount; ++column) {
-      lines.push_back({PagePrefix(dialog_id::kChannelPage) + std::to_string(channel) + "." + std::to_string(column),
-                       row[static_cast<std::size_t>(column)], !channel_table::IsCellEditable(doc, channel, column)});
+      lines.push_back({CellKey(channel, column), row[static_cast<std::size_t>(column)],
+                       !channel_table::IsCellEditable(doc, channel, column)});
     }
   }
   for (int set = 1; set <= signalling_page::kSetCount; ++set) {
@@ -219,9 +238,7 @@ std::vector<Line> Lines(CTavroPgmDoc& doc, const AppFiles& files, const function
   }
   for (int code = 1; code <= signalling_page::kCodeCount; ++code) {
     for (int column = 1; column <= 2; ++column) {
-      lines.push_back({PagePrefix(dialog_id::kSignallingPage) + "code" + std::to_string(code) + "." +
-                           std::to_string(column),
-                       doc.TwoToneText(code, column == 2), false});
+      lines.push_back({CodeToneKey(code, column), doc.TwoToneText(code, column == 2), false});
     }
   }
   return lines;
@@ -234,7 +251,7 @@ std::string Format(const Line& line, std::optional<std::string_view> name) {
 }
 
 std::string Name(const Line& line, const LanguageTexts& texts) {
-  if (const std::string calibration = CalibrationName(line.key, texts); !calibration.empty()) return calibration;
+  if (const CalibrationField* field = CalibrationFieldOfKey(line.key)) return CalibrationItemName(*field, texts);
   const std::vector<std::string> parts = SplitKey(line.key);
   std::string name;
   const std::optional<int> page = ParseNumber(parts.front());
@@ -262,6 +279,8 @@ std::string Name(const Line& line, const LanguageTexts& texts) {
   }
   return name.empty() ? line.key : name;
 }
+
+std::string NameOf(const std::string& key, const LanguageTexts& texts) { return Name(Line{key, {}, false}, texts); }
 
 std::uint8_t ShownBits(std::size_t offset) {
   static const std::array<std::uint8_t, image::kSize> shown = BuildShownBits();

@@ -29,6 +29,7 @@
 class AppFiles;
 class CTavroPgmDoc;
 class LanguageTexts;
+struct CalibrationField;
 
 namespace config_dump {
 
@@ -58,6 +59,22 @@ std::string Format(const Line& line, std::optional<std::string_view> name = std:
 //   raw.0x<offset>        the key itself.
 // A key of none of these forms, or one whose caption is empty, is its own name.
 std::string Name(const Line& line, const LanguageTexts& texts);
+// The same for a key alone.
+std::string NameOf(const std::string& key, const LanguageTexts& texts);
+
+// The keys of a channel cell, a signal set's field and a signal code's tone.
+std::string CellKey(int channel, int column);
+std::string SetFieldKey(int set, int control);
+std::string CodeToneKey(int code, int column);
+
+// The caption of an item of the calibration table, as the table's label shows it; also the
+// name of the raw byte that holds it.
+std::string CalibrationItemName(const CalibrationField& field, const LanguageTexts& texts);
+
+// The message for a text an entry refused: the text of `refusedKey`, the entry as Name
+// names `key` with the text, then `rule` (what the entry takes).
+std::string RefusedEntryMessage(const LanguageTexts& texts, std::string_view refusedKey, const std::string& key,
+                                std::string_view text, const std::string& rule);
 
 // The bits of image byte `offset` that a dumped control shows: the image map's fields
 // that the pages read (channel records, signal codes and sets, message, band edges and

@@ -80,7 +80,7 @@ std::vector<std::string> ChangedKeys(const AppFiles& files, const CTavroPgmDoc::
 
 std::string StepName(const LanguageTexts& texts, const std::vector<std::string>& keys) {
   if (keys.empty()) return {};
-  std::string name = config_dump::Name(config_dump::Line{keys.front(), {}, false}, texts);
+  std::string name = config_dump::NameOf(keys.front(), texts);
   if (keys.size() > 1) name += " " + texts.GetCountText("IDS_EDIT_MORE", keys.size() - 1);
   return name;
 }

@@ -13,7 +13,7 @@ namespace entry {
 
 std::string TwoToneText(std::uint16_t value) {
   if (value == kNoTwoTone) return {};
-  return std::to_string(value / 10) + "." + std::to_string(value % 10);
+  return codec::TenthsText(value);
 }
 
 std::optional<std::uint16_t> TwoToneValue(std::string_view text) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "radio/codecs.h"
 #include "radio/document.h"
 #include "radio/entry_codecs.h"
 #include "settings/app_files.h"
@@ -79,8 +80,6 @@ int LongPressTenths(const CTavroPgmDoc& doc) {
   return units / kLongPressUnitsPerTenth;
 }
 
-std::string TenthsText(int tenths) { return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10); }
-
 std::span<std::uint8_t, image::kDtmfCodeSize> EmergencyIdField(CTavroPgmDoc& doc) {
   return doc.Image().subspan<image::kEmergencyId, image::kDtmfCodeSize>();
 }
@@ -119,7 +118,7 @@ page_state::Controls State(CTavroPgmDoc& doc, const AppFiles& files, const Speec
       Caption(id::kNormalKeyLabel, keyMode),
       List(id::kNormalKey, texts.OptionList("USUALKEY"), normalKey <= kLastNormalKey ? normalKey : 0, keyMode),
       Caption(id::kLongPressLabel, !keyMode),
-      Text(id::kLongPressDuration, TenthsText(LongPressTenths(doc)), !keyMode),
+      Text(id::kLongPressDuration, codec::TenthsText(LongPressTenths(doc)), !keyMode),
       Caption(id::kLongPressUpDown, !keyMode),
       Caption(id::kShortKeyLabel, !keyMode),
       List(id::kShortKey, texts.OptionList("SHORTKEYFUNC"), ShortKeyIndex(doc.At(image::kShortKeyFunction)), !keyMode),

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "radio/calibration_items.h"
 #include "radio/config_dump.h"
 #include "radio/document.h"
 #include "settings/app_files.h"
@@ -40,6 +41,14 @@ std::string Offset(std::size_t offset) {
   char text[8];
   std::snprintf(text, sizeof text, "0x%03zX", offset);
   return text;
+}
+
+// The item of the calibration table in the byte a difference names by its offset; null for
+// a dump key or any other byte.
+const CalibrationField* CalibrationFieldNamed(const std::string& name) {
+  for (const CalibrationField& field : CalibrationFields())
+    if (name == Offset(field.offset)) return &field;
+  return nullptr;
 }
 
 }  // namespace
@@ -84,14 +93,10 @@ std::vector<Difference> Differences(const AppFiles& files, Image expected, Image
 }
 
 std::string Format(const Difference& difference, const LanguageTexts& texts) {
-  std::string name = config_dump::Name(config_dump::Line{difference.name, {}, false}, texts);
-  // A byte named by its offset may hold a value of the calibration table, which the dump
-  // names by its item under the byte's raw key.
-  const std::string rawKey = "raw." + difference.name;
-  if (name == difference.name) {
-    const std::string item = config_dump::Name(config_dump::Line{rawKey, {}, false}, texts);
-    if (item != rawKey) name = item;
-  }
+  // A byte named by its offset may hold a value of the calibration table: named by its item.
+  const CalibrationField* field = CalibrationFieldNamed(difference.name);
+  const std::string name =
+      field != nullptr ? config_dump::CalibrationItemName(*field, texts) : config_dump::NameOf(difference.name, texts);
   const std::string subject = name == difference.name ? name : name + " (" + difference.name + ")";
   return subject + ": " + difference.expected + " -> " + difference.actual;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "radio/codecs.h"
 #include "radio/config_dump.h"
 #include "radio/document.h"
 #include "radio/entry_codecs.h"
@@ -58,8 +59,6 @@ void Write16(CTavroPgmDoc& doc, std::size_t at, std::uint16_t value) {
   doc.At(at + 1) = static_cast<std::uint8_t>(value >> 8);
 }
 
-std::string TenthsText(int value) { return std::to_string(value / 10) + "." + std::to_string(value % 10); }
-
 int ShownDuration(const CTavroPgmDoc& doc, const Duration& duration) {
   const int value = doc.At(duration.offset);
   return value < duration.min || value > duration.max ? duration.substitute : value;
@@ -78,7 +77,7 @@ Controls CommonState(const CTavroPgmDoc& doc, const AppFiles& files) { return Co
 Controls CommonState(const CTavroPgmDoc& doc, const LanguageTexts& texts) {
   Controls controls;
   for (const Duration& duration : kDurations) {
-    controls.push_back(page_state::Text(duration.editId, TenthsText(ShownDuration(doc, duration))));
+    controls.push_back(page_state::Text(duration.editId, codec::TenthsText(ShownDuration(doc, duration))));
   }
   controls.push_back(
       page_state::Check(id::kSideTone, (doc.At(image::kScanAndPttId) & image::scan_and_ptt_id::kTwoToneSideTone) != 0));
@@ -198,13 +197,12 @@ bool StoreCodeTone(CTavroPgmDoc& doc, int code, int column, std::string_view tex
   return StoreTwoTone(doc, image::SignalCodeOffset(code) + (column == 2 ? 2 : 0), text);
 }
 
-std::string SetToneKey(int set, int entryId) { return "153." + std::to_string(set) + "." + std::to_string(entryId); }
+std::string SetToneKey(int set, int entryId) { return config_dump::SetFieldKey(set, entryId); }
 
-std::string CodeToneKey(int code, int column) { return "153.code" + std::to_string(code) + "." + std::to_string(column); }
+std::string CodeToneKey(int code, int column) { return config_dump::CodeToneKey(code, column); }
 
 std::string TwoToneRefusedMessage(const LanguageTexts& texts, const std::string& key, std::string_view text) {
-  return texts.GetText("IDS_TWOTONE_REFUSED") + "\n" + config_dump::Name(config_dump::Line{key, {}, false}, texts) +
-         ": " + std::string(text) + "\n" + texts.GetText("IDS_TWOTONE_RULE");
+  return config_dump::RefusedEntryMessage(texts, "IDS_TWOTONE_REFUSED", key, text, texts.GetText("IDS_TWOTONE_RULE"));
 }
 
 void StepDuration(CTavroPgmDoc& doc, int spinnerId, int direction) {
