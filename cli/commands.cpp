@@ -13,6 +13,7 @@
 #include "cli/cli_support.h"
 #include "cli/password_command.h"
 #include "cli/radio_commands.h"
+#include "cli/usage.h"
 #include "link/voice_package.h"
 #include "radio/channel_csv.h"
 #include "radio/channel_table.h"
@@ -22,105 +23,6 @@
 
 namespace cli {
 namespace {
-
-constexpr const char* kUsage =
-    "Usage: corvane-cli COMMAND [OPTIONS] FILE\n"
-    "\n"
-    "Radio configurations (.vxp data files) from the command line.\n"
-    "\n"
-    "Commands:\n"
-    "  new [--force] [--model N] FILE\n"
-    "                       Save a new configuration of model N (default 2) with its\n"
-    "                       factory defaults to FILE. The model numbers are those of\n"
-    "                       section [model] in setting.ini (model<N>, value<N>, fdisp<N>).\n"
-    "                       An existing FILE is only replaced with --force.\n"
-    "  show FILE            Print the channel table of FILE as tab-separated text: a line\n"
-    "                       of 13 column headers, then one line for each channel 1 to 16.\n"
-    "  info FILE            Print the model, band edges, header, voice package identifier\n"
-    "                       and used channels of FILE.\n"
-    "  dump [--names] [--raw] FILE\n"
-    "                       Print every setting of FILE as the four pages show it, one\n"
-    "                       line per control: <page>.<control>, a tab, the shown value,\n"
-    "                       and a tab and \"disabled\" for a disabled control; then the\n"
-    "                       channel cells (150.<channel>.<column>), the signal sets'\n"
-    "                       fields (153.<set>.<control>) and the signal codes' tones\n"
-    "                       (153.code<n>.<column>). --names puts the control's caption\n"
-    "                       from the language file after the key (151.1240, a tab,\n"
-    "                       Squelch Level, a tab, 3). --raw adds the image bytes with\n"
-    "                       bits no control shows: raw.0x<offset>, a tab and those bits\n"
-    "                       as two hexadecimal digits (the bits a control shows read 0).\n"
-    "  diff FILE1 FILE2     Print what differs between two files: each setting whose\n"
-    "                       shown value differs, then each differing raw byte, as key,\n"
-    "                       name, FILE1's text and FILE2's text, tab-separated.\n"
-    "  read [--port N | --device PATH] FILE\n"
-    "                       Read the radio into a new configuration saved as FILE (only\n"
-    "                       when the whole read succeeded).\n"
-    "  write [--port N | --device PATH]... [--with-calibration] [--overwrite-voice] [--yes]\n"
-    "        [--verify] FILE\n"
-    "                       Write FILE to the radio, with the voice package whose\n"
-    "                       identifier matches FILE's (else the first one) on radios that\n"
-    "                       hold voice data. Each radio keeps its own alignment values and\n"
-    "                       radio password (the calibration area, read from it first);\n"
-    "                       --with-calibration writes FILE's instead (a radio's own backup).\n"
-    "                       --overwrite-voice sends the voice data even when the radio\n"
-    "                       already has that package. A radio of another model is only\n"
-    "                       overwritten after a yes: --yes answers it, and without a\n"
-    "                       terminal the answer is no. --verify reads the radio\n"
-    "                       back afterwards and compares (as verify does). Several\n"
-    "                       --port/--device options write to all those radios at once\n"
-    "                       (no port search, no question: --yes answers for all); a line\n"
-    "                       per radio says \"ok\" or what failed.\n"
-    "  verify [--port N | --device PATH]... [--with-calibration] FILE\n"
-    "                       Read the radio and compare it with FILE as a write leaves it\n"
-    "                       (the radio's own calibration area; with --with-calibration\n"
-    "                       FILE's): a success line, or the differing fields (dump names,\n"
-    "                       or byte offsets) on standard error and exit status 1.\n"
-    "  calibration read [--port N | --device PATH] FILE\n"
-    "                       Save the radio's calibration values (the table of test mode)\n"
-    "                       to the text file FILE: its model, then name=value lines.\n"
-    "  calibration write [--port N | --device PATH] FILE\n"
-    "                       Write the values of FILE (0 to 255 each) to a radio of the\n"
-    "                       model FILE names; items FILE leaves out, and the radio's\n"
-    "                       password, stay as the radio holds them. The area is read,\n"
-    "                       then written in a second session. Both use port N, PATH or\n"
-    "                       the configured port, without a port search.\n"
-    "  password [--port N | --device PATH] [--old CODE] --new CODE\n"
-    "                       Change the radio's password after proving the old one\n"
-    "                       (--old, empty or left out for a radio without a password).\n"
-    "                       --new '' removes the password. Codes are six digits.\n"
-    "  password [--port N | --device PATH] [--old CODE] --low-power on|off\n"
-    "                       Prove the password and store the \"Always transmit low power\"\n"
-    "                       setting; the radio's other settings of that block are kept.\n"
-    "  export-csv FILE OUT.csv\n"
-    "                       Save the used channels of FILE as CSV in the generic format\n"
-    "                       of the common multi-radio programming tool.\n"
-    "  import-csv FILE IN.csv\n"
-    "                       Store the channels of IN.csv (that format, also older or\n"
-    "                       reordered headers, semicolons, Location from 0) into FILE.\n"
-    "                       Nothing is changed unless every line is valid; the problems\n"
-    "                       are listed with their line and column (status 1).\n"
-    "  ports                List the port numbers, their devices and whether each opens.\n"
-    "  voices               List the voice packages (*.enc) beside the program.\n"
-    "  --help               Show this text.\n"
-    "\n"
-    "Texts come from the language file that setting.ini beside the program selects\n"
-    "($CORVANE_HOME, when set, is used as the program directory).\n"
-    "\n"
-    "Port numbers name the devices of section [ports] in setting.ini (e.g. 1=/dev/ttyUSB0),\n"
-    "else the serial devices present: /dev/ttyUSB*, /dev/ttyACM*, then /dev/ttyS*.\n"
-    "A port given with --port N or --device PATH (a character device) is the only port used:\n"
-    "no automatic search, and \"com\" in setting.ini is not changed. Without one, the\n"
-    "commands use \"com\" and, when \"autocom\" is on, search ports 1 to 255 for the radio\n"
-    "(not the calibration commands).\n"
-    "\n"
-    "Files are created with the permissions the umask leaves; a replaced file keeps its\n"
-    "own. A file you may not write (or with no write permission at all) is never\n"
-    "replaced: the command ends with status 1 and leaves it as it is.\n"
-    "\n"
-    "Exit status: 0 success; 1 a file or the radio failed; 2 bad command line;\n"
-    "3 FILE is not a radio data file (show and info still print the empty configuration;\n"
-    "write and diff refuse it). diff: 0 no difference, 1 differences, 2 also for a file\n"
-    "that cannot be read.\n";
 
 void PrintRow(std::ostream& out, const channel_table::Row& row) {
   for (std::size_t column = 0; column < row.size(); ++column) out << (column ? "\t" : "") << row[column];
@@ -325,11 +227,27 @@ int CommandImportCsv(const Context& context, const std::vector<std::string>& arg
   return kExitOk;
 }
 
+// The help asked for: all of it, or one command's part; nullopt when args ask for none,
+// or name no command (a usage error, once the language file is at hand).
+std::optional<std::string> AskedHelp(const std::vector<std::string>& args) {
+  if (args.empty()) return std::nullopt;
+  const std::string& first = args[0];
+  if (first == "--help" || first == "-h") return UsageText();
+  if (first == "help") return args.size() == 1 ? UsageText() : CommandUsage(args[1]);
+  if (std::find(args.begin() + 1, args.end(), "--help") != args.end()) return CommandUsage(first);
+  return std::nullopt;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
-    out << kUsage;
+  // Help and version need no program directory.
+  if (const std::optional<std::string> help = AskedHelp(args)) {
+    out << *help;
+    return kExitOk;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    out << VersionText();
     return kExitOk;
   }
   const std::optional<AppFiles> files = AppFiles::Locate();
@@ -339,11 +257,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   const Context context{*files, out, err};
   if (args.empty()) return context.UsageError("COMMAND");
+  if (args[0] == "help") return context.UsageError(args[1]);
+  if (std::find(args.begin() + 1, args.end(), "--help") != args.end()) return context.UsageError(args[0]);
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
-    out << kUsage;
-    return kExitOk;
-  }
   using Command = std::function<int(const Context&, const std::vector<std::string>&)>;
   const std::pair<const char*, Command> commands[] = {
       {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"diff", CommandDiff},

@@ -282,12 +282,59 @@ TEST_F(CliTest, NewMakesTheModelNamedBySettings) {
 }
 
 TEST_F(CliTest, HelpNamesEveryCommand) {
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"show", "--help"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, {"help"}}) {
     const Result result = Run(args);
     EXPECT_EQ(result.status, 0);
     for (const char* command : {"new", "show", "info", "dump", "--names", "--raw", "diff", "--force", "--model", "password",
-                                "--low-power", "export-csv", "import-csv"})
+                                "--low-power", "export-csv", "import-csv", "ports", "doctor", "voices", "calibration",
+                                "--version"})
       EXPECT_NE(result.out.find(command), std::string::npos) << command;
+  }
+}
+
+TEST_F(CliTest, CommandHelpPrintsThatCommandsPartWithItsNotes) {
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<const char*> shown;
+    std::vector<const char*> left;
+  };
+  const Case cases[] = {
+      {{"show", "--help"}, {"show FILE", "Exit status"}, {"import-csv", "Port numbers"}},
+      {{"password", "--port", "1", "--help"}, {"--old CODE] --new CODE", "--low-power on|off", "Port numbers"},
+       {"dump [--names]", "umask"}},
+      {{"help", "calibration"}, {"calibration read", "calibration write", "umask", "Port numbers"}, {"password ["}},
+      {{"new", "--help", "x.vxp"}, {"--force", "umask"}, {"Port numbers", "verify"}},
+      {{"doctor", "--help"}, {"60-corvane.rules", "brltty"}, {"Exit status: 0 success"}},
+  };
+  for (const Case& c : cases) {
+    const Result result = Run(c.args);
+    EXPECT_EQ(result.status, 0) << c.args[0];
+    EXPECT_EQ(result.err, "") << c.args[0];
+    for (const char* text : c.shown) EXPECT_NE(result.out.find(text), std::string::npos) << c.args[0] << ": " << text;
+    for (const char* text : c.left) EXPECT_EQ(result.out.find(text), std::string::npos) << c.args[0] << ": " << text;
+  }
+}
+
+TEST_F(CliTest, HelpAndVersionAnswerWithoutAProgramDirectory) {
+  const test::TempDir empty;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--version"}, {"--help"}, {"dump", "--help"}, {"help", "write"}}) {
+    const Result result = test::RunProgram(CORVANE_CLI_PATH, empty.Path(), scratch_.Path(), args);
+    EXPECT_EQ(result.status, 0) << args[0];
+    EXPECT_EQ(result.err, "") << args[0];
+    EXPECT_NE(result.out, "") << args[0];
+  }
+  EXPECT_EQ(test::RunProgram(CORVANE_CLI_PATH, empty.Path(), scratch_.Path(), {"--version"}).out,
+            "corvane-cli " CORVANE_PROJECT_VERSION "\n");
+}
+
+TEST_F(CliTest, HelpForSomethingThatIsNoCommandIsAUsageError) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"frobnicate", "--help"}, {"help", "frobnicate"}, {"--version", "show"}}) {
+    const Result result = Run(args);
+    EXPECT_EQ(result.status, 2) << args[0] << " " << args[1];
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find(files_.GetText("IDS_CLI_BADARGS")), std::string::npos) << result.err;
   }
 }
 
