@@ -345,13 +345,25 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 std::filesystem::path CMainFrame::HelpFilePath() const {
-  return std::filesystem::path(app_.Files().LanguagePath()).replace_extension(".chm");
+  const std::filesystem::path manual = app_.Files().ProgramDirectory() / kManualDirectory / kManualFile;
+  std::error_code ignored;
+  const std::filesystem::path absolute = std::filesystem::absolute(manual, ignored);
+  return absolute.empty() ? manual : absolute.lexically_normal();
 }
 
 void CMainFrame::OnHelp() {
-  const std::filesystem::path help = HelpFilePath();
-  // Without a help file or a viewer for it nothing happens.
-  if (std::filesystem::exists(help)) QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(help.string())));
+  const std::filesystem::path manual = HelpFilePath();
+  std::error_code ignored;
+  const char* problem = nullptr;
+  if (!std::filesystem::is_regular_file(manual, ignored)) {
+    problem = "IDS_HELP_NOTFOUND";
+  } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual.string())))) {
+    problem = "IDS_HELP_NOTOPENED";
+  }
+  if (problem == nullptr) return;
+  const AppFiles& files = app_.Files();
+  ShowMessageBox(this, MessageBoxCall{problem, files.GetText(problem) + "\n" + manual.string(),
+                                      files.GetText("IDS_PROMPT"), PromptIcon::Exclamation, PromptButtons::Ok});
 }
 
 void CMainFrame::OnProgramRead() { RunTransferDialog(true); }

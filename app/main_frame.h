@@ -49,7 +49,10 @@ class CMainFrame : public QMainWindow {
 
   // The tool tip of a command: "IDS_TIP_<id>", cut to 19 characters.
   QString ToolTipText(int commandId) const;
-  // The help file: the language file's name with ".chm".
+  // The user manual, an HTML page with its pictures in a folder beside the language files.
+  static constexpr const char* kManualDirectory = "manual";
+  static constexpr const char* kManualFile = "index.html";
+  // Where the user manual is looked for, as an absolute path.
   std::filesystem::path HelpFilePath() const;
   // The command of a key in the accelerator table; 0 for none.
   static int AcceleratorCommand(const QKeyEvent& event);
@@ -58,6 +61,8 @@ class CMainFrame : public QMainWindow {
   void OnProgramTest();
   void OnProgramWrite();
   void OnRadioPassword();
+  // Opens the user manual in the desktop's browser; a message names the file when it is
+  // missing or no browser opened it.
   void OnHelp();
 
   // Printing the channel table. The printer and its paper are kept for the session.

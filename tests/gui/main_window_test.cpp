@@ -270,16 +270,33 @@ class MainWindowTest : public QObject {
     QCOMPARE(buttons, (QList<int>{57600, 57601, 57603, 0, 32772, 32773, 0, 57607, 0, 32775}));
   }
 
-  void helpOpensTheLanguagesHelpFileWhenThereIsOne() {
+  void helpOpensTheUserManualOrSaysWhereItWasLookedFor() {
+    const std::filesystem::path manual = dir_->Path() / "manual" / "index.html";
+    const auto namesTheManual = [&](const test::ScriptedMessageBoxes& boxes, const char* key) {
+      QCOMPARE(boxes.Keys(), std::vector<std::string>{key});
+      QVERIFY2(boxes.Shown()[0].text.find(manual.string()) != std::string::npos, boxes.Shown()[0].text.c_str());
+    };
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
-    Frame().OnCommand(command::kHelp);
-    QVERIFY(recorder.opened.isEmpty());  // no help file: nothing happens
-    std::ofstream(dir_->Path() / "lang_en.chm") << "help";
-    Frame().OnCommand(command::kHelp);
+    {
+      test::ScriptedMessageBoxes boxes;
+      Frame().OnCommand(command::kHelp);
+      namesTheManual(boxes, "IDS_HELP_NOTFOUND");
+      QVERIFY(recorder.opened.isEmpty());
+    }
+    std::filesystem::create_directories(manual.parent_path());
+    std::ofstream(manual) << "<html></html>";
+    {
+      test::ScriptedMessageBoxes boxes;
+      Frame().OnCommand(command::kHelp);
+      QVERIFY(boxes.Shown().empty());
+    }
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    QCOMPARE(recorder.opened.size(), 1);
-    QCOMPARE(recorder.opened[0].toLocalFile().toStdString(), (dir_->Path() / "lang_en.chm").string());
+    QCOMPARE(recorder.opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(manual.string()))});
+    // The offscreen desktop has no browser: the message says which file to open.
+    test::ScriptedMessageBoxes boxes;
+    Frame().OnCommand(command::kHelp);
+    namesTheManual(boxes, "IDS_HELP_NOTOPENED");
   }
 
   // ------------------------------------------------------------------ document lifecycle
