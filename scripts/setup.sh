@@ -2,7 +2,7 @@
 # only those that are missing, so that a machine that has them stays quiet.
 
 corvane_packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev fonts-dejavu-core fonts-liberation poppler-utils)
+  qt6-base-dev fonts-dejavu-core fonts-liberation poppler-utils scdoc cmark-gfm groff-base)
 
 corvane_install_missing() {
   local missing=()

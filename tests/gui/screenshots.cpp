@@ -1,5 +1,6 @@
 // corvane-screenshots: saves a PNG of the main window, each page and each dialog,
-// in English and in Chinese, for looking at. Run it through scripts/screenshots.sh.
+// in English and in Chinese (or the languages named after the folder), for looking at
+// and for the user manual. Run it through scripts/screenshots.sh.
 
 #include <QApplication>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include "app/main_frame.h"
 #include "app/tavro_pgm_app.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/compare_dlg.h"
 #include "dialogs/dlg_test_rw.h"
 #include "dialogs/dlg_authorization.h"
 #include "dialogs/port_dlg.h"
@@ -70,6 +72,10 @@ void ShootLanguage(const QString& language, const QString& outDir) {
   SaveDialog(calibration, prefix + QStringLiteral("calibration.png"));
   CDlgAuthorization authorization(TransferContext{app->Files(), app->Document(), app->Port(), nullptr, {}}, &frame);
   SaveDialog(authorization, prefix + QStringLiteral("authorization.png"));
+  const std::vector<config_dump::Difference> differences{
+      {"151.1240", "3", "5"}, {"150.3.1", "446.006250", "446.018750"}, {"150.3.3", "None", "3"}, {"raw.0x3F0", "FF", "12"}};
+  CCompareDlg compare(app->Files(), differences, "other-radio.vxp", &frame);
+  SaveDialog(compare, prefix + QStringLiteral("compare.png"));
   app->Document().SetModifiedFlag(false);
 }
 
@@ -79,8 +85,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
   QDir().mkpath(outDir);
-  for (const QString& language : {QStringLiteral("lang_en"), QStringLiteral("lang_cn")}) {
-    ShootLanguage(language, outDir);
-  }
+  QStringList languages;
+  for (int i = 2; i < argc; ++i) languages.append(QString::fromLocal8Bit(argv[i]));
+  if (languages.isEmpty()) languages = {QStringLiteral("lang_en"), QStringLiteral("lang_cn")};
+  for (const QString& language : languages) ShootLanguage(language, outDir);
   return 0;
 }
