@@ -332,12 +332,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     out << kUsage;
     return kExitOk;
   }
-  const std::optional<AppFiles> files = AppFiles::Locate();
-  if (!files) {
-    err << kMissingSettingsMessage << "\n";
+  const LocatedFiles located = AppFiles::Locate();
+  if (!located.files) {
+    err << located.problem << "\n";
     return kExitFailure;
   }
-  const Context context{*files, out, err};
+  const Context context{*located.files, out, err};
   if (args.empty()) return context.UsageError("COMMAND");
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
