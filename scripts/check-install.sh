@@ -6,7 +6,7 @@
 # package and checks its contents and lintian's verdict. One line per check; exits
 # non-zero when any check fails.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 tree=$(realpath "${1:-build}")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -76,6 +76,18 @@ prefix_untouched() {
   [ "$before" = "$after" ] || { diff <(echo "$before") <(echo "$after"); return 1; }
 }
 check "nothing written into the prefix" prefix_untouched
+
+# Each programming-cable chip: the seat's user may open it, and ModemManager leaves it alone.
+udev_rule() {
+  local rules=$prefix/lib/udev/rules.d/60-corvane.rules id vendor product missing=()
+  for id in 1a86:7523 1a86:5523 067b:2303 10c4:ea60 0403:6001 0403:6015; do
+    vendor=${id%:*} product=${id#*:}
+    grep -E "ATTRS\{idVendor\}==\"$vendor\", ATTRS\{idProduct\}==\"$product\"" "$rules" |
+      grep 'TAG+="uaccess"' | grep -q 'ENV{ID_MM_DEVICE_IGNORE}="1"' || missing+=("$id")
+  done
+  [ ${#missing[@]} -eq 0 ] || { echo "no rule for ${missing[*]}"; return 1; }
+}
+check "udev rule for the cable chips" udev_rule
 
 check "desktop-file-validate" desktop-file-validate "$prefix/share/applications/org.corvane.Corvane.desktop"
 check "appstreamcli validate" appstreamcli validate --no-net "$prefix/share/metainfo/org.corvane.Corvane.metainfo.xml"
