@@ -16,13 +16,13 @@
 
 std::unique_ptr<CTavroPgmApp> CTavroPgmApp::InitInstance(const QStringList& arguments) {
   LoadProgramResources();
-  std::optional<AppFiles> files = AppFiles::Locate();
-  if (!files) {
-    ShowMessageBox(nullptr, MessageBoxCall{"", std::string(kMissingSettingsMessage), std::string(kProgramTitle),
+  LocatedFiles located = AppFiles::Locate();
+  if (!located.files) {
+    ShowMessageBox(nullptr, MessageBoxCall{"", located.problem, std::string(kProgramTitle),
                                            PromptIcon::Error, PromptButtons::Ok});
     return nullptr;
   }
-  std::unique_ptr<CTavroPgmApp> app(new CTavroPgmApp(std::move(*files)));
+  std::unique_ptr<CTavroPgmApp> app(new CTavroPgmApp(std::move(*located.files)));
   app->frame_ = std::make_unique<CMainFrame>(*app);
   app->questions_.SetParent(app->frame_.get());
 
@@ -44,12 +44,12 @@ int CTavroPgmApp::PrintToPdf(const QStringList& arguments) {
   });
   const int status = [&arguments] {
     LoadProgramResources();
-    std::optional<AppFiles> files = AppFiles::Locate();
-    if (!files) {
-      std::cerr << kMissingSettingsMessage << std::endl;
+    LocatedFiles located = AppFiles::Locate();
+    if (!located.files) {
+      std::cerr << located.problem << std::endl;
       return kStartFailed;
     }
-    std::unique_ptr<CTavroPgmApp> app(new CTavroPgmApp(std::move(*files)));
+    std::unique_ptr<CTavroPgmApp> app(new CTavroPgmApp(std::move(*located.files)));
     if (arguments.size() != 4 || arguments[1] != QLatin1String(kPrintToPdfOption)) {
       ShowMessageBox(nullptr, app->files_,
                      PromptRequest{"IDS_PRINT_BADARGS", "", "IDS_ERROR", PromptIcon::Error, PromptButtons::Ok});

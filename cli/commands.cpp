@@ -250,12 +250,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     out << VersionText();
     return kExitOk;
   }
-  const std::optional<AppFiles> files = AppFiles::Locate();
-  if (!files) {
-    err << kMissingSettingsMessage << "\n";
+  const LocatedFiles located = AppFiles::Locate();
+  if (!located.files) {
+    err << located.problem << "\n";
     return kExitFailure;
   }
-  const Context context{*files, out, err};
+  const Context context{*located.files, out, err};
   if (args.empty()) return context.UsageError("COMMAND");
   if (args[0] == "help") return context.UsageError(args[1]);
   if (std::find(args.begin() + 1, args.end(), "--help") != args.end()) return context.UsageError(args[0]);

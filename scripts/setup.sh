@@ -2,7 +2,10 @@
 # only those that are missing, so that a machine that has them stays quiet.
 
 corvane_packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev fonts-dejavu-core fonts-liberation poppler-utils scdoc cmark-gfm groff-base)
+  qt6-base-dev fonts-dejavu-core fonts-liberation poppler-utils fonts-wqy-microhei scdoc cmark-gfm groff-base)
+# What the install check of ./test needs besides: the Debian package tools (dpkg-shlibdeps,
+# lintian) and the desktop entry and AppStream validators.
+corvane_check_packages=(dpkg-dev lintian desktop-file-utils appstream)
 
 corvane_install_missing() {
   local missing=()

@@ -1,8 +1,15 @@
 #include "settings/app_files.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
+#include "settings/file_io.h"
 #include "settings/profile.h"
 
 namespace {
@@ -19,19 +26,109 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
 
 bool NonEmpty(const char* value) { return value != nullptr && *value != '\0'; }
 
-}  // namespace
+constexpr const char* kSettingsFileName = "setting.ini";
 
-AppFiles::AppFiles(std::filesystem::path programDirectory, std::string_view languageName)
-    : programDirectory_(std::move(programDirectory)),
-      settingsPath_(programDirectory_ / "setting.ini"),
-      languagePath_(programDirectory_ / (std::string(languageName) + ".lng")) {}
+#ifndef CORVANE_SHIPPED_FROM_BIN
+#define CORVANE_SHIPPED_FROM_BIN "../share/corvane"
+#endif
+// The shipped files of an installed program, relative to the folder of its executable.
+constexpr const char* kShippedFromExecutable = CORVANE_SHIPPED_FROM_BIN;
 
-std::filesystem::path AppFiles::DefaultProgramDirectory() {
-  if (const char* home = std::getenv("CORVANE_HOME"); NonEmpty(home)) return home;
+bool IsFile(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+std::filesystem::path ExecutableDirectory() {
   std::error_code error;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return std::filesystem::current_path(error);
   return program.parent_path();
+}
+
+std::string LanguageFor(const std::filesystem::path& settingsPath, const FileSearchStart& start) {
+  const std::string configured = profile::GetString(settingsPath, "setup", "language", "", kLanguageNameMaxBytes);
+  return AppFiles::ChooseLanguage(configured, start.lcAll, start.lcMessages, start.lang);
+}
+
+// The per-user folder of the settings by the XDG base directory rules: $XDG_CONFIG_HOME when
+// it is an absolute path (a relative one is to be ignored), else ~/.config.
+std::optional<std::filesystem::path> UserSettingsFolder(const FileSearchStart& start) {
+  if (NonEmpty(start.xdgConfigHome) && std::filesystem::path(start.xdgConfigHome).is_absolute())
+    return std::filesystem::path(start.xdgConfigHome) / "corvane";
+  if (NonEmpty(start.home)) return std::filesystem::path(start.home) / ".config" / "corvane";
+  return std::nullopt;
+}
+
+// Makes folder and its missing parents, each readable by its owner alone, as the base
+// directory rules ask. On failure returns the folder that could not be made, with errno set.
+std::optional<std::filesystem::path> MakeFolders(const std::filesystem::path& folder) {
+  std::filesystem::path made;
+  for (const std::filesystem::path& part : folder) {
+    made /= part;
+    if (::mkdir(made.c_str(), 0700) == 0) continue;
+    const int error = errno;
+    struct stat existing{};
+    if (error == EEXIST && ::stat(made.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) continue;
+    errno = error == EEXIST ? ENOTDIR : error;
+    return made;
+  }
+  return std::nullopt;
+}
+
+// Why the user's settings cannot be used, in the language of the shipped files when they
+// can say it: what failed (a folder or file) and the system's reason.
+LocatedFiles UserSettingsProblem(const std::filesystem::path& shippedDirectory, const FileSearchStart& start,
+                                 const std::filesystem::path& what, int error) {
+  const AppFiles shipped(shippedDirectory, LanguageFor(shippedDirectory / kSettingsFileName, start));
+  std::string text = shipped.GetText("IDS_USERSETTINGS_FAILED");
+  if (text == kTextNotFound) text = kUserSettingsFailedMessage;
+  return LocatedFiles{std::nullopt, text + "\n" + what.string() + ": " + std::strerror(error)};
+}
+
+LocatedFiles InOneDirectory(const std::filesystem::path& directory, const FileSearchStart& start) {
+  if (!IsFile(directory / kSettingsFileName)) return LocatedFiles{std::nullopt, std::string(kMissingSettingsMessage)};
+  return LocatedFiles{AppFiles(directory, LanguageFor(directory / kSettingsFileName, start)), ""};
+}
+
+// An installed program: the shipped files in shippedDirectory, the settings in the user's folder,
+// copied from the shipped ones when the user has none yet.
+LocatedFiles WithUserSettings(const std::filesystem::path& shippedDirectory, const FileSearchStart& start) {
+  const std::optional<std::filesystem::path> folder = UserSettingsFolder(start);
+  if (!folder) return UserSettingsProblem(shippedDirectory, start, "~/.config/corvane", ENOENT);
+  if (const std::optional<std::filesystem::path> failed = MakeFolders(*folder))
+    return UserSettingsProblem(shippedDirectory, start, *failed, errno);
+
+  const std::filesystem::path settings = *folder / kSettingsFileName;
+  std::error_code ignored;
+  if (std::filesystem::exists(settings, ignored) && !IsFile(settings))
+    return UserSettingsProblem(shippedDirectory, start, settings,
+                               std::filesystem::is_directory(settings, ignored) ? EISDIR : EINVAL);
+  if (!IsFile(settings)) {
+    const std::filesystem::path original = shippedDirectory / kSettingsFileName;
+    const std::optional<std::string> content = file_io::ReadFile(original);
+    if (!content) return UserSettingsProblem(shippedDirectory, start, original, errno);
+    // EEXIST: another start of the program made it meanwhile; that one is kept.
+    if (!file_io::CreateFileAtomically(settings, *content) && errno != EEXIST)
+      return UserSettingsProblem(shippedDirectory, start, settings, errno);
+  }
+  return LocatedFiles{AppFiles(shippedDirectory, settings, LanguageFor(settings, start)), ""};
+}
+
+}  // namespace
+
+AppFiles::AppFiles(std::filesystem::path programDirectory, std::string_view languageName)
+    : AppFiles(programDirectory, programDirectory / kSettingsFileName, languageName) {}
+
+AppFiles::AppFiles(std::filesystem::path programDirectory, std::filesystem::path settingsPath,
+                   std::string_view languageName)
+    : programDirectory_(std::move(programDirectory)),
+      settingsPath_(std::move(settingsPath)),
+      languagePath_(programDirectory_ / (std::string(languageName) + ".lng")) {}
+
+std::filesystem::path AppFiles::DefaultProgramDirectory() {
+  if (const char* home = std::getenv("CORVANE_HOME"); NonEmpty(home)) return home;
+  return ExecutableDirectory();
 }
 
 std::string AppFiles::ChooseLanguage(std::string_view configured, const char* lcAll,
@@ -43,14 +140,28 @@ std::string AppFiles::ChooseLanguage(std::string_view configured, const char* lc
   return chinese ? "lang_cn" : "lang_en";
 }
 
-std::optional<AppFiles> AppFiles::Locate() {
-  const std::filesystem::path directory = DefaultProgramDirectory();
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(directory / "setting.ini", error)) return std::nullopt;
-  const std::string configured =
-      profile::GetString(directory / "setting.ini", "setup", "language", "", kLanguageNameMaxBytes);
-  return AppFiles(directory, ChooseLanguage(configured, std::getenv("LC_ALL"),
-                                            std::getenv("LC_MESSAGES"), std::getenv("LANG")));
+LocatedFiles AppFiles::Locate() {
+  FileSearchStart start{ExecutableDirectory(),  std::getenv("CORVANE_HOME"), std::getenv("XDG_CONFIG_HOME"),
+                        std::getenv("HOME"),    std::getenv("LC_ALL"),       std::getenv("LC_MESSAGES"),
+                        std::getenv("LANG")};
+  std::string passwordHome;
+  if (!NonEmpty(start.home)) {
+    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr)
+      passwordHome = user->pw_dir;
+    start.home = passwordHome.c_str();
+  }
+  return Locate(start);
+}
+
+LocatedFiles AppFiles::Locate(const FileSearchStart& start) {
+  if (NonEmpty(start.corvaneHome)) return InOneDirectory(start.corvaneHome, start);
+  const std::filesystem::path& beside = start.executableDirectory;
+  const bool shippedBeside = IsFile(beside / kSettingsFileName);
+  if (shippedBeside && ::access(beside.c_str(), W_OK) == 0) return InOneDirectory(beside, start);
+  const std::filesystem::path shipped =
+      shippedBeside ? beside : (beside / kShippedFromExecutable).lexically_normal();
+  if (!IsFile(shipped / kSettingsFileName)) return LocatedFiles{std::nullopt, std::string(kMissingSettingsMessage)};
+  return WithUserSettings(shipped, start);
 }
 
 const std::string* LanguageTexts::Find(std::string_view section, std::string_view key) const {

@@ -1,7 +1,20 @@
 #pragma once
 // The two files every part of the program depends on: "setting.ini" and the
-// language file, both beside the program. Every lookup sees the file as it is
-// now, so an edited file takes effect without a restart.
+// language file. Every lookup sees the file as it is now, so an edited file takes
+// effect without a restart.
+//
+// Where they are:
+// - $CORVANE_HOME, when set, is the program directory: every file is there.
+// - Else the directory of the running executable, when it holds setting.ini and this
+//   user may write in it (the build tree, a portable unpack): every file is there, and
+//   the settings are written there.
+// - Else the program is installed: the shipped files (setting.ini as shipped, the
+//   language files, help, voice packages) are in <executable>/../share/corvane (or beside
+//   the executable, when it holds setting.ini but may not be written), found from the
+//   executable so that any prefix works, and the setting.ini that is read and written is
+//   the user's own in $XDG_CONFIG_HOME/corvane/ (~/.config/corvane/ by default). The
+//   first start makes that folder (mode 0700) and copies the shipped setting.ini into it
+//   (mode 0666 less the umask); a file already there is never replaced.
 
 #include <filesystem>
 #include <optional>
@@ -13,6 +26,11 @@
 
 // Shown when the program directory holds no settings file; the program then ends.
 inline constexpr std::string_view kMissingSettingsMessage = "Can not find the file setting.ini!";
+// Shown, followed by the folder or file and the reason, when the user's settings folder
+// cannot be made or the shipped settings cannot be copied into it, and the language file
+// cannot say it; the program then ends.
+inline constexpr std::string_view kUserSettingsFailedMessage =
+    "Your settings folder could not be prepared: Corvane keeps its settings (setting.ini) there.";
 // The program's title: main window, and the caption of a few messages.
 inline constexpr std::string_view kProgramTitle = "Corvane";
 // What GetText gives for a key the language file does not have.
@@ -48,13 +66,32 @@ class LanguageTexts {
   std::shared_ptr<const profile::IniFile> file_;  // nullptr when the file cannot be read
 };
 
+class AppFiles;
+struct LocatedFiles;
+
+// What decides where the files are: the environment and where the program runs.
+struct FileSearchStart {
+  std::filesystem::path executableDirectory;
+  const char* corvaneHome = nullptr;    // $CORVANE_HOME
+  const char* xdgConfigHome = nullptr;  // $XDG_CONFIG_HOME
+  const char* home = nullptr;           // $HOME, else the user's home from the password database
+  const char* lcAll = nullptr;          // the locale variables, for the language of a problem
+  const char* lcMessages = nullptr;
+  const char* lang = nullptr;
+};
+
 class AppFiles {
  public:
+  // Every file in one directory.
   AppFiles(std::filesystem::path programDirectory, std::string_view languageName);
+  // The shipped files in one directory, the settings file elsewhere.
+  AppFiles(std::filesystem::path programDirectory, std::filesystem::path settingsPath,
+           std::string_view languageName);
 
-  // The files beside this program: the directory is $CORVANE_HOME when set, else the
-  // directory of the running executable. nullopt when "setting.ini" is not there.
-  static std::optional<AppFiles> Locate();
+  // The files of this run of the program (see the top of this file); the user's settings
+  // folder is made on the first start of an installed program.
+  static LocatedFiles Locate();
+  static LocatedFiles Locate(const FileSearchStart& start);
   static std::filesystem::path DefaultProgramDirectory();
 
   // The language file's base name: the configured one, or when that is empty "lang_cn"
@@ -62,7 +99,9 @@ class AppFiles {
   static std::string ChooseLanguage(std::string_view configured, const char* lcAll,
                                     const char* lcMessages, const char* lang);
 
+  // Where the shipped files are: language files, help, voice packages.
   const std::filesystem::path& ProgramDirectory() const { return programDirectory_; }
+  // The setting.ini that is read and written.
   const std::filesystem::path& SettingsPath() const { return settingsPath_; }
   const std::filesystem::path& LanguagePath() const { return languagePath_; }
 
@@ -89,4 +128,10 @@ class AppFiles {
   std::filesystem::path programDirectory_;
   std::filesystem::path settingsPath_;
   std::filesystem::path languagePath_;
+};
+
+// The program's files as found at start, or the message that says why they cannot be used.
+struct LocatedFiles {
+  std::optional<AppFiles> files;
+  std::string problem;  // set when files is empty; the program then ends
 };

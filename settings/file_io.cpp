@@ -129,4 +129,24 @@ bool ReplaceFileAtomically(const std::filesystem::path& link, std::string_view c
   return false;
 }
 
+bool CreateFileAtomically(const std::filesystem::path& path, std::string_view content) {
+  std::string temporary;
+  const int fd = CreateTemporaryBeside(path, 0666, temporary);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
+  int error = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  // link() unlike rename() refuses to replace a file that appeared meanwhile.
+  if (ok && ::link(temporary.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  ::unlink(temporary.c_str());
+  errno = error;
+  return ok;
+}
+
 }  // namespace file_io

@@ -34,4 +34,10 @@ bool MayReplace(const std::filesystem::path& path);
 bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view content,
                            NewFileAccess access = NewFileAccess::Shared);
 
+// Creates path with content, complete or not at all: the content goes to a temporary file
+// beside it, flushed to disk, which is then linked to path. A file already there is kept as
+// it is (EEXIST): two programs starting at once never overwrite each other's file. The new
+// file gets mode 0666 less the umask. Returns false, with errno set, on failure.
+bool CreateFileAtomically(const std::filesystem::path& path, std::string_view content);
+
 }  // namespace file_io

@@ -2,8 +2,15 @@
 // language, the paths, the text lookups and the settings.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -306,7 +313,7 @@ class AppFilesLocate : public testing::Test {
 
 TEST_F(AppFilesLocate, CorvaneHomeNamesTheProgramDirectory) {
   env_.Set("CORVANE_HOME", dir_.Path().c_str());
-  const std::optional<AppFiles> files = AppFiles::Locate();
+  const std::optional<AppFiles> files = AppFiles::Locate().files;
   ASSERT_TRUE(files.has_value());
   EXPECT_EQ(files->ProgramDirectory(), dir_.Path());
   EXPECT_EQ(files->SettingsPath(), dir_.Path() / "setting.ini");
@@ -332,7 +339,7 @@ TEST_F(AppFilesLocate, LanguageComesFromTheSettingsElseFromTheLocale) {
     SCOPED_TRACE(c.setting + " with LANG " + c.lang);
     dir_.Write("setting.ini", c.setting);
     env_.Set("LANG", c.lang);
-    const std::optional<AppFiles> files = AppFiles::Locate();
+    const std::optional<AppFiles> files = AppFiles::Locate().files;
     ASSERT_TRUE(files.has_value());
     EXPECT_EQ(files->LanguagePath(), dir_.Path() / c.expected);
   }
@@ -341,25 +348,188 @@ TEST_F(AppFilesLocate, LanguageComesFromTheSettingsElseFromTheLocale) {
 TEST_F(AppFilesLocate, NoSettingsFileGivesNothing) {
   test::TempDir empty;
   env_.Set("CORVANE_HOME", empty.Path().c_str());
-  EXPECT_FALSE(AppFiles::Locate().has_value());
+  EXPECT_EQ(AppFiles::Locate().problem, kMissingSettingsMessage);
 
   // A directory of that name is not a settings file.
   fs::create_directory(empty / "setting.ini");
-  EXPECT_FALSE(AppFiles::Locate().has_value());
+  EXPECT_FALSE(AppFiles::Locate().files.has_value());
 
   env_.Set("CORVANE_HOME", (dir_.Path() / "absent").c_str());
-  EXPECT_FALSE(AppFiles::Locate().has_value());
+  EXPECT_FALSE(AppFiles::Locate().files.has_value());
 }
 
 TEST_F(AppFilesLocate, WithoutCorvaneHomeTheExecutablesDirectoryIsUsed) {
   env_.Set("CORVANE_HOME", nullptr);
   const fs::path executableDirectory = fs::read_symlink("/proc/self/exe").parent_path();
   EXPECT_EQ(AppFiles::DefaultProgramDirectory(), executableDirectory);
-  const std::optional<AppFiles> files = AppFiles::Locate();
+  const std::optional<AppFiles> files = AppFiles::Locate().files;
   ASSERT_EQ(files.has_value(), fs::is_regular_file(executableDirectory / "setting.ini"));
   if (files) {
     EXPECT_EQ(files->ProgramDirectory(), executableDirectory);
   }
+}
+
+// ------------------------------------------------------------------ an installed program
+
+// A prefix as an install makes it: the programs in bin/, the shipped files in
+// share/corvane/; beside it a fresh home of the user.
+class InstalledProgram : public testing::Test {
+ protected:
+  InstalledProgram() {
+    fs::create_directories(Bin());
+    fs::create_directories(Shipped());
+    for (const char* name : {"setting.ini", "lang_en.lng", "lang_cn.lng"})
+      fs::copy_file(test::SourceDataDir() / name, Shipped() / name);
+    fs::create_directories(Home());
+  }
+  fs::path Bin() const { return root_ / "usr/bin"; }
+  fs::path Shipped() const { return root_ / "usr/share/corvane"; }
+  fs::path Home() const { return root_ / "home/user"; }
+  fs::path UserFolder() const { return Home() / ".config/corvane"; }
+  FileSearchStart Start() const { return FileSearchStart{Bin(), nullptr, nullptr, home_.c_str()}; }
+  // Every file and folder under the prefix with its size, to see that nothing was written there.
+  std::map<std::string, std::uintmax_t> PrefixListing() const {
+    std::map<std::string, std::uintmax_t> listing;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root_ / "usr"))
+      listing[entry.path().string()] = entry.is_regular_file() ? entry.file_size() : 0;
+    return listing;
+  }
+
+  test::TempDir root_;
+  std::string home_ = Home().string();
+};
+
+TEST_F(InstalledProgram, FirstStartCopiesTheShippedSettingsIntoTheUsersFolder) {
+  struct Case {
+    mode_t umask;
+    int fileMode;
+  };
+  for (const Case& c : std::vector<Case>{{022, 0644}, {077, 0600}}) {
+    SCOPED_TRACE(c.umask);
+    fs::remove_all(Home() / ".config");
+    const test::ScopedUmask mask(c.umask);
+    const auto before = PrefixListing();
+    const LocatedFiles located = AppFiles::Locate(Start());
+    ASSERT_TRUE(located.files.has_value()) << located.problem;
+    EXPECT_EQ(located.files->SettingsPath(), UserFolder() / "setting.ini");
+    EXPECT_EQ(located.files->ProgramDirectory(), Shipped());
+    EXPECT_EQ(located.files->LanguagePath(), Shipped() / "lang_en.lng");
+    EXPECT_EQ(test::ReadAll(UserFolder() / "setting.ini"), test::ReadAll(Shipped() / "setting.ini"));
+    EXPECT_EQ(test::FileMode(UserFolder() / "setting.ini"), c.fileMode);
+    EXPECT_EQ(test::FileMode(UserFolder()), 0700);
+    EXPECT_EQ(test::FileMode(Home() / ".config"), 0700);
+    EXPECT_EQ(std::distance(fs::directory_iterator(UserFolder()), fs::directory_iterator()), 1) << "only setting.ini";
+
+    // The settings written go to the user's file; the prefix stays as it was.
+    ASSERT_TRUE(located.files->WriteSetting("setup", "com", "5"));
+    EXPECT_EQ(AppFiles::Locate(Start()).files->SettingInt("setup", "com", 1), 5);
+    EXPECT_EQ(PrefixListing(), before);
+  }
+}
+
+TEST_F(InstalledProgram, TheUsersOwnSettingsAreKeptAndChooseTheLanguage) {
+  fs::create_directories(UserFolder());
+  const std::string own = "[setup]\nlanguage=lang_cn\ncom=3\n";
+  const fs::path file = UserFolder() / "setting.ini";
+  std::ofstream(file) << own;
+  const LocatedFiles located = AppFiles::Locate(Start());
+  ASSERT_TRUE(located.files.has_value()) << located.problem;
+  EXPECT_EQ(test::ReadAll(file), own);
+  EXPECT_EQ(located.files->LanguagePath(), Shipped() / "lang_cn.lng");
+  EXPECT_EQ(located.files->SettingInt("setup", "com", 1), 3);
+}
+
+TEST_F(InstalledProgram, TheUsersFolderFollowsTheBaseDirectoryRules) {
+  const fs::path xdg = root_ / "xdg";
+  const std::string xdgText = xdg.string();
+  struct Case {
+    const char* name;
+    const char* xdgConfigHome;
+    fs::path expected;
+  };
+  const std::vector<Case> cases = {
+      {"XDG_CONFIG_HOME set", xdgText.c_str(), xdg / "corvane"},
+      {"XDG_CONFIG_HOME empty", "", UserFolder()},
+      {"XDG_CONFIG_HOME relative, ignored", "relative/config", UserFolder()},
+      {"XDG_CONFIG_HOME unset", nullptr, UserFolder()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FileSearchStart start = Start();
+    start.xdgConfigHome = c.xdgConfigHome;
+    const LocatedFiles located = AppFiles::Locate(start);
+    ASSERT_TRUE(located.files.has_value()) << located.problem;
+    EXPECT_EQ(located.files->SettingsPath(), c.expected / "setting.ini");
+    EXPECT_TRUE(fs::is_regular_file(c.expected / "setting.ini"));
+  }
+  EXPECT_FALSE(fs::exists(fs::current_path() / "relative"));
+}
+
+TEST_F(InstalledProgram, AWritableProgramDirectoryWithSettingsIsUsedAsItIs) {
+  const test::ProgramDir beside;
+  FileSearchStart start = Start();
+  start.executableDirectory = beside.Path();
+  const LocatedFiles located = AppFiles::Locate(start);
+  ASSERT_TRUE(located.files.has_value()) << located.problem;
+  EXPECT_EQ(located.files->SettingsPath(), beside.Path() / "setting.ini");
+  EXPECT_EQ(located.files->ProgramDirectory(), beside.Path());
+  EXPECT_FALSE(fs::exists(Home() / ".config"));
+}
+
+TEST_F(InstalledProgram, AReadOnlyProgramDirectoryShipsTheFilesAndTheUserKeepsTheSettings) {
+  if (::geteuid() == 0) GTEST_SKIP() << "the superuser may write in any folder";
+  const test::ProgramDir beside;
+  fs::permissions(beside.Path(), fs::perms::owner_write, fs::perm_options::remove);
+  FileSearchStart start = Start();
+  start.executableDirectory = beside.Path();
+  const LocatedFiles located = AppFiles::Locate(start);
+  fs::permissions(beside.Path(), fs::perms::owner_write, fs::perm_options::add);
+  ASSERT_TRUE(located.files.has_value()) << located.problem;
+  EXPECT_EQ(located.files->ProgramDirectory(), beside.Path());
+  EXPECT_EQ(located.files->SettingsPath(), UserFolder() / "setting.ini");
+}
+
+TEST_F(InstalledProgram, ASettingsFolderThatCannotBeMadeIsExplained) {
+  // A file where a folder should be stands in for any folder that cannot be made; it
+  // fails the same way for the superuser.
+  std::ofstream(Home() / ".config") << "not a folder";
+  struct Case {
+    const char* name;
+    const char* shippedLanguage;  // nullptr: no language file can be read
+    std::string expectedText;
+  };
+  const std::vector<Case> cases = {
+      {"English", "lang_en", "Your settings folder could not be prepared"},
+      {"Chinese", "lang_cn", "无法准备您的设置文件夹"},
+      {"no language file", nullptr, std::string(kUserSettingsFailedMessage)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ofstream(Shipped() / "setting.ini")
+        << "[setup]\nlanguage=" << (c.shippedLanguage ? c.shippedLanguage : "lang_absent") << "\n";
+    const LocatedFiles located = AppFiles::Locate(Start());
+    EXPECT_FALSE(located.files.has_value());
+    EXPECT_NE(located.problem.find(c.expectedText), std::string::npos) << located.problem;
+    EXPECT_NE(located.problem.find((Home() / ".config").string() + ": " + std::strerror(ENOTDIR)), std::string::npos)
+        << located.problem;
+  }
+  EXPECT_TRUE(fs::is_regular_file(Home() / ".config"));
+}
+
+TEST_F(InstalledProgram, ASettingsFileThatCannotBeUsedIsExplainedAndLeftAlone) {
+  fs::create_directories(UserFolder() / "setting.ini" / "inside");
+  const LocatedFiles located = AppFiles::Locate(Start());
+  EXPECT_FALSE(located.files.has_value());
+  EXPECT_NE(located.problem.find((UserFolder() / "setting.ini").string()), std::string::npos) << located.problem;
+  EXPECT_TRUE(fs::is_directory(UserFolder() / "setting.ini" / "inside"));
+}
+
+TEST_F(InstalledProgram, NoShippedSettingsAnywhereIsTheMissingSettingsMessage) {
+  fs::remove(Shipped() / "setting.ini");
+  const LocatedFiles located = AppFiles::Locate(Start());
+  EXPECT_FALSE(located.files.has_value());
+  EXPECT_EQ(located.problem, kMissingSettingsMessage);
+  EXPECT_FALSE(fs::exists(Home() / ".config"));
 }
 
 }  // namespace

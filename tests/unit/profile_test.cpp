@@ -564,6 +564,32 @@ TEST(ProfileFileIo, AFailedReplacementLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(Listing(dir.Path()), std::set<std::string>{"data.bin"});
 }
 
+TEST(ProfileFileIo, CreateFileAtomicallyMakesANewFileAndNeverReplacesOne) {
+  test::TempDir dir;
+  const test::ScopedUmask mask(027);
+  const fs::path created = dir / "created.ini";
+  ASSERT_TRUE(file_io::CreateFileAtomically(created, "[setup]\ncom=1\n"));
+  EXPECT_EQ(test::ReadAll(created), "[setup]\ncom=1\n");
+  EXPECT_EQ(test::FileMode(created), 0640);
+
+  const fs::path existing = dir.Write("existing.ini", "mine");
+  errno = 0;
+  EXPECT_FALSE(file_io::CreateFileAtomically(existing, "shipped"));
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(test::ReadAll(existing), "mine");
+  EXPECT_EQ(Listing(dir.Path()), (std::set<std::string>{"created.ini", "existing.ini"}));
+
+  // Half a file is never left under the name.
+  const fs::path tooLarge = dir / "large.ini";
+  {
+    test::FileSizeLimit limit(50);
+    ASSERT_TRUE(limit.Active());
+    EXPECT_FALSE(file_io::CreateFileAtomically(tooLarge, std::string(200, 'n')));
+  }
+  EXPECT_FALSE(fs::exists(tooLarge));
+  EXPECT_EQ(Listing(dir.Path()), (std::set<std::string>{"created.ini", "existing.ini"}));
+}
+
 TEST(ProfileFileIo, NewFilesHonourTheUmaskAndReplacedFilesKeepTheirMode) {
   struct Case {
     mode_t umask;
