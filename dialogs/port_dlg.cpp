@@ -34,8 +34,9 @@ QRadioButton* PortButton(const QWidget* dialog, int port) {
   return Control<QRadioButton>(dialog, CPortDlg::kFirstPortButton - 1 + port);
 }
 
-// The device names udev keeps for the cables; it creates them after the nodes, and the
-// folders themselves with the first cable.
+// What changes when a cable comes or goes: the kernel's node in /dev, then udev's link in
+// /dev/serial/by-id; with the first cable udev makes those folders too, which their
+// parents tell.
 constexpr const char* kDeviceFolders[] = {"dev", "dev/serial", "dev/serial/by-id"};
 
 QString FileName(const std::string& path) { return ToQString(std::filesystem::path(path).filename().string()); }
