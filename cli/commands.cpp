@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -99,7 +100,16 @@ constexpr const char* kUsage =
     "                       reordered headers, semicolons, Location from 0) into FILE.\n"
     "                       Nothing is changed unless every line is valid; the problems\n"
     "                       are listed with their line and column (status 1).\n"
-    "  ports                List the port numbers, their devices and whether each opens.\n"
+    "  ports                List the port numbers, their devices and whether each opens\n"
+    "                       (else why not, and what to do); then the USB serial cables\n"
+    "                       plugged in: device, /dev/serial/by-id name, vendor:product,\n"
+    "                       manufacturer, product, serial number, driver and the port\n"
+    "                       number it is assigned to (or \"unassigned\"), tab-separated.\n"
+    "  doctor               Check everything a port needs at once: the cables and ports\n"
+    "                       found and whether this user can open each (else why not),\n"
+    "                       the user's groups (in /etc/group and in this login), whether\n"
+    "                       brltty and ModemManager run, and whether Corvane's udev rule\n"
+    "                       is installed. Exit status 0 when a port can be used, else 1.\n"
     "  voices               List the voice packages (*.enc) beside the program.\n"
     "  --help               Show this text.\n"
     "\n"
@@ -337,7 +347,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << kMissingSettingsMessage << "\n";
     return kExitFailure;
   }
-  const Context context{*files, out, err};
+  Context context{*files, out, err};
+  if (const char* root = std::getenv("CORVANE_SYSTEM_ROOT"); root != nullptr && *root != '\0') context.systemRoot = root;
   if (args.empty()) return context.UsageError("COMMAND");
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (std::find(rest.begin(), rest.end(), "--help") != rest.end()) {
@@ -348,7 +359,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const std::pair<const char*, Command> commands[] = {
       {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"diff", CommandDiff},
       {"read", CommandRead},   {"write", CommandWrite}, {"verify", CommandVerify}, {"ports", CommandPorts},
-      {"voices", CommandVoices}, {"calibration", CommandCalibration}, {"password", CommandPassword},
+      {"doctor", CommandDoctor}, {"voices", CommandVoices}, {"calibration", CommandCalibration}, {"password", CommandPassword},
       {"export-csv", CommandExportCsv}, {"import-csv", CommandImportCsv}};
   for (const auto& [name, command] : commands)
     if (args[0] == name) return command(context, rest);

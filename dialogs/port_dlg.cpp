@@ -198,7 +198,7 @@ QString CPortDlg::AssignedPorts(const port_survey::UsbCable& cable) const {
     if (device.empty()) continue;
     if (device == cable.deviceNode || device == cable.byIdPath) ports << portNames_[n - 1];
   }
-  return ports.isEmpty() ? ToQString(files_.GetText("IDS_CABLE_UNASSIGNED")) : ports.join(QStringLiteral(", "));
+  return ports.isEmpty() ? ToQString(files_.GetText("IDS_PORT_UNASSIGNED")) : ports.join(QStringLiteral(", "));
 }
 
 void CPortDlg::WatchDeviceFolders() {

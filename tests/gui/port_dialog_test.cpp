@@ -300,7 +300,7 @@ void PortDialogTest::cablesAreListedWithTheirComNumbers() {
   b.files.WriteSetting("ports", "5", "/dev/ttyACM0");
 
   CPortDlg dialog(b.files, b.port, nullptr, b.system.Path());
-  const QString unassigned = b.Text("IDS_CABLE_UNASSIGNED");
+  const QString unassigned = b.Text("IDS_PORT_UNASSIGNED");
   QCOMPARE(CableRows(dialog),
            QStringList({"/dev/ttyACM0 | COM3, COM5 | Raspberry Pi Pico | 2e8a:000a | cdc_acm | E6614103E7 | ",
                         "/dev/ttyUSB0 | COM2 | USB Serial | 1a86:7523 | ch341 |  | usb-1a86_USB_Serial-if00-port0",
