@@ -191,6 +191,7 @@ class PortDialogTest : public QObject {
   void assignedCableIsShownAtOnceAndStoredOnOk_data();
   void assignedCableIsShownAtOnceAndStoredOnOk();
   void keyboardAloneAssignsACable();
+  void assignmentThatCannotBeStoredIsSaid();
   void listFollowsPluggingAndUnplugging();
   void portThatCannotBeUsedSaysWhy_data();
   void portThatCannotBeUsedSaysWhy();
@@ -394,6 +395,22 @@ void PortDialogTest::keyboardAloneAssignsACable() {
   typeIntoFocus(Qt::Key_Space);
   QVERIFY(!dialog.isVisible());
   QCOMPARE(b.files.Setting("ports", "2", "", 4095), ByIdPath(kFtdi));
+}
+
+void PortDialogTest::assignmentThatCannotBeStoredIsSaid() {
+  CableBench b;
+  b.system.AddCable(kCh340);
+  CPortDlg dialog(b.files, b.port, nullptr, b.system.Path());
+  dialog.show();
+  PortChoice(dialog)->setCurrentIndex(2);
+  QTest::keyClick(AssignButton(dialog), Qt::Key_Space);
+  fs::permissions(b.files.SettingsPath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const std::string before = b.Settings();
+
+  QTest::keyClick(Control<QPushButton>(&dialog, kIdOk), Qt::Key_Space);
+  QCOMPARE(b.messages.Keys(), std::vector<std::string>{"IDS_ERROR_READONLY"});
+  QVERIFY(b.messages.Shown()[0].text.find(b.files.SettingsPath().string()) != std::string::npos);
+  QCOMPARE(b.Settings(), before);
 }
 
 void PortDialogTest::listFollowsPluggingAndUnplugging() {
