@@ -11,6 +11,7 @@
 
 #include "cli/transfer_follow.h"
 #include "link/port_survey.h"
+#include "link/serial.h"
 #include "radio/channel_csv.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
@@ -325,6 +326,35 @@ TEST_F(CliTest, PortsTellWhichDevicesOpenAndVoicesListThePackages) {
   const Result voices = Run({"voices"});
   EXPECT_EQ(voices.status, 0);
   EXPECT_EQ(voices.out, "0\tEnglish\t\t00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 07\tenglish.enc\n");
+}
+
+TEST_F(CliTest, APortThatCannotBeOpenedIsExplained) {
+  // "com" names a missing device and no search may run: the read says why, not "no radio".
+  const std::filesystem::path settings = home_.Path() / "setting.ini";
+  const std::string missing = (scratch_ / "no-such-tty").string();
+  ASSERT_TRUE(profile::WriteString(settings, "setup", "autocom", "0"));
+  ASSERT_TRUE(profile::WriteString(settings, "setup", "com", "1"));
+  ASSERT_TRUE(profile::WriteString(settings, "ports", "1", missing));
+  const std::string out = (scratch_ / "out.vxp").string();
+  const Result absent = Run({"read", out});
+  EXPECT_EQ(absent.status, 1);
+  EXPECT_EQ(absent.err, port_survey::PortProblemText(files_, missing, ENOENT) + "\n");
+
+  // A device this process holds: the command names it, by program name and process id.
+  int master = -1, slave = -1;
+  char name[256];
+  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  ::close(slave);  // only the port below holds it (and is not inherited by the command)
+  CSerial holder;
+  ASSERT_TRUE(holder.OpenDevice(name));
+  const Result held = Run({"read", "--device", name, out});
+  ::close(master);
+  EXPECT_EQ(held.status, 1);
+  std::string program = test::ReadAll("/proc/self/comm");
+  program.pop_back();  // the line end
+  for (const std::string& part : {std::string(name), program, std::to_string(::getpid())})
+    EXPECT_NE(held.err.find(part), std::string::npos) << part << " not in: " << held.err;
+  EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 // ports and doctor look at a fake system ($CORVANE_SYSTEM_ROOT): its cables, a device that
