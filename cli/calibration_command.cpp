@@ -18,8 +18,8 @@ namespace cli {
 namespace {
 
 // The message box the window would show, as one line; the failure status.
-int Failed(const Context& context, TestLinkOutcome outcome) {
-  if (const std::optional<PromptRequest> message = TestLinkMessage(outcome, TestDialog::Calibration))
+int Failed(const Context& context, TestLinkOutcome outcome, const SerialPort& port) {
+  if (const std::optional<PromptRequest> message = TestLinkMessage(outcome, TestDialog::Calibration, context.files, port))
     context.err << message->Text(context.files) << "\n";
   return kExitFailure;
 }
@@ -29,7 +29,7 @@ int Read(const Context& context, const PortChoice& choice, const std::string& pa
   CSerial port(context.files.SettingsPath());
   if (!OpenChosenPort(context, port, choice)) return kExitFailure;
   const RadioCalibration read = ReadRadioCalibration(port, context.files.SettingsPath());
-  if (read.outcome != TestLinkOutcome::ReadDone) return Failed(context, read.outcome);
+  if (read.outcome != TestLinkOutcome::ReadDone) return Failed(context, read.outcome, port);
   if (!file_io::ReplaceFileAtomically(path, calibration_file::Format(read.model, read.area)))
     return context.FileFailure(WriteFailure("IDS_CALFILE_NOTSAVED", path, errno));
   return kExitOk;
@@ -64,7 +64,7 @@ int Write(const Context& context, const PortChoice& choice, const std::string& p
   if (!OpenChosenPort(context, port, choice)) return kExitFailure;
   const TestLinkOutcome outcome =
       WriteRadioCalibration(port, context.files.SettingsPath(), contents->model, contents->byField);
-  return outcome == TestLinkOutcome::WriteDone ? kExitOk : Failed(context, outcome);
+  return outcome == TestLinkOutcome::WriteDone ? kExitOk : Failed(context, outcome, port);
 }
 
 }  // namespace

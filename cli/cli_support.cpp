@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "link/port_survey.h"
 #include "link/serial.h"
 #include "radio/document.h"
 #include "settings/app_files.h"
@@ -110,11 +111,7 @@ std::optional<PortChoice> ParsePortChoice(const Context& context, std::vector<st
 std::string OpenChosenPortError(const Context& context, CSerial& port, const PortChoice& choice) {
   if (!choice.Named()) return {};
   if (choice.device.empty() ? port.Open(choice.port) : port.OpenDevice(choice.device)) return {};
-  std::string name = choice.device;
-  if (name.empty()) name = DevicePathForPort(context.files.SettingsPath(), choice.port);
-  if (name.empty()) name = "--port " + std::to_string(choice.port);
-  if (port.LastError() == CSerial::kNotADevice) return name + ": " + context.files.GetText("IDS_ERROR_NOTSERIAL");
-  return context.files.GetText("IDS_ERROR_PORTOPEN") + " " + name + " (" + std::strerror(port.LastError()) + ")";
+  return port_survey::PortProblemText(context.files, port.LastOpenFailure());
 }
 
 bool OpenChosenPort(const Context& context, CSerial& port, const PortChoice& choice) {

@@ -29,6 +29,9 @@ struct Context {
   const AppFiles& files;
   std::ostream& out;
   std::ostream& err;
+  // Where ports and doctor look at the system (sysfs, /dev, /proc, /etc): "/", or a fake
+  // tree in tests ($CORVANE_SYSTEM_ROOT).
+  std::filesystem::path systemRoot = "/";
 
   // One line on standard error; the usage status.
   int UsageError(const std::string& detail) const;

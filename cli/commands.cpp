@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -264,7 +265,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const std::pair<const char*, Command> commands[] = {
       {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"diff", CommandDiff},
       {"read", CommandRead},   {"write", CommandWrite}, {"verify", CommandVerify}, {"ports", CommandPorts},
-      {"voices", CommandVoices}, {"calibration", CommandCalibration}, {"password", CommandPassword},
+      {"doctor", CommandDoctor}, {"voices", CommandVoices}, {"calibration", CommandCalibration}, {"password", CommandPassword},
       {"export-csv", CommandExportCsv}, {"import-csv", CommandImportCsv}};
   for (const auto& [name, command] : commands)
     if (args[0] == name) return command(context, rest);

@@ -50,8 +50,8 @@ std::optional<PasswordRequest> ParseRequest(const Context& context, const std::v
 }
 
 // The dialog's message for an outcome, on standard error.
-int Fail(const Context& context, PasswordOutcome outcome) {
-  context.err << PasswordMessage(outcome).text.Resolve(context.files) << "\n";
+int Fail(const Context& context, PasswordOutcome outcome, const SerialPort& port) {
+  context.err << PasswordMessageText(outcome, context.files, port) << "\n";
   return kExitFailure;
 }
 
@@ -70,13 +70,13 @@ int CommandPassword(const Context& context, std::vector<std::string> args) {
   if (!request) return status;
 
   // Entries that can never be right are refused before the radio is asked.
-  if (!PasswordLengthValid(request->oldPassword)) return Fail(context, PasswordOutcome::LengthWrong);
+  CSerial port(context.files.SettingsPath());
+  if (!PasswordLengthValid(request->oldPassword)) return Fail(context, PasswordOutcome::LengthWrong, port);
   if (request->newPassword) {
     const PasswordOutcome checked = CheckNewPassword(*request->newPassword, *request->newPassword);
-    if (checked != PasswordOutcome::Done) return Fail(context, checked);
+    if (checked != PasswordOutcome::Done) return Fail(context, checked, port);
   }
 
-  CSerial port(context.files.SettingsPath());
   if (!OpenChosenPort(context, port, *choice)) return kExitFailure;
   // The cable and the radio settle after the lines were raised, as for a port the link opens.
   if (port.IsOpen()) port.Pause(wire::kPortSettleMs);
@@ -87,7 +87,7 @@ int CommandPassword(const Context& context, std::vector<std::string> args) {
       request->newPassword
           ? ChangePassword(port, doc, request->oldPassword, *request->newPassword, *request->newPassword, link)
           : ProgramLowPower(port, doc, request->oldPassword, *request->lowPower, link);
-  if (outcome != PasswordOutcome::Done) return Fail(context, outcome);
+  if (outcome != PasswordOutcome::Done) return Fail(context, outcome, port);
   context.out << context.files.GetText(ConfirmationKey(*request)) << "\n";
   return kExitOk;
 }

@@ -17,6 +17,7 @@
 
 #include "cli/commands.h"
 #include "cli/transfer_follow.h"
+#include "link/port_survey.h"
 #include "link/serial.h"
 #include "link/transfer.h"
 #include "link/voice_package.h"
@@ -35,6 +36,14 @@ std::string FailureKey(TransferState state, bool isRead) {
     case TransferState::WriteFailed: return "IDS_PROMPT_WRITEFAIL";
     default: return isRead ? "IDS_PROMPT_READFAIL" : "IDS_PROMPT_WRITEFAIL";
   }
+}
+
+// What a transfer that ended in `state` failed of: why its one port could not be opened, or
+// the state's message.
+std::string TransferFailureText(const Context& context, const TransferParams& params, TransferState state, bool isRead) {
+  if (state == TransferState::NoLink && params.openFailure.error != 0)
+    return port_survey::PortProblemText(context.files, params.openFailure);
+  return context.files.GetText(FailureKey(state, isRead));
 }
 
 // The type question on the terminal: --yes answers OK, no terminal (or no asking) answers
@@ -79,7 +88,7 @@ int CommandRead(const Context& context, std::vector<std::string> args) {
   const TransferState final = Follow(job->Params(), context.files, context.err, true, [] { return false; });
   job->Wait();
   if (!job->HandOver(doc)) {
-    context.err << context.files.GetText(FailureKey(final, true)) << "\n";
+    context.err << TransferFailureText(context, job->Params(), final, true) << "\n";
     return kExitFailure;
   }
   FileError error;
@@ -124,7 +133,7 @@ void Advance(const Context& context, CTavroPgmDoc& doc, const RadiosTask& task, 
   radio.job->Wait();
   if (radio.phase == RadioRun::Phase::Writing) {
     if (state != TransferState::WriteDone) {
-      radio.failure = context.files.GetText(FailureKey(state, false));
+      radio.failure = TransferFailureText(context, radio.job->Params(), state, false);
     } else if (task.verify) {
       std::array<std::uint8_t, block::kImageSize> written{};
       std::copy(radio.job->Image().begin(), radio.job->Image().end(), written.begin());
@@ -137,7 +146,7 @@ void Advance(const Context& context, CTavroPgmDoc& doc, const RadiosTask& task, 
       radio.failure = context.files.GetText("IDS_ERROR_PORTCONN");
     }
   } else if (state != TransferState::ReadDone) {
-    radio.failure = context.files.GetText(FailureKey(state, true));
+    radio.failure = TransferFailureText(context, radio.job->Params(), state, true);
   } else {
     // After a write: what it sent, with this radio's own calibration area in it. Otherwise
     // what a write would leave in this radio.
@@ -292,36 +301,136 @@ int CommandVerify(const Context& context, std::vector<std::string> args) {
 
 namespace {
 
-// Why a device cannot be opened, in a user's words where the system's are not enough.
-std::string OpenFailureReason(const AppFiles& files, const std::string& path, int error) {
-  if (error == CSerial::kNotADevice) return files.GetText("IDS_ERROR_NOTSERIAL");
-  std::string reason = std::strerror(error);
-  struct stat info{};
-  if (error == EACCES && ::stat(path.c_str(), &info) == 0) {
-    if (const group* owner = ::getgrgid(info.st_gid)) reason += " (group " + std::string(owner->gr_name) + ")";
+// The running system as ports and doctor look at it.
+port_survey::SystemView SystemOf(const Context& context) {
+  port_survey::SystemView system = port_survey::SystemView::OfThisProcess();
+  system.root = context.systemRoot;
+  return system;
+}
+
+// Empty when this user can open the device; otherwise why not, and what to do.
+std::string WhyNotUsable(const Context& context, const port_survey::SystemView& system, const std::string& device) {
+  CSerial probe;
+  if (probe.OpenDevice(port_survey::BelowRoot(system.root, device).string())) return {};
+  return port_survey::PortProblemText(context.files, system, device, probe.LastError());
+}
+
+struct NumberedPort {
+  int port = 0;
+  std::string device;
+  std::string problem;  // empty: usable
+};
+
+// The port numbers in use: those section [ports] names and those of the devices present.
+std::vector<NumberedPort> NumberedPorts(const Context& context, const port_survey::SystemView& system) {
+  const std::size_t present = SerialDevicesPresent(system.root).size();
+  std::vector<NumberedPort> ports;
+  for (int port = 1; port <= 255; ++port) {
+    const bool mapped = context.files.FindSetting("ports", std::to_string(port)).has_value();
+    if (!mapped && static_cast<std::size_t>(port) > present) continue;
+    NumberedPort numbered{port, DevicePathForPort(context.files.SettingsPath(), port, system.root), {}};
+    numbered.problem = numbered.device.empty()
+                           ? port_survey::PortProblemText(context.files, PortOpenFailure{port, "", ENOENT})
+                           : WhyNotUsable(context, system, numbered.device);
+    ports.push_back(std::move(numbered));
   }
-  return reason;
+  return ports;
+}
+
+void PrintPortLine(const Context& context, const NumberedPort& port) {
+  context.out << port.port << "\t" << port.device << "\t"
+              << (port.problem.empty() ? context.files.GetText("IDS_PORT_AVAILABLE") : port.problem) << "\n";
+}
+
+// The port number a cable is assigned to: an entry of section [ports] naming its by-id path
+// or its device, else its place among the devices present when no entry takes that number.
+std::optional<int> AssignedPort(const Context& context, const port_survey::UsbCable& cable,
+                                const std::vector<std::string>& present) {
+  std::optional<int> byPlace;
+  for (int port = 1; port <= 255; ++port) {
+    const std::optional<std::string> entry = context.files.FindSetting("ports", std::to_string(port));
+    if (entry && !entry->empty() && (*entry == cable.byIdPath || *entry == cable.deviceNode)) return port;
+    const auto index = static_cast<std::size_t>(port - 1);
+    if (!entry && !byPlace && index < present.size() && present[index] == cable.deviceNode) byPlace = port;
+  }
+  return byPlace;
+}
+
+// One tab-separated line a cable: device, by-id name, vendor:product, manufacturer, product,
+// serial number, driver, assigned port number or "unassigned".
+std::string CableLine(const Context& context, const port_survey::UsbCable& cable, const std::vector<std::string>& present) {
+  const std::optional<int> port = AssignedPort(context, cable, present);
+  return cable.deviceNode + "\t" + cable.byIdPath + "\t" + cable.vendorId + ":" + cable.productId + "\t" +
+         cable.manufacturer + "\t" + cable.product + "\t" + cable.serialNumber + "\t" + cable.driver + "\t" +
+         (port ? std::to_string(*port) : context.files.GetText("IDS_PORT_UNASSIGNED"));
 }
 
 }  // namespace
 
 int CommandPorts(const Context& context, std::vector<std::string> args) {
   if (!args.empty()) return context.UsageError(args.front());
-  const std::size_t present = SerialDevicesPresent().size();
-  int shown = 0;
-  for (int port = 1; port <= 255; ++port) {
-    const bool mapped = context.files.FindSetting("ports", std::to_string(port)).has_value();
-    if (!mapped && static_cast<std::size_t>(port) > present) continue;
-    const std::string path = DevicePathForPort(context.files.SettingsPath(), port);
-    CSerial probe;
-    const bool opens = probe.OpenDevice(path);
-    context.out << port << "\t" << path << "\t"
-                << (opens ? context.files.GetText("IDS_PORT_AVAILABLE") : OpenFailureReason(context.files, path, probe.LastError()))
-                << "\n";
-    ++shown;
-  }
-  if (shown == 0) context.err << context.files.GetText("IDS_NO_PORTS") << "\n";
+  const port_survey::SystemView system = SystemOf(context);
+  const std::vector<NumberedPort> ports = NumberedPorts(context, system);
+  for (const NumberedPort& port : ports) PrintPortLine(context, port);
+  if (ports.empty()) context.err << context.files.GetText("IDS_NO_PORTS") << "\n";
+  const std::vector<std::string> present = SerialDevicesPresent(system.root);
+  for (const port_survey::UsbCable& cable : port_survey::UsbCables(system.root))
+    context.out << CableLine(context, cable, present) << "\n";
   return kExitOk;
+}
+
+int CommandDoctor(const Context& context, std::vector<std::string> args) {
+  if (!args.empty()) return context.UsageError(args.front());
+  const LanguageTexts texts = context.files.Texts();
+  const port_survey::SystemView system = SystemOf(context);
+  bool anyUsable = false;
+
+  context.out << texts.GetText("IDS_DOCTOR_CABLES") << "\n";
+  const std::vector<std::string> present = SerialDevicesPresent(system.root);
+  const std::vector<port_survey::UsbCable> cables = port_survey::UsbCables(system.root);
+  for (const port_survey::UsbCable& cable : cables) {
+    const std::string problem = WhyNotUsable(context, system, cable.deviceNode);
+    anyUsable = anyUsable || problem.empty();
+    context.out << "  " << CableLine(context, cable, present) << "\t"
+                << (problem.empty() ? texts.GetText("IDS_PORT_AVAILABLE") : problem) << "\n";
+  }
+  if (cables.empty()) context.out << "  " << texts.GetText("IDS_DOCTOR_NOCABLES") << "\n";
+  const std::vector<port_survey::CableWithoutPort> portless = port_survey::CablesWithoutPort(system.root);
+  const bool brltty = port_survey::ProgramRunning(system.root, "brltty");
+  if (!portless.empty()) {
+    context.out << texts.GetText("IDS_DOCTOR_TAKEN") << "\n";
+    for (const port_survey::CableWithoutPort& cable : portless) {
+      context.out << "  " << cable.usbPath << "\t" << cable.vendorId << ":" << cable.productId << "\t" << cable.product;
+      if (brltty) context.out << "\t" << port_survey::TakenCableText(context.files, cable);
+      context.out << "\n";
+    }
+  }
+
+  context.out << texts.GetText("IDS_DOCTOR_PORTS") << "\n";
+  const std::vector<NumberedPort> ports = NumberedPorts(context, system);
+  for (const NumberedPort& port : ports) {
+    anyUsable = anyUsable || port.problem.empty();
+    context.out << "  ";
+    PrintPortLine(context, port);
+  }
+  if (ports.empty()) context.out << "  " << texts.GetText("IDS_DOCTOR_NOPORTS") << "\n";
+
+  auto yesNo = [&texts](bool yes) { return texts.GetText(yes ? "IDS_DOCTOR_YES" : "IDS_DOCTOR_NO"); };
+  context.out << texts.GetText("IDS_DOCTOR_GROUPS") << " " << system.user.userName << "\n";
+  for (const port_survey::GroupMembership& group : port_survey::Memberships(system.root, system.user))
+    context.out << "  " << group.groupName << "\t" << yesNo(group.inGroupFile) << "\t" << yesNo(group.inLogin) << "\n";
+
+  auto running = [&](std::string_view program) {
+    return texts.GetText(port_survey::ProgramRunning(system.root, program) ? "IDS_DOCTOR_RUNNING" : "IDS_DOCTOR_NOTRUNNING");
+  };
+  context.out << texts.GetText("IDS_DOCTOR_BRLTTY") << "\t" << running("brltty") << "\n";
+  context.out << texts.GetText("IDS_DOCTOR_MODEMMANAGER") << "\t" << running("ModemManager") << "\n";
+  const std::string rule = port_survey::InstalledUdevRule(system.root);
+  context.out << texts.GetText("IDS_DOCTOR_UDEV") << "\t"
+              << (rule.empty() ? texts.GetText("IDS_DOCTOR_NOTINSTALLED") : texts.GetText("IDS_DOCTOR_INSTALLED") + "\t" + rule)
+              << "\n";
+  context.out << texts.GetText(anyUsable ? "IDS_DOCTOR_USABLE" : "IDS_DOCTOR_UNUSABLE") << "\n";
+  return anyUsable ? kExitOk : kExitFailure;
 }
 
 int CommandVoices(const Context& context, std::vector<std::string> args) {

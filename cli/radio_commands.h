@@ -1,5 +1,5 @@
 #pragma once
-// corvane-cli commands for the radio link: read, write, verify, ports, voices.
+// corvane-cli commands for the radio link: read, write, verify, ports, doctor, voices.
 
 #include <string>
 #include <vector>
@@ -11,5 +11,6 @@ int CommandRead(const Context& context, std::vector<std::string> args);
 int CommandWrite(const Context& context, std::vector<std::string> args);
 int CommandVerify(const Context& context, std::vector<std::string> args);
 int CommandPorts(const Context& context, std::vector<std::string> args);
+int CommandDoctor(const Context& context, std::vector<std::string> args);
 int CommandVoices(const Context& context, std::vector<std::string> args);
 }  // namespace cli

@@ -20,8 +20,10 @@ constexpr std::string_view kIntro =
 enum Note : unsigned { kTextsNote = 1, kPortsNote = 2, kFilesNote = 4, kExitNote = 8 };
 
 constexpr std::string_view kTexts =
-    "Texts come from the language file that setting.ini beside the program selects\n"
-    "($CORVANE_HOME, when set, is used as the program directory).\n";
+    "Texts come from the language file that setting.ini selects: setting.ini beside the\n"
+    "program when that folder holds it and may be written, else ~/.config/corvane/setting.ini\n"
+    "($XDG_CONFIG_HOME), made from the shipped one at the first start ($CORVANE_HOME, when\n"
+    "set, is used as the program directory).\n";
 
 constexpr std::string_view kPorts =
     "Port numbers name the devices of section [ports] in setting.ini (e.g. 1=/dev/ttyUSB0),\n"
@@ -158,7 +160,7 @@ constexpr std::array kCommands{
                 "                       least one port can be used, 1 otherwise.\n",
                 kPortsNote},
     CommandHelp{"voices",
-                "  voices               List the voice packages (*.enc) beside the program.\n",
+                "  voices               List the voice packages (*.enc) of the program directory.\n",
                 kTextsNote},
 };
 

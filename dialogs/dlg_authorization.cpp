@@ -148,7 +148,8 @@ void CDlgAuthorization::OnSavePassword() {
 void CDlgAuthorization::ShowOutcome(PasswordOutcome outcome) {
   const PasswordMessageBox box = PasswordMessage(outcome);
   ShowMessageBox(this, MessageBoxCall{box.text.isKey ? std::string(box.text.value) : std::string(),
-                                      box.text.Resolve(context_.files), box.caption.Resolve(context_.files),
+                                      PasswordMessageText(outcome, context_.files, context_.port),
+                                      box.caption.Resolve(context_.files),
                                       box.icon, PromptButtons::Ok});
 }
 

@@ -108,7 +108,7 @@ void CDlgTestRW::OnWrite() {
 }
 
 void CDlgTestRW::Report(TestLinkOutcome outcome) {
-  if (const std::optional<PromptRequest> message = TestLinkMessage(outcome, TestDialog::Calibration))
+  if (const std::optional<PromptRequest> message = TestLinkMessage(outcome, TestDialog::Calibration, context_.files, context_.port))
     ShowMessageBox(this, context_.files, *message);
 }
 

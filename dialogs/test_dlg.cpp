@@ -58,7 +58,7 @@ void CTestDlg::OnTest1() {
   CWRDlg::FinishPendingTransfer();
   const TestLinkOutcome outcome =
       RunOffWindowThread([this] { return TestConnect(context_.port, context_.doc); });
-  if (const std::optional<PromptRequest> message = TestLinkMessage(outcome, TestDialog::TestFunction)) {
+  if (const std::optional<PromptRequest> message = TestLinkMessage(outcome, TestDialog::TestFunction, context_.files, context_.port)) {
     // The radio may be left in programming mode: closing the port ends that session.
     context_.port.Close();
     ShowMessageBox(this, context_.files, *message);

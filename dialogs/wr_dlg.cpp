@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "dialogs/worker_wait.h"
+#include "link/port_survey.h"
 #include "link/serial.h"
 #include "link/transfer.h"
 #include "radio/document.h"
@@ -166,6 +167,9 @@ void CWRDlg::OnTimer() {
       return;
     case TransferState::NoLink:
       Finish();
+      // The one port to try could not be opened: say why, rather than that no radio answered.
+      if (const PortOpenFailure& failure = job_->Params().openFailure; failure.error != 0)
+        return ShowError("IDS_ERROR_PORTOPEN", port_survey::PortProblemText(context_.files, failure));
       ShowError("IDS_ERROR_PORTCONN");
       return;
     case TransferState::WrongType:
@@ -218,9 +222,10 @@ void CWRDlg::FinishVerification(TransferState state) {
   if (alive) End();
 }
 
-void CWRDlg::ShowError(const char* textKey) {
+void CWRDlg::ShowError(const char* textKey, std::string madeText) {
   const QPointer<CWRDlg> alive(this);
-  ShowMessageBox(this, context_.files, PromptRequest{textKey, {}, "IDS_ERROR", PromptIcon::Error, PromptButtons::Ok});
+  ShowMessageBox(this, context_.files,
+                 PromptRequest{textKey, {}, "IDS_ERROR", PromptIcon::Error, PromptButtons::Ok, false, std::move(madeText)});
   if (alive) End();
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "radio/image_map.h"
 
@@ -66,7 +67,8 @@ class CWRDlg : public QDialog {
   // Waits for the worker's return after a final state, gives the document what the radio
   // reported and stops the timer.
   void Finish();
-  void ShowError(const char* textKey);
+  // An error box of textKey's text, or of madeText when given; then the dialog ends.
+  void ShowError(const char* textKey, std::string madeText = {});
   void AskAboutOtherModel();
   // After a write with "Verify after writing": reads the radio back on the same device.
   void StartVerification();

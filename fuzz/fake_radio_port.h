@@ -9,6 +9,7 @@
 // since the previous read and the bytes this read got, from which the fuzz target
 // tells what the radio's replies carried.
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -34,6 +35,7 @@ class FakeRadioPort final : public SerialPort {
   bool Open(int port) override;
   void Close() override;
   bool IsOpen() const override { return open_; }
+  PortOpenFailure LastOpenFailure() const override { return opensOk_ ? PortOpenFailure{} : PortOpenFailure{0, "", ENOENT}; }
   int BaudRate() const override { return baud_; }
   void SetBaudRate(int baud) override;
   int Write(const std::uint8_t* bytes, std::size_t count) override;

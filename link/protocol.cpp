@@ -222,9 +222,11 @@ bool ConnectRadio(TransferParams& params) {
   SerialPort& port = *params.port;
   const std::string autocom = profile::GetString(params.settingsPath, "setup", "autocom", "1", 9);
   const bool autoSearch = params.allowPortSearch && (autocom.empty() || autocom.front() != '0');
-  if (!port.IsOpen())
-    port.Open(params.configuredPort > 0 ? params.configuredPort
-                                        : profile::GetInt(params.settingsPath, "setup", "com", 1));
+  params.openFailure = {};
+  if (!port.IsOpen() && !port.Open(params.configuredPort > 0 ? params.configuredPort
+                                                             : profile::GetInt(params.settingsPath, "setup", "com", 1)) &&
+      !autoSearch)
+    params.openFailure = port.LastOpenFailure();
   // The cable and the radio get their settling time after the lines were raised before the
   // first letter, also when the caller opened the port (a device named on the command line).
   port.Pause(kPortSettleMs);

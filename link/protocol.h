@@ -10,9 +10,8 @@
 #include <filesystem>
 #include <span>
 
+#include "link/serial.h"
 #include "radio/image_map.h"
-
-class SerialPort;
 
 enum class TransferState : int {
   Idle = 0,
@@ -63,6 +62,9 @@ struct TransferParams {
   // and leaves the radio's voice data alone.
   bool voiceDataPresent = true;
   std::atomic<int> foundPort{-1};
+  // NoLink because the one port to try could not be opened (no search ran): why. Written
+  // by the worker before it sets the final state.
+  PortOpenFailure openFailure;
 };
 
 // Percent done after `blocks` image blocks of `blockSize` bytes, in whole steps: 8-byte

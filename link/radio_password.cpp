@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <span>
 
+#include "link/port_survey.h"
 #include "link/serial.h"
 #include "link/wire.h"
 #include "radio/document.h"
@@ -72,7 +73,7 @@ bool Handshake(SerialPort& port) {
   return port.ReadByte(kAckWaitMs) == kAck;
 }
 
-enum class Link { Connected, NoLink, WrongType };
+enum class Link { Connected, NoLink, PortOpenFailed, WrongType };
 
 // The configured port first, then (when "autocom" allows) ports 1 to 255. A port the
 // search found becomes "com" only once the radio there has identified itself.
@@ -89,7 +90,7 @@ Link Connect(SerialPort& port, const std::filesystem::path& settings, const Pass
   int found = -1;
   for (int candidate = 1;; ++candidate) {
     if (port.IsOpen() && Handshake(port)) break;
-    if (!autoSearch) return Link::NoLink;
+    if (!autoSearch) return port.IsOpen() ? Link::NoLink : Link::PortOpenFailed;
     port.Close();
     if (candidate > kLastPort) return Link::NoLink;
     if (port.Open(candidate)) {
@@ -111,7 +112,11 @@ Link Connect(SerialPort& port, const std::filesystem::path& settings, const Pass
 }
 
 PasswordOutcome LinkFailure(Link link) {
-  return link == Link::WrongType ? PasswordOutcome::WrongType : PasswordOutcome::NoLink;
+  switch (link) {
+    case Link::WrongType: return PasswordOutcome::WrongType;
+    case Link::PortOpenFailed: return PasswordOutcome::PortOpenFailed;
+    default: return PasswordOutcome::NoLink;
+  }
 }
 
 void AckAndListen(SerialPort& port) {
@@ -196,6 +201,8 @@ PasswordMessageBox PasswordMessage(PasswordOutcome outcome) {
       return {literal(kNotDigitsMessage), key("IDS_ERROR"), PromptIcon::Error};
     case PasswordOutcome::NoLink:
       return {key("IDS_ERROR_PORTCONN"), key("IDS_ERROR"), PromptIcon::Error};
+    case PasswordOutcome::PortOpenFailed:
+      return {key("IDS_ERROR_PORTOPEN"), key("IDS_ERROR"), PromptIcon::Error};
     case PasswordOutcome::WrongType:
       return {key("IDS_ERROR_TYPE"), key("IDS_ERROR"), PromptIcon::Error};
     case PasswordOutcome::ReadFailed:
@@ -206,6 +213,11 @@ PasswordMessageBox PasswordMessage(PasswordOutcome outcome) {
       return {literal(kOldPasswordWrongMessage), key("IDS_ERROR"), PromptIcon::None};
   }
   return {key("IDS_ERROR"), key("IDS_ERROR"), PromptIcon::Error};
+}
+
+std::string PasswordMessageText(PasswordOutcome outcome, const AppFiles& files, const SerialPort& port) {
+  if (outcome == PasswordOutcome::PortOpenFailed) return port_survey::PortProblemText(files, port.LastOpenFailure());
+  return PasswordMessage(outcome).text.Resolve(files);
 }
 
 namespace {

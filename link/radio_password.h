@@ -31,6 +31,7 @@ enum class PasswordOutcome {
   NotSame,             // the new password and its repetition differ; the port was not touched
   NewPasswordNotDigits,  // a new password whose six characters are not all digits 0-9
   NoLink,              // no radio answered the handshake, or no identification came
+  PortOpenFailed,      // the one port to try (no search) could not be opened
   WrongType,           // a short identification (the port is closed), or the block was refused
   ReadFailed,          // the reply with the password block was short or wrongly addressed
   PasswordWrong,       // program: the entered password is not the radio's
@@ -52,6 +53,9 @@ struct PasswordMessageBox {
 
 // What the dialog shows for an outcome (an OK box).
 PasswordMessageBox PasswordMessage(PasswordOutcome outcome);
+// The text of that message as the user reads it; a port that could not be opened is
+// explained (why, and what to do).
+std::string PasswordMessageText(PasswordOutcome outcome, const AppFiles& files, const SerialPort& port);
 
 // Which port the exchanges use. By default the "com" setting, then (when "autocom"
 // allows) the search through ports 1 to 255; an open port is used as it is.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <fcntl.h>
 #include <poll.h>
@@ -22,15 +23,17 @@ using Clock = std::chrono::steady_clock;
 speed_t SpeedCode(int baud) { return baud == CSerial::kFastBaud ? B38400 : B9600; }
 
 // Numeric order within one family: ttyUSB2 before ttyUSB10.
-std::vector<std::string> DevicesOfFamily(const std::string& prefix) {
+std::vector<std::string> DevicesOfFamily(const std::filesystem::path& root, const std::string& prefix) {
   std::vector<std::pair<long, std::string>> found;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/dev", error)) {
+  for (const auto& entry : std::filesystem::directory_iterator(root / "dev", error)) {
     const std::string name = entry.path().filename().string();
     if (!name.starts_with(prefix) || name.size() == prefix.size()) continue;
     const std::string number = name.substr(prefix.size());
     if (!std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
-    found.emplace_back(std::stol(number), entry.path().string());
+    long value = 0;
+    if (std::from_chars(number.data(), number.data() + number.size(), value).ec != std::errc()) continue;
+    found.emplace_back(value, "/dev/" + name);
   }
   std::sort(found.begin(), found.end());
   std::vector<std::string> paths;
@@ -48,22 +51,22 @@ int RemainingMs(Clock::time_point deadline) {
 
 void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
-std::vector<std::string> SerialDevicesPresent() {
+std::vector<std::string> SerialDevicesPresent(const std::filesystem::path& root) {
   std::vector<std::string> devices;
   for (const char* family : {"ttyUSB", "ttyACM", "ttyS"}) {
-    std::vector<std::string> more = DevicesOfFamily(family);
+    std::vector<std::string> more = DevicesOfFamily(root, family);
     devices.insert(devices.end(), more.begin(), more.end());
   }
   return devices;
 }
 
-std::string DevicePathForPort(const std::filesystem::path& settingsPath, int port) {
+std::string DevicePathForPort(const std::filesystem::path& settingsPath, int port, const std::filesystem::path& root) {
   if (port < 1 || port > 255) return {};
   if (!settingsPath.empty()) {
     const std::string mapped = profile::GetString(settingsPath, "ports", std::to_string(port), "", 4095);
     if (!mapped.empty()) return mapped;
   }
-  const std::vector<std::string> devices = SerialDevicesPresent();
+  const std::vector<std::string> devices = SerialDevicesPresent(root);
   return static_cast<std::size_t>(port) <= devices.size() ? devices[static_cast<std::size_t>(port - 1)] : std::string();
 }
 
@@ -75,33 +78,35 @@ bool CSerial::Open(int port) {
   Close();
   const std::string path = DevicePathForPort(settingsPath_, port);
   if (path.empty()) {
-    lastError_ = ENOENT;
-    return false;
+    lastFailure_ = {port, "", 0};
+    return Fail(ENOENT);
   }
-  return OpenDevice(path);
+  if (OpenDevice(path)) return true;
+  lastFailure_.port = port;
+  return false;
 }
 
 bool CSerial::OpenDevice(const std::string& path) {
   Close();
+  lastFailure_ = {0, path, 0};
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    lastError_ = errno == EISDIR ? kNotADevice : errno;
-    return false;
-  }
+  if (fd < 0) return Fail(errno == EISDIR ? kNotADevice : errno);
   // Checked on the opened descriptor, so that a symbolic link (/dev/serial/by-id/...) counts
   // as what it points to and nothing can be swapped in between.
   struct stat info{};
   if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) {
-    lastError_ = kNotADevice;
     ::close(fd);
-    return false;
+    return Fail(kNotADevice);
   }
-  // No sharing: a port another program holds is "in use".
+  // No sharing: a port another program holds is "in use". The lock keeps out programs that
+  // lock (a second Corvane, most terminal programs); exclusive mode keeps out every other
+  // open of the terminal, locking or not (only the superuser passes it).
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    lastError_ = errno == EWOULDBLOCK ? EBUSY : errno;
+    const int error = errno == EWOULDBLOCK ? EBUSY : errno;
     ::close(fd);
-    return false;
+    return Fail(error);
   }
+  ::ioctl(fd, TIOCEXCL);
   // Line settings; as with any serial driver, a call the device does not support is ignored.
   termios settings{};
   if (::tcgetattr(fd, &settings) == 0) {
@@ -134,8 +139,17 @@ bool CSerial::Reopen() {
   return !device.empty() && OpenDevice(device);
 }
 
+bool CSerial::Fail(int error) {
+  lastError_ = error;
+  lastFailure_.error = error;
+  return false;
+}
+
 void CSerial::Close() {
   if (fd_ < 0) return;
+  // A pseudo-terminal keeps its exclusive mode while its other end is open: the next
+  // program (or Corvane's own retry) must find it free.
+  ::ioctl(fd_, TIOCNXCL);
   ::close(fd_);
   fd_ = -1;
   devicePath_.clear();

@@ -14,10 +14,20 @@
 #include <string>
 #include <vector>
 
-// The serial devices present, in port-number order (port 1 first).
-std::vector<std::string> SerialDevicesPresent();
+// The serial devices present, in port-number order (port 1 first). Looks in root/dev and
+// names them as the system does ("/dev/ttyUSB0").
+std::vector<std::string> SerialDevicesPresent(const std::filesystem::path& root = "/");
 // The device that port number n names; empty when there is none.
-std::string DevicePathForPort(const std::filesystem::path& settingsPath, int port);
+std::string DevicePathForPort(const std::filesystem::path& settingsPath, int port,
+                              const std::filesystem::path& root = "/");
+
+// Why opening a port failed: the port number asked for (0: a device named directly), the
+// device it names (empty when the number names none) and the errno of the open.
+struct PortOpenFailure {
+  int port = 0;
+  std::string device;
+  int error = 0;  // 0: the last open succeeded
+};
 
 // The line to the radio as the protocol, password and test-mode exchanges use it. CSerial
 // is the real one; a fake that replays scripted or fuzzed replies can stand in its place.
@@ -29,6 +39,8 @@ class SerialPort {
   virtual bool Open(int port) = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
+  // Why the last Open failed.
+  virtual PortOpenFailure LastOpenFailure() const = 0;
   virtual int BaudRate() const = 0;
   virtual void SetBaudRate(int baud) = 0;
   // One write of the whole frame; the number of bytes written.
@@ -70,6 +82,7 @@ class CSerial final : public SerialPort {
   bool IsOpen() const override { return fd_ >= 0; }
   const std::string& DevicePath() const { return devicePath_; }
   int LastError() const { return lastError_; }
+  PortOpenFailure LastOpenFailure() const override { return lastFailure_; }
   int BaudRate() const override { return baud_; }
 
   void SetBaudRate(int baud) override;
@@ -81,12 +94,15 @@ class CSerial final : public SerialPort {
   void Pause(int milliseconds) override;
 
  private:
+  // Records why an open failed; false.
+  bool Fail(int error);
   // Reads until count bytes came, the window ended or the line hung up.
   int ReadBlockWithin(std::uint8_t* buffer, std::size_t count, int windowMs);
 
   std::filesystem::path settingsPath_;
   int fd_ = -1;
   int lastError_ = 0;
+  PortOpenFailure lastFailure_;
   int baud_ = kLinkBaud;
   std::string devicePath_;
 };

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "link/port_survey.h"
 #include "link/protocol.h"
 #include "link/serial.h"
 #include "link/wire.h"
@@ -193,6 +194,14 @@ std::optional<PromptRequest> TestLinkMessage(TestLinkOutcome outcome, TestDialog
       return box("IDS_TEST_SAVEFAIL", "IDS_COMMUNICATION_ERROR", PromptIcon::Exclamation);
   }
   return std::nullopt;
+}
+
+std::optional<PromptRequest> TestLinkMessage(TestLinkOutcome outcome, TestDialog dialog, const AppFiles& files,
+                                             const SerialPort& port) {
+  std::optional<PromptRequest> request = TestLinkMessage(outcome, dialog);
+  if (request && outcome == TestLinkOutcome::PortOpenFailed)
+    request->madeText = port_survey::PortProblemText(files, port.LastOpenFailure());
+  return request;
 }
 
 TestLinkOutcome TestConnect(SerialPort& port, const CTavroPgmDoc& doc) {

@@ -16,6 +16,7 @@
 #include "radio/image_map.h"
 #include "radio/prompt.h"
 
+class AppFiles;
 class CSerial;
 class SerialPort;
 class CTavroPgmDoc;
@@ -46,6 +47,9 @@ enum class TestDialog { TestFunction, Calibration };
 
 // The message box for an outcome; nullopt for Connected, which shows nothing.
 std::optional<PromptRequest> TestLinkMessage(TestLinkOutcome outcome, TestDialog dialog);
+// The same, with a port that could not be opened explained (why, and what to do).
+std::optional<PromptRequest> TestLinkMessage(TestLinkOutcome outcome, TestDialog dialog, const AppFiles& files,
+                                             const SerialPort& port);
 
 // Opens the "com" port when it is closed (no port search), sets the link speed, makes
 // up to three handshakes, checks the radio's identification against the document's

@@ -19,6 +19,9 @@ struct PromptRequest {
   PromptButtons buttons = PromptButtons::OkCancel;
   // Enter answers Cancel: for questions whose OK destroys what cannot be restored.
   bool cancelByDefault = false;
+  // A text made when it is asked (why a port cannot be used), shown instead of the key's;
+  // the key still says which message it is.
+  std::string madeText{};
 
   std::string Text(const AppFiles& files) const;
   std::string Caption(const AppFiles& files) const;

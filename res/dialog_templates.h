@@ -23,6 +23,7 @@ enum class ControlKind {
   Slider,
   Spin,            // up-down control
   Tab,
+  ListView,        // rows of several columns, one selected at a time
   Custom,          // a control class of the program, named by ControlTemplate::className
 };
 
@@ -34,6 +35,7 @@ inline constexpr std::uint32_t kUpperCase = 0x04;  // edit: typed letters become
 inline constexpr std::uint32_t kReadOnly = 0x08;
 inline constexpr std::uint32_t kGroup = 0x10;      // radio button: starts a new group
 inline constexpr std::uint32_t kVertical = 0x20;   // slider
+inline constexpr std::uint32_t kMultiLine = 0x40;  // edit: several lines, wrapped
 }  // namespace control_style
 
 struct DialogRect {

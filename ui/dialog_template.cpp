@@ -8,12 +8,14 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTreeWidget>
 
 #include "settings/app_files.h"
 #include "ui/qt_text.h"
@@ -54,6 +56,13 @@ QWidget* CreateStandardControl(const ControlTemplate& entry, QWidget* parent, QB
       return button;
     }
     case ControlKind::Edit: {
+      if ((entry.style & control_style::kMultiLine) != 0) {
+        auto* edit = new QPlainTextEdit(text, parent);
+        edit->setReadOnly((entry.style & control_style::kReadOnly) != 0);
+        // Tab moves on to the next control, as in every other field of a dialog.
+        edit->setTabChangesFocus(true);
+        return edit;
+      }
       auto* edit = new QLineEdit(text, parent);
       edit->setReadOnly((entry.style & control_style::kReadOnly) != 0);
       return edit;
@@ -74,6 +83,16 @@ QWidget* CreateStandardControl(const ControlTemplate& entry, QWidget* parent, QB
       return new QSlider((entry.style & control_style::kVertical) != 0 ? Qt::Vertical : Qt::Horizontal, parent);
     case ControlKind::Spin: return new QSpinBox(parent);
     case ControlKind::Tab: return new QTabWidget(parent);
+    case ControlKind::ListView: {
+      auto* list = new QTreeWidget(parent);
+      list->setRootIsDecorated(false);
+      list->setUniformRowHeights(true);
+      list->setAllColumnsShowFocus(true);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+      list->setSelectionBehavior(QAbstractItemView::SelectRows);
+      list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      return list;
+    }
     case ControlKind::Custom: break;
   }
   return new QWidget(parent);
@@ -148,6 +167,7 @@ QString ControlText(const QWidget* control) {
   if (auto* button = qobject_cast<const QAbstractButton*>(control)) return button->text();
   if (auto* group = qobject_cast<const QGroupBox*>(control)) return group->title();
   if (auto* edit = qobject_cast<const QLineEdit*>(control)) return edit->text();
+  if (auto* edit = qobject_cast<const QPlainTextEdit*>(control)) return edit->toPlainText();
   if (auto* combo = qobject_cast<const QComboBox*>(control)) return combo->currentText();
   return control == nullptr ? QString() : control->windowTitle();
 }
@@ -161,6 +181,8 @@ void SetControlText(QWidget* control, const QString& text) {
     group->setTitle(text);
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     edit->setText(text);
+  } else if (auto* edit = qobject_cast<QPlainTextEdit*>(control)) {
+    edit->setPlainText(text);
   } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
     if (combo->isEditable()) combo->setEditText(text);
   }

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "app/main_frame.h"
 #include "app/tavro_pgm_app.h"
 #include "dialogs/dlg_authorization.h"
+#include "link/port_survey.h"
 #include "link/radio_password.h"
 #include "link/serial.h"
 #include "radio/document.h"
@@ -116,6 +118,7 @@ class AuthorizationDialogTest : public QObject {
   void typingGivesAtMostSixDigits();
   void theKeyboardStaysWithinAGroup();
   void theSetupMenuOpensTheDialogOnTheProgramsDocument();
+  void aPortThatCannotBeOpenedIsExplained();
 
  private:
   std::unique_ptr<Bench> bench_;
@@ -380,6 +383,16 @@ void AuthorizationDialogTest::theKeyboardStaysWithinAGroup() {
   QTest::keyClick(Edit(dialog, Dlg::kAgainEdit), Qt::Key_Escape);
   QCOMPARE(finished.size(), 1);
   QCOMPARE(finished.at(0).at(0).toInt(), int(QDialog::Rejected));
+}
+
+void AuthorizationDialogTest::aPortThatCannotBeOpenedIsExplained() {
+  Bench& b = *bench_;  // port 1 names a device that is not there, and there is no search
+  Dlg dialog(b.Context());
+  dialog.show();
+  Click(dialog, Dlg::kProgramButton);
+  const std::string why = port_survey::PortProblemText(b.files, (b.scratch / "no-radio-yet").string(), ENOENT);
+  QCOMPARE(b.Shown(), ToQString(why + "|" + b.files.GetText("IDS_ERROR") + "|" + std::to_string(static_cast<int>(PromptIcon::Error))));
+  QVERIFY(dialog.isVisible());
 }
 
 void AuthorizationDialogTest::theSetupMenuOpensTheDialogOnTheProgramsDocument() {

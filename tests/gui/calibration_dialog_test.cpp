@@ -7,12 +7,14 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "dialogs/dlg_test_rw.h"
+#include "link/port_survey.h"
 #include "link/serial.h"
 #include "link/test_functions.h"
 #include "radio/document.h"
@@ -313,6 +315,9 @@ class CalibrationDialogTest : public QObject {
     Click(dialog, button);
 
     QCOMPARE(b.messages.Keys(), std::vector<std::string>{key.toStdString()});
+    if (fault == "no-device")  // why the port cannot be opened, rather than the key's general text
+      QCOMPARE(b.messages.Shown()[0].text,
+               port_survey::PortProblemText(b.files, (b.scratch / "no-such-tty").string(), ENOENT));
     QCOMPARE(b.messages.Shown()[0].caption, b.files.GetText(caption.toStdString()));
     QVERIFY(dialog.isVisible());
     QCOMPARE(AreaOf(b.doc), Pattern(1));

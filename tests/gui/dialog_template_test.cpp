@@ -4,8 +4,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "settings/profile.h"
@@ -24,7 +26,10 @@ class DialogTemplateTest : public QObject {
     for (const ControlTemplate& entry : form->controls) {
       QWidget* control = FindControl(&dialog, entry.id);
       QVERIFY2(control != nullptr, qPrintable(QString::number(entry.id)));
-      QCOMPARE(control->geometry(), units.ToPixels(entry.rect));
+      QRect expected = units.ToPixels(entry.rect);
+      // A combo box's template height is that of its open list; closed it is one line.
+      if (auto* combo = qobject_cast<QComboBox*>(control)) expected.setHeight(combo->sizeHint().height());
+      QCOMPARE(control->geometry(), expected);
       QCOMPARE(ControlId(control), entry.id);
     }
     QCOMPARE(dialog.size(), units.ToPixels(form->width, form->height));
@@ -52,6 +57,14 @@ class DialogTemplateTest : public QObject {
     com1->setChecked(true);
     com2->setChecked(true);
     QVERIFY(!com1->isChecked());  // one group: choosing one clears the other
+    // A list view shows whole rows, one selected; a read-only text of several lines
+    // leaves Tab to move on.
+    auto* list = Control<QTreeWidget>(&port, 1394);
+    QVERIFY(list != nullptr);
+    QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    auto* state = Control<QPlainTextEdit>(&port, 1392);
+    QVERIFY(state != nullptr && state->isReadOnly() && state->tabChangesFocus());
   }
 
   void customControlsComeFromTheFactory() {

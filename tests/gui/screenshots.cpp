@@ -21,6 +21,7 @@
 #include "pages/tavro_pgm_view.h"
 #include "settings/profile.h"
 #include "tests/gui/gui_test_support.h"
+#include "tests/unit/fake_system.h"
 
 namespace {
 
@@ -57,7 +58,13 @@ void ShootLanguage(const QString& language, const QString& outDir) {
   frame.View().Tabs().setCurrentIndex(0);
   CAboutDlg about(app->Files(), &frame);
   SaveDialog(about, prefix + QStringLiteral("about.png"));
-  CPortDlg port(app->Files(), app->Port(), &frame);
+  // Two cables plugged in, one of them assigned to COM2.
+  const test::FakeSystem system;
+  system.AddCable({"ttyUSB0", "1-1", "1a86", "7523", "ch341", "usb-1a86_USB_Serial-if00-port0", "", "USB Serial", ""});
+  system.AddCable({"ttyUSB1", "1-2", "067b", "2303", "pl2303", "usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0",
+                   "Prolific Technology Inc.", "USB-Serial Controller", ""});
+  profile::WriteString(settings, "ports", "2", "/dev/serial/by-id/usb-1a86_USB_Serial-if00-port0");
+  CPortDlg port(app->Files(), app->Port(), &frame, system.Path());
   SaveDialog(port, prefix + QStringLiteral("port.png"));
   for (const bool isRead : {true, false}) {
     CWRDlg transfer(TransferContext{app->Files(), app->Document(), app->Port(), &app->Voices(), {}}, isRead, &frame);

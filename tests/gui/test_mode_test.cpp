@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -22,6 +23,7 @@
 #include "dialogs/test_dlg.h"
 #include "dialogs/test_function.h"
 #include "dialogs/wr_dlg.h"
+#include "link/port_survey.h"
 #include "link/serial.h"
 #include "link/test_functions.h"
 #include "radio/document.h"
@@ -252,6 +254,9 @@ class TestModeTest : public QObject {
     QTest::keyClicks(Control<QLineEdit>(&dialog, CTestDlg::kAccessCodeId), kAccessCode);
     QTest::mouseClick(Control<QPushButton>(&dialog, CTestDlg::kTest1Id), Qt::LeftButton);
     QCOMPARE(b.messages.Keys(), std::vector<std::string>{text.toStdString()});
+    if (radio == "none")  // why the port cannot be opened, rather than the key's general text
+      QCOMPARE(b.messages.Shown().at(0).text,
+               port_survey::PortProblemText(b.files, (b.scratch / "no-such-tty").string(), ENOENT));
     QCOMPARE(QString::fromStdString(b.messages.Shown().at(0).caption), b.Text(caption.toUtf8().constData()));
     if (b.radio) QVERIFY(b.SentFromLast(kEnterTest).empty());
     QCOMPARE(finished.size(), 1);

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -17,6 +18,7 @@
 
 #include "dialogs/port_dlg.h"
 #include "dialogs/wr_dlg.h"
+#include "link/port_survey.h"
 #include "link/serial.h"
 #include "link/voice_package.h"
 #include "radio/document.h"
@@ -161,12 +163,15 @@ void TransferDialogTest::readReplacesTheImageAndEndsWithoutAMessage() {
 
 void TransferDialogTest::noRadioShowsOneConnectionErrorAndCloses_data() {
   QTest::addColumn<bool>("deviceExists");
-  QTest::newRow("no such device") << false;
-  QTest::newRow("a radio that never answers") << true;
+  QTest::addColumn<QString>("key");
+  // The one port to try cannot be opened: the message says why (here: the device is missing).
+  QTest::newRow("no such device") << false << "IDS_ERROR_PORTOPEN";
+  QTest::newRow("a radio that never answers") << true << "IDS_ERROR_PORTCONN";
 }
 
 void TransferDialogTest::noRadioShowsOneConnectionErrorAndCloses() {
   QFETCH(bool, deviceExists);
+  QFETCH(QString, key);
   Bench& b = *bench_;
   if (deviceExists) {
     b.StartRadio({"--fault", "no-handshake"});
@@ -184,7 +189,10 @@ void TransferDialogTest::noRadioShowsOneConnectionErrorAndCloses() {
   QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
 
   QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
-  QCOMPARE(b.messages.Keys(), std::vector<std::string>{"IDS_ERROR_PORTCONN"});
+  QCOMPARE(b.messages.Keys(), std::vector<std::string>{key.toStdString()});
+  const std::string device = (b.scratch / "no-such-tty").string();
+  QCOMPARE(b.messages.Shown()[0].text,
+           deviceExists ? b.files.GetText("IDS_ERROR_PORTCONN") : port_survey::PortProblemText(b.files, device, ENOENT));
   QCOMPARE(b.messages.Shown()[0].caption, b.files.GetText("IDS_ERROR"));
   QCOMPARE(b.messages.Shown()[0].icon, PromptIcon::Error);
   QCOMPARE(ImageOf(b.doc), before);

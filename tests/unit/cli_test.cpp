@@ -10,10 +10,13 @@
 #include <sstream>
 
 #include "cli/transfer_follow.h"
+#include "link/port_survey.h"
+#include "link/serial.h"
 #include "radio/channel_csv.h"
 #include "radio/channel_table.h"
 #include "radio/document.h"
 #include "settings/profile.h"
+#include "tests/unit/fake_system.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -358,7 +361,7 @@ TEST_F(CliTest, PortsTellWhichDevicesOpenAndVoicesListThePackages) {
   const std::vector<std::string> lines = Lines(ports.out);
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[0], "1\t" + std::string(name) + "\t" + files_.GetText("IDS_PORT_AVAILABLE"));
-  EXPECT_EQ(lines[1], "2\t/dev/corvane-no-such-port\tNo such file or directory");
+  EXPECT_EQ(lines[1], "2\t/dev/corvane-no-such-port\t" + port_survey::PortProblemText(files_, "/dev/corvane-no-such-port", ENOENT));
   ::close(master);
   ::close(slave);
 
@@ -370,6 +373,112 @@ TEST_F(CliTest, PortsTellWhichDevicesOpenAndVoicesListThePackages) {
   const Result voices = Run({"voices"});
   EXPECT_EQ(voices.status, 0);
   EXPECT_EQ(voices.out, "0\tEnglish\t\t00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 07\tenglish.enc\n");
+}
+
+TEST_F(CliTest, APortThatCannotBeOpenedIsExplained) {
+  // "com" names a missing device and no search may run: the read says why, not "no radio".
+  const std::filesystem::path settings = home_.Path() / "setting.ini";
+  const std::string missing = (scratch_ / "no-such-tty").string();
+  ASSERT_TRUE(profile::WriteString(settings, "setup", "autocom", "0"));
+  ASSERT_TRUE(profile::WriteString(settings, "setup", "com", "1"));
+  ASSERT_TRUE(profile::WriteString(settings, "ports", "1", missing));
+  const std::string out = (scratch_ / "out.vxp").string();
+  const Result absent = Run({"read", out});
+  EXPECT_EQ(absent.status, 1);
+  EXPECT_EQ(absent.err, port_survey::PortProblemText(files_, missing, ENOENT) + "\n");
+
+  // A device this process holds: the command names it, by program name and process id.
+  int master = -1, slave = -1;
+  char name[256];
+  ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
+  ::close(slave);  // only the port below holds it (and is not inherited by the command)
+  CSerial holder;
+  ASSERT_TRUE(holder.OpenDevice(name));
+  const Result held = Run({"read", "--device", name, out});
+  ::close(master);
+  EXPECT_EQ(held.status, 1);
+  std::string program = test::ReadAll("/proc/self/comm");
+  program.pop_back();  // the line end
+  for (const std::string& part : {std::string(name), program, std::to_string(::getpid())})
+    EXPECT_NE(held.err.find(part), std::string::npos) << part << " not in: " << held.err;
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// ports and doctor look at a fake system ($CORVANE_SYSTEM_ROOT): its cables, a device that
+// is a pseudo-terminal (usable) and one that is a plain file (not a serial device).
+class CliSystemTest : public CliTest {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(::openpty(&master_, &slave_, pty_, nullptr, nullptr), 0);
+    ::setenv("CORVANE_SYSTEM_ROOT", system_.Path().c_str(), 1);
+  }
+  void TearDown() override {
+    ::unsetenv("CORVANE_SYSTEM_ROOT");
+    ::close(master_);
+    ::close(slave_);
+  }
+  std::string Text(const char* key) const { return files_.GetText(key); }
+
+  test::FakeSystem system_;
+  int master_ = -1, slave_ = -1;
+  char pty_[256] = {};
+};
+
+TEST_F(CliSystemTest, PortsListTheCablesWithThePortEachIsAssignedTo) {
+  system_.AddCable({"ttyUSB0", "1-1", "1a86", "7523", "ch341", "usb-1a86_USB_Serial-if00-port0", "", "USB Serial", ""});
+  system_.AddCable({"ttyUSB1", "1-2", "0403", "6001", "ftdi_sio", "usb-FTDI_FT232R_A10K-if00-port0", "FTDI", "FT232R", "A10K"});
+  system_.AddCable({"ttyACM0", "1-3", "2e8a", "000a", "cdc_acm", "", "Raspberry Pi", "Pico", "E66"});
+  // Port 1 names the FTDI cable by its stable name; port 3 is the third device present.
+  ASSERT_TRUE(profile::WriteString(home_.Path() / "setting.ini", "ports", "1", "/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00-port0"));
+  const Result ports = Run({"ports"});
+  EXPECT_EQ(ports.status, 0) << ports.err;
+  const std::string notSerial = ": " + Text("IDS_ERROR_NOTSERIAL");
+  EXPECT_EQ(ports.out,
+            "1\t/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00-port0\t/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00-port0" + notSerial + "\n"
+            "2\t/dev/ttyUSB1\t/dev/ttyUSB1" + notSerial + "\n"
+            "3\t/dev/ttyACM0\t/dev/ttyACM0" + notSerial + "\n"
+            "/dev/ttyACM0\t\t2e8a:000a\tRaspberry Pi\tPico\tE66\tcdc_acm\t3\n"
+            "/dev/ttyUSB0\t/dev/serial/by-id/usb-1a86_USB_Serial-if00-port0\t1a86:7523\t\tUSB Serial\t\tch341\t" + Text("IDS_PORT_UNASSIGNED") + "\n"
+            "/dev/ttyUSB1\t/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00-port0\t0403:6001\tFTDI\tFT232R\tA10K\tftdi_sio\t1\n");
+}
+
+TEST_F(CliSystemTest, DoctorChecksEveryWallAtOnceAndExitsByWhetherAPortIsUsable) {
+  const Result bare = Run({"doctor"});
+  EXPECT_EQ(bare.status, 1);
+  const std::string user = port_survey::Identity::OfThisProcess().userName;
+  const std::vector<std::string> bareLines = Lines(bare.out);
+  for (const std::string& line :
+       {Text("IDS_DOCTOR_CABLES"), "  " + Text("IDS_DOCTOR_NOCABLES"), Text("IDS_DOCTOR_PORTS"), "  " + Text("IDS_DOCTOR_NOPORTS"),
+        Text("IDS_DOCTOR_GROUPS") + " " + user, Text("IDS_DOCTOR_BRLTTY") + "\t" + Text("IDS_DOCTOR_NOTRUNNING"),
+        Text("IDS_DOCTOR_MODEMMANAGER") + "\t" + Text("IDS_DOCTOR_NOTRUNNING"),
+        Text("IDS_DOCTOR_UDEV") + "\t" + Text("IDS_DOCTOR_NOTINSTALLED")})
+    EXPECT_NE(std::find(bareLines.begin(), bareLines.end(), line), bareLines.end()) << line << " not in:\n" << bare.out;
+  EXPECT_EQ(bareLines.back(), Text("IDS_DOCTOR_UNUSABLE"));
+
+  // A usable cable (its node is the pseudo-terminal), a cable brltty took, both services
+  // running, the rule installed, and the user in a group only by the group file.
+  system_.AddCable({"ttyUSB0", "1-1", "1a86", "7523", "ch341", "", "", "USB Serial", ""});
+  std::filesystem::remove(system_.Path() / "dev/ttyUSB0");
+  system_.Link("/dev/ttyUSB0", pty_);
+  system_.AddUsbDevice("1-4", "10c4", "ea60");
+  system_.AddProcess(300, "brltty");
+  system_.AddProcess(301, "ModemManager");
+  system_.Put("/usr/lib/udev/rules.d/60-corvane.rules");
+  system_.Put("/etc/group", "corvanetest:x:54321:" + user + "\n");
+  const Result found = Run({"doctor"});
+  EXPECT_EQ(found.status, 0) << found.out;
+  const std::vector<std::string> lines = Lines(found.out);
+  auto has = [&lines](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+  EXPECT_TRUE(has("  /dev/ttyUSB0\t\t1a86:7523\t\tUSB Serial\t\tch341\t1\t" + Text("IDS_PORT_AVAILABLE"))) << found.out;
+  EXPECT_TRUE(has("  1\t/dev/ttyUSB0\t" + Text("IDS_PORT_AVAILABLE"))) << found.out;
+  EXPECT_TRUE(has(Text("IDS_DOCTOR_TAKEN")));
+  EXPECT_TRUE(has("  1-4\t10c4:ea60\tUSB Serial\t" +
+                  port_survey::TakenCableText(files_, {"1-4", "10c4", "ea60", "USB Serial"}))) << found.out;
+  EXPECT_TRUE(has("  corvanetest\tyes\tno")) << found.out;
+  EXPECT_TRUE(has(Text("IDS_DOCTOR_BRLTTY") + "\t" + Text("IDS_DOCTOR_RUNNING")));
+  EXPECT_TRUE(has(Text("IDS_DOCTOR_MODEMMANAGER") + "\t" + Text("IDS_DOCTOR_RUNNING")));
+  EXPECT_TRUE(has(Text("IDS_DOCTOR_UDEV") + "\t" + Text("IDS_DOCTOR_INSTALLED") + "\t/usr/lib/udev/rules.d/60-corvane.rules"));
+  EXPECT_EQ(lines.back(), Text("IDS_DOCTOR_USABLE"));
 }
 
 // The radio waits about 30 s for the answer to the question about another model; a user

@@ -198,8 +198,9 @@ TEST_F(RadioPasswordTest, ThePortChoiceOfTheCommandLineComesBeforeTheSettings) {
   } cases[] = {
       // "com" names a missing device; the given port holds the radio.
       {"given port", PasswordLink{2, true}, PasswordOutcome::Done, 1},
-      // No search although "autocom" allows it: the radio on port 2 is never asked.
-      {"no search", PasswordLink{0, false}, PasswordOutcome::NoLink, 1},
+      // No search although "autocom" allows it: the radio on port 2 is never asked, and the
+      // missing device of "com" is the failure.
+      {"no search", PasswordLink{0, false}, PasswordOutcome::PortOpenFailed, 1},
       {"search", PasswordLink{0, true}, PasswordOutcome::Done, 2},
   };
   for (const auto& c : cases) {
@@ -346,6 +347,7 @@ TEST(RadioPasswordMessage, NamesTheFixedTextsAndTheLanguageKeys) {
       {PasswordOutcome::OldPasswordWrong, "The old password is wrong!", false, "IDS_ERROR", true, PromptIcon::None},
       {PasswordOutcome::NewPasswordNotDigits, "The new password may only contain the digits 0 to 9.", false, "IDS_ERROR", true, PromptIcon::Error},
       {PasswordOutcome::NoLink, "IDS_ERROR_PORTCONN", true, "IDS_ERROR", true, PromptIcon::Error},
+      {PasswordOutcome::PortOpenFailed, "IDS_ERROR_PORTOPEN", true, "IDS_ERROR", true, PromptIcon::Error},
       {PasswordOutcome::WrongType, "IDS_ERROR_TYPE", true, "IDS_ERROR", true, PromptIcon::Error},
       {PasswordOutcome::ReadFailed, "IDS_PROMPT_READFAIL", true, "IDS_PROMPT_READ", true, PromptIcon::Exclamation},
   };
