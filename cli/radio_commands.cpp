@@ -1,8 +1,6 @@
 // corvane-cli commands that talk to a radio or list what the link can use.
 #include "cli/radio_commands.h"
 
-#include <grp.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
