@@ -256,7 +256,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << located.problem << "\n";
     return kExitFailure;
   }
-  const Context context{*located.files, out, err};
+  Context context{*located.files, out, err};
+  if (const char* root = std::getenv("CORVANE_SYSTEM_ROOT"); root != nullptr && *root != '\0') context.systemRoot = root;
   if (args.empty()) return context.UsageError("COMMAND");
   if (args[0] == "help") return context.UsageError(args[1]);
   if (std::find(args.begin() + 1, args.end(), "--help") != args.end()) return context.UsageError(args[0]);
