@@ -16,6 +16,7 @@
 #include "cli/radio_commands.h"
 #include "cli/usage.h"
 #include "link/voice_package.h"
+#include "radio/backups.h"
 #include "radio/channel_csv.h"
 #include "radio/channel_table.h"
 #include "radio/config_dump.h"
@@ -113,6 +114,19 @@ int CommandInfo(const Context& context, const std::vector<std::string>& args) {
   out << files.GetText("IDS_INFO_VOICEID") << "\t" << HexBytes(block.subspan(block::kVoiceId, block::kVoiceIdSize)) << "\n";
   out << files.GetText("IDS_INFO_CHANNELS") << "\t" << count << (count ? ": " + used : "") << "\n";
   return status;
+}
+
+// The radio backups, newest first: path, time, model, used channels.
+int CommandBackups(const Context& context, const std::vector<std::string>& args) {
+  if (!args.empty()) return context.UsageError(args.front());
+  const std::optional<std::filesystem::path> folder = backup::UserFolder();
+  const std::vector<backup::Entry> entries = folder ? backup::List(context.files, *folder) : std::vector<backup::Entry>{};
+  for (const backup::Entry& entry : entries)
+    context.out << entry.path.string() << "\t" << backup::TimeText(entry.name) << "\t" << entry.model << "\t"
+                << entry.usedChannels << "\n";
+  if (entries.empty())
+    context.err << context.files.GetText("IDS_BACKUP_NONE") << " " << (folder ? folder->string() : std::string()) << "\n";
+  return kExitOk;
 }
 
 // diff's status for differences; a file it cannot read is then kExitUsage, as for diff(1).
@@ -266,7 +280,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const std::pair<const char*, Command> commands[] = {
       {"new", CommandNew},     {"show", CommandShow},   {"info", CommandInfo},    {"dump", CommandDump}, {"diff", CommandDiff},
       {"read", CommandRead},   {"write", CommandWrite}, {"verify", CommandVerify}, {"ports", CommandPorts},
-      {"doctor", CommandDoctor}, {"voices", CommandVoices}, {"calibration", CommandCalibration}, {"password", CommandPassword},
+      {"doctor", CommandDoctor}, {"voices", CommandVoices}, {"backups", CommandBackups}, {"calibration", CommandCalibration}, {"password", CommandPassword},
       {"export-csv", CommandExportCsv}, {"import-csv", CommandImportCsv}};
   for (const auto& [name, command] : commands)
     if (args[0] == name) return command(context, rest);

@@ -19,6 +19,7 @@
 #include "link/serial.h"
 #include "link/transfer.h"
 #include "link/voice_package.h"
+#include "radio/backups.h"
 #include "radio/document.h"
 #include "radio/image_diff.h"
 #include "settings/app_files.h"
@@ -89,6 +90,8 @@ int CommandRead(const Context& context, std::vector<std::string> args) {
     context.err << TransferFailureText(context, job->Params(), final, true) << "\n";
     return kExitFailure;
   }
+  // The read has succeeded whatever becomes of its backup.
+  if (const backup::Kept kept = backup::Keep(doc); kept.error) context.err << kept.error->Text(context.files) << "\n";
   FileError error;
   if (!doc.OnSaveDocument(parsed->file, error)) return context.FileFailure(error);
   return kExitOk;
@@ -99,7 +102,7 @@ namespace {
 // One radio of a write or verification: its port, the transfer running on it and, at the
 // end, what became of it.
 struct RadioRun {
-  enum class Phase { Writing, Verifying, Done };
+  enum class Phase { BackingUp, Writing, Verifying, Done };
   std::string name;
   PortChoice choice;
   std::unique_ptr<CSerial> port;
@@ -108,6 +111,7 @@ struct RadioRun {
   std::string failure;  // empty: the radio holds the configuration
   std::vector<image_diff::Difference> differences;
   std::optional<std::array<std::uint8_t, block::kImageSize>> written;  // what the write sent
+  std::unique_ptr<CTavroPgmDoc> before;  // the radio's configuration read before the write
 };
 
 // The name a radio goes by in the lines about it: its device.
@@ -120,16 +124,57 @@ std::string RadioName(const Context& context, const PortChoice& choice) {
 
 struct RadiosTask {
   bool write = true;   // false: only read back and compare
+  bool backup = false;  // read each radio and keep it as a backup before writing it
   bool verify = false;
   bool overwriteVoice = false;
   bool writeCalibration = false;  // the file's calibration area, not each radio's own
   bool yes = false;
 };
 
+// Starts the write of doc to radio, or (without task.write) the read that is compared with
+// it. False when the voice data a write sends cannot be read: nothing started.
+bool StartTransfer(CTavroPgmDoc& doc, CVoicePackage& packages, const RadiosTask& task, RadioRun& radio,
+                   FileError& voiceError) {
+  TransferOptions options = OptionsFor(radio.choice, !task.write);
+  options.overwriteVoice = task.overwriteVoice;
+  options.writeCalibration = task.writeCalibration;
+  radio.job = TransferJob::Start(doc, *radio.port, options, task.write ? &packages : nullptr, &voiceError);
+  if (radio.job == nullptr) return false;
+  radio.phase = task.write ? RadioRun::Phase::Writing : RadioRun::Phase::Verifying;
+  return true;
+}
+
+// The backup read of radio ended in `state`: a configuration read is kept, and the write
+// follows in a session of its own; otherwise nothing is written.
+void AfterBackupRead(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages, const RadiosTask& task,
+                     RadioRun& radio, TransferState state) {
+  if (!radio.job->HandOver(*radio.before)) {
+    radio.failure = TransferFailureText(context, radio.job->Params(), state, true);
+    return;
+  }
+  if (const backup::Kept kept = backup::Keep(*radio.before); kept.error) {
+    FileError error = *kept.error;
+    error.textKey = "IDS_BACKUP_NOTKEPT";
+    radio.failure = error.Text(context.files);
+    return;
+  }
+  // A second-generation radio listens at 38400 baud until its read session ends.
+  if (!radio.port->Reopen()) {
+    radio.failure = context.files.GetText("IDS_ERROR_PORTCONN");
+    return;
+  }
+  FileError voiceError;
+  if (!StartTransfer(doc, packages, task, radio, voiceError)) radio.failure = voiceError.Text(context.files);
+}
+
 // After a transfer of `radio` ended in `state`: the next phase, or the result.
-void Advance(const Context& context, CTavroPgmDoc& doc, const RadiosTask& task, RadioRun& radio, TransferState state) {
+void Advance(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages, const RadiosTask& task,
+             RadioRun& radio, TransferState state) {
   radio.job->Wait();
-  if (radio.phase == RadioRun::Phase::Writing) {
+  if (radio.phase == RadioRun::Phase::BackingUp) {
+    AfterBackupRead(context, doc, packages, task, radio, state);
+    if (radio.failure.empty()) return;
+  } else if (radio.phase == RadioRun::Phase::Writing) {
     if (state != TransferState::WriteDone) {
       radio.failure = TransferFailureText(context, radio.job->Params(), state, false);
     } else if (task.verify) {
@@ -165,6 +210,12 @@ int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages
               const RadiosTask& task) {
   const bool fleet = choices.size() > 1;
   if (choices.empty()) choices.push_back({});
+  if (task.backup) {
+    // A voice package that cannot be sent ends the write before any radio is read.
+    if (const std::optional<FileError> error =
+            WriteVoiceError(context.files.ProgramDirectory(), &packages, task.overwriteVoice))
+      return context.FileFailure(*error);
+  }
   std::vector<RadioRun> radios(choices.size());
   for (std::size_t i = 0; i < choices.size(); ++i) {
     radios[i].choice = choices[i];
@@ -180,12 +231,14 @@ int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages
       radio.phase = RadioRun::Phase::Done;
       continue;
     }
-    TransferOptions options = OptionsFor(radio.choice, !task.write);
-    options.overwriteVoice = task.overwriteVoice;
-    options.writeCalibration = task.writeCalibration;
+    if (task.backup) {
+      radio.before = std::make_unique<CTavroPgmDoc>(context.files);
+      radio.job = TransferJob::Start(*radio.before, *radio.port, OptionsFor(radio.choice, true), nullptr);
+      radio.phase = RadioRun::Phase::BackingUp;
+      continue;
+    }
     FileError voiceError;
-    radio.job = TransferJob::Start(doc, *radio.port, options, task.write ? &packages : nullptr, &voiceError);
-    if (radio.job == nullptr) {
+    if (!StartTransfer(doc, packages, task, radio, voiceError)) {
       // The same for every radio, so found at the first, before anything was sent; a worker
       // started all the same still holds its port.
       for (RadioRun& started : radios) {
@@ -195,7 +248,6 @@ int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages
       }
       return context.FileFailure(voiceError);
     }
-    radio.phase = task.write ? RadioRun::Phase::Writing : RadioRun::Phase::Verifying;
   }
 
   std::vector<std::string> names;
@@ -223,10 +275,12 @@ int RunRadios(const Context& context, CTavroPgmDoc& doc, CVoicePackage& packages
         continue;
       }
       if (IsFinal(state)) {
-        Advance(context, doc, task, radio, state);
+        Advance(context, doc, packages, task, radio, state);
         continue;
       }
-      const char* key = radio.phase == RadioRun::Phase::Verifying ? "IDS_PROMPT_VERIFY" : "IDS_PROMPT_WRITE";
+      const char* key = radio.phase == RadioRun::Phase::Verifying   ? "IDS_PROMPT_VERIFY"
+                        : radio.phase == RadioRun::Phase::BackingUp ? "IDS_PROMPT_BACKUP"
+                                                                    : "IDS_PROMPT_WRITE";
       if (const std::optional<Progress> progress = ProgressOf(context.files, state, params.progress.load(), key))
         lines.Show(i, *progress);
     }
@@ -261,7 +315,7 @@ int CommandWrite(const Context& context, std::vector<std::string> args) {
   const std::optional<std::vector<PortChoice>> choices = ParsePortChoices(context, args, status);
   if (!choices) return status;
   const std::optional<Arguments> parsed =
-      Parse(context, args, {"--overwrite-voice", "--with-calibration", "--yes", "--verify"}, status);
+      Parse(context, args, {"--overwrite-voice", "--with-calibration", "--yes", "--verify", "--backup"}, status);
   if (!parsed) return status;
 
   CTavroPgmDoc doc(context.files);
@@ -273,6 +327,7 @@ int CommandWrite(const Context& context, std::vector<std::string> args) {
   packages.FindById(doc.VoiceId());
   RadiosTask task;
   task.verify = parsed->Has("--verify");
+  task.backup = parsed->Has("--backup");
   task.overwriteVoice = parsed->Has("--overwrite-voice");
   task.writeCalibration = parsed->Has("--with-calibration");
   task.yes = parsed->Has("--yes");

@@ -17,7 +17,7 @@ constexpr std::string_view kIntro =
     "Commands:\n";
 
 // The notes after the list of commands; a command's own help repeats those that concern it.
-enum Note : unsigned { kTextsNote = 1, kPortsNote = 2, kFilesNote = 4, kExitNote = 8 };
+enum Note : unsigned { kTextsNote = 1, kPortsNote = 2, kFilesNote = 4, kExitNote = 8, kBackupsNote = 16 };
 
 constexpr std::string_view kTexts =
     "Texts come from the language file that setting.ini selects: setting.ini beside the\n"
@@ -37,6 +37,13 @@ constexpr std::string_view kFiles =
     "Files are created with the permissions the umask leaves; a replaced file keeps its\n"
     "own. A file you may not write (or with no write permission at all) is never\n"
     "replaced: the command ends with status 1 and leaves it as it is.\n";
+
+constexpr std::string_view kBackups =
+    "Every successful read keeps a copy of the radio's configuration (a .vxp data file\n"
+    "named YYYYMMDD-HHMMSS-MODEL.vxp) in ~/.local/share/corvane/backups ($XDG_DATA_HOME);\n"
+    "a backup that cannot be written is said in one line and the read still succeeds.\n"
+    "Backups older than \"days\" of section [backup] in setting.ini (365 when not set;\n"
+    "0 keeps them all) are removed when a new one is written.\n";
 
 constexpr std::string_view kExit =
     "Exit status: 0 success; 1 a file or the radio failed; 2 bad command line;\n"
@@ -87,11 +94,11 @@ constexpr std::array kCommands{
     CommandHelp{"read",
                 "  read [--port N | --device PATH] FILE\n"
                 "                       Read the radio into a new configuration saved as FILE (only\n"
-                "                       when the whole read succeeded).\n",
-                kPortsNote | kFilesNote | kExitNote},
+                "                       when the whole read succeeded), and keep it as a backup.\n",
+                kPortsNote | kFilesNote | kBackupsNote | kExitNote},
     CommandHelp{"write",
                 "  write [--port N | --device PATH]... [--with-calibration] [--overwrite-voice] [--yes]\n"
-                "        [--verify] FILE\n"
+                "        [--verify] [--backup] FILE\n"
                 "                       Write FILE to the radio, with the voice package whose\n"
                 "                       identifier matches FILE's (else the first one) on radios that\n"
                 "                       hold voice data. Each radio keeps its own alignment values and\n"
@@ -101,11 +108,14 @@ constexpr std::array kCommands{
                 "                       already has that package. A radio of another model is only\n"
                 "                       overwritten after a yes: --yes answers it, and without a\n"
                 "                       terminal the answer is no. --verify reads the radio\n"
-                "                       back afterwards and compares (as verify does). Several\n"
-                "                       --port/--device options write to all those radios at once\n"
-                "                       (no port search, no question: --yes answers for all); a line\n"
-                "                       per radio says \"ok\" or what failed.\n",
-                kPortsNote | kExitNote},
+                "                       back afterwards and compares (as verify does). --backup first\n"
+                "                       reads the whole radio in a session of its own and keeps it as\n"
+                "                       a backup; when that read or its backup fails, nothing is\n"
+                "                       written. Several --port/--device options write to all those\n"
+                "                       radios at once (no port search, no question: --yes answers\n"
+                "                       for all; one backup per radio); a line per radio says \"ok\"\n"
+                "                       or what failed.\n",
+                kPortsNote | kBackupsNote | kExitNote},
     CommandHelp{"verify",
                 "  verify [--port N | --device PATH]... [--with-calibration] FILE\n"
                 "                       Read the radio and compare it with FILE as a write leaves it\n"
@@ -159,6 +169,10 @@ constexpr std::array kCommands{
                 "                       rule 60-corvane.rules is installed. Exit status 0 when at\n"
                 "                       least one port can be used, 1 otherwise.\n",
                 kPortsNote},
+    CommandHelp{"backups",
+                "  backups              List the radio backups, newest first: path, time, model and\n"
+                "                       number of used channels, tab-separated.\n",
+                kBackupsNote},
     CommandHelp{"voices",
                 "  voices               List the voice packages (*.enc) of the program directory.\n",
                 kTextsNote},
@@ -170,7 +184,8 @@ constexpr std::string_view kProgramOptions =
 
 void AppendNotes(std::string& text, unsigned notes) {
   for (const auto& [note, words] : {std::pair{kTextsNote, kTexts}, std::pair{kPortsNote, kPorts},
-                                    std::pair{kFilesNote, kFiles}, std::pair{kExitNote, kExit}}) {
+                                    std::pair{kFilesNote, kFiles}, std::pair{kBackupsNote, kBackups},
+                                    std::pair{kExitNote, kExit}}) {
     if (notes & note) (text += "\n") += words;
   }
 }
@@ -181,7 +196,7 @@ std::string UsageText() {
   std::string text(kIntro);
   for (const CommandHelp& command : kCommands) text += command.text;
   text += kProgramOptions;
-  AppendNotes(text, kTextsNote | kPortsNote | kFilesNote | kExitNote);
+  AppendNotes(text, kTextsNote | kPortsNote | kFilesNote | kBackupsNote | kExitNote);
   return text;
 }
 

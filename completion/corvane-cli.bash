@@ -16,7 +16,7 @@ _corvane_cli_files() {
 
 _corvane_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="new show info dump diff read write verify calibration password export-csv import-csv ports doctor voices help"
+    local commands="new show info dump diff read write verify calibration password export-csv import-csv ports doctor voices backups help"
     COMPREPLY=()
     if ((COMP_CWORD == 1)); then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
@@ -39,7 +39,7 @@ _corvane_cli() {
         new) options="--force --model" ;;
         dump) options="--names --raw" ;;
         read) options="--port --device" ;;
-        write) options="--port --device --with-calibration --overwrite-voice --yes --verify" ;;
+        write) options="--port --device --with-calibration --overwrite-voice --yes --verify --backup" ;;
         verify) options="--port --device --with-calibration" ;;
         password) options="--port --device --old --new --low-power" ;;
         calibration)
@@ -51,7 +51,7 @@ _corvane_cli() {
         help)
             ((COMP_CWORD == 2)) && COMPREPLY=($(compgen -W "$commands" -- "$cur"))
             return ;;
-        show | info | diff | export-csv | import-csv | ports | doctor | voices) ;;
+        show | info | diff | export-csv | import-csv | ports | doctor | voices | backups) ;;
         *) return ;;
     esac
     if [[ $cur == -* ]]; then
@@ -60,7 +60,7 @@ _corvane_cli() {
     fi
 
     case $command in
-        ports | doctor | voices | password) ;;
+        ports | doctor | voices | backups | password) ;;
         calibration) _corvane_cli_files "$cur" "" ;;  # a text file of values
         export-csv | import-csv)
             # The data file first, then the channel list.

@@ -11,6 +11,7 @@
 #include "link/port_survey.h"
 #include "link/serial.h"
 #include "link/transfer.h"
+#include "radio/backups.h"
 #include "radio/document.h"
 #include "radio/image_diff.h"
 #include "settings/app_files.h"
@@ -49,6 +50,11 @@ CWRDlg::CWRDlg(const TransferContext& context, bool isRead, QWidget* parent)
   connect(verify, &QCheckBox::toggled, this,
           [](bool checked) { OpenUserSettings()->setValue(QLatin1String(kVerifySetting), checked); });
   Control<QCheckBox>(this, kWriteCalibrationId)->setVisible(!isRead_);
+  auto* backup = Control<QCheckBox>(this, kBackupId);
+  backup->setVisible(!isRead_);
+  backup->setChecked(OpenUserSettings()->value(QLatin1String(kBackupSetting), true).toBool());
+  connect(backup, &QCheckBox::toggled, this,
+          [](bool checked) { OpenUserSettings()->setValue(QLatin1String(kBackupSetting), checked); });
   auto* bar = Control<QProgressBar>(this, kProgressBarId);
   bar->setRange(0, kProgressRange);
   bar->setValue(0);
@@ -88,21 +94,53 @@ void CWRDlg::OnOK() {
   // A transfer cancelled earlier may still run, and leaves the port as its worker did.
   FinishPendingTransfer();
 
-  TransferOptions options;
-  options.isRead = isRead_;
-  options.overwriteVoice = !isRead_ && Control<QCheckBox>(this, kOverwriteVoiceId)->isChecked();
-  options.writeCalibration = !isRead_ && Control<QCheckBox>(this, kWriteCalibrationId)->isChecked();
-  FileError voiceError;
-  job_ = TransferJob::Start(context_.doc, context_.port, options, isRead_ ? nullptr : context_.voices, &voiceError);
-  if (job_ == nullptr) return ShowFileError(this, context_.files, voiceError);  // the voice data a write sends
-  PendingJob() = job_;
+  writeOptions_ = TransferOptions{};
+  writeOptions_.isRead = false;
+  writeOptions_.overwriteVoice = !isRead_ && Control<QCheckBox>(this, kOverwriteVoiceId)->isChecked();
+  writeOptions_.writeCalibration = !isRead_ && Control<QCheckBox>(this, kWriteCalibrationId)->isChecked();
   verifyAfterWrite_ = !isRead_ && Control<QCheckBox>(this, kVerifyId)->isChecked();
   verifying_ = false;
+  backingUp_ = !isRead_ && Control<QCheckBox>(this, kBackupId)->isChecked();
+  if (isRead_ || backingUp_) {
+    // The voice data a write sends is checked before the radio is read for its backup.
+    if (backingUp_) {
+      if (const std::optional<FileError> error = WriteVoiceError(context_.files.ProgramDirectory(), context_.voices,
+                                                                 writeOptions_.overwriteVoice))
+        return ShowFileError(this, context_.files, *error);
+      before_ = std::make_unique<CTavroPgmDoc>(context_.files);
+    }
+    TransferOptions read;
+    read.isRead = true;
+    job_ = TransferJob::Start(backingUp_ ? *before_ : context_.doc, context_.port, read, nullptr);
+    PendingJob() = job_;
+    Control<QProgressBar>(this, kProgressBarId)->setValue(0);
+    SetProgressText(Text(TransferTextKey()));
+    Control<QPushButton>(this, kIdOk)->setEnabled(false);
+    timer_.start();
+    return;
+  }
+  StartWrite();
+}
 
+void CWRDlg::StartWrite() {
+  FileError voiceError;
+  job_ = TransferJob::Start(context_.doc, context_.port, writeOptions_, context_.voices, &voiceError);
+  if (job_ == nullptr) {
+    ReleasePort();
+    Control<QPushButton>(this, kIdOk)->setEnabled(true);
+    return ShowFileError(this, context_.files, voiceError);  // the voice data a write sends
+  }
+  PendingJob() = job_;
   Control<QProgressBar>(this, kProgressBarId)->setValue(0);
-  SetProgressText(Text(isRead_ ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE"));
+  SetProgressText(Text(TransferTextKey()));
   Control<QPushButton>(this, kIdOk)->setEnabled(false);
   timer_.start();
+}
+
+const char* CWRDlg::TransferTextKey() const {
+  if (verifying_) return "IDS_PROMPT_VERIFY";
+  if (backingUp_) return "IDS_PROMPT_BACKUP";
+  return isRead_ ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE";
 }
 
 void CWRDlg::OnCancel() {
@@ -122,12 +160,13 @@ void CWRDlg::OnTimer() {
   const TransferState state = job_->State();
   const int progress = job_->Params().progress.load();
   if (verifying_ && IsFinal(state)) return FinishVerification(state);
+  if (backingUp_ && state == TransferState::ReadDone) return FinishBackup();
   switch (state) {
     case TransferState::Idle:
       return;
     case TransferState::Reading:
     case TransferState::Writing:
-      ShowProgress(verifying_ ? "IDS_PROMPT_VERIFY" : isRead_ ? "IDS_PROMPT_READ" : "IDS_PROMPT_WRITE", progress);
+      ShowProgress(TransferTextKey(), progress);
       return;
     case TransferState::VoiceStart:
       SetProgressText(Text("IDS_VOICECHANGE"));
@@ -156,7 +195,7 @@ void CWRDlg::OnTimer() {
     case TransferState::ReadDone:
       Finish();
       if (context_.imageReplaced) context_.imageReplaced();
-      End();
+      KeepReadBackup();
       return;
     case TransferState::WriteDone:
       Finish();
@@ -186,7 +225,35 @@ void CWRDlg::Finish() {
   // The worker returns right after setting a final state; joining it means nothing of it
   // runs while the document and the port are used here.
   job_->Wait();
-  job_->HandOver(context_.doc);
+  // A backup read's result is the radio's configuration before the write, never the document's.
+  job_->HandOver(backingUp_ ? *before_ : context_.doc);
+}
+
+void CWRDlg::KeepReadBackup() {
+  const backup::Kept kept = backup::Keep(context_.doc);
+  if (kept.error) {
+    // The read has succeeded all the same: one line says what became of its backup.
+    const QPointer<CWRDlg> alive(this);
+    ShowMessageBox(this, MessageBoxCall{"IDS_BACKUP_FAILED", kept.error->Text(context_.files),
+                                        context_.files.GetText("IDS_PROMPT"), PromptIcon::Exclamation,
+                                        PromptButtons::Ok});
+    if (!alive) return;
+  }
+  End();
+}
+
+void CWRDlg::FinishBackup() {
+  Finish();
+  backingUp_ = false;
+  if (const backup::Kept kept = backup::Keep(*before_); kept.error) {
+    FileError error = *kept.error;
+    error.textKey = "IDS_BACKUP_NOTKEPT";
+    return ShowError("IDS_BACKUP_NOTKEPT", error.Text(context_.files));
+  }
+  // The write is a session of its own: a second-generation radio listens at 38400 baud
+  // until the read's session ends.
+  if (!context_.port.Reopen()) return ShowError("IDS_ERROR_PORTCONN");
+  StartWrite();
 }
 
 void CWRDlg::StartVerification() {

@@ -12,14 +12,13 @@
 #include <memory>
 #include <string>
 
+#include "link/transfer.h"
 #include "radio/image_map.h"
 
 class AppFiles;
 class CSerial;
 class CTavroPgmDoc;
 class CVoicePackage;
-class TransferJob;
-enum class TransferState : int;
 
 struct TransferContext {
   const AppFiles& files;
@@ -43,6 +42,9 @@ class CWRDlg : public QDialog {
   static constexpr int kWriteCalibrationId = 1228;
   // The per-user setting that keeps the "Verify after writing" choice.
   static constexpr char kVerifySetting[] = "transfer/verifyAfterWrite";
+  // "Back up the radio before writing": on until the user turns it off, remembered per user.
+  static constexpr int kBackupId = 1229;
+  static constexpr char kBackupSetting[] = "transfer/backupBeforeWrite";
 
   CWRDlg(const TransferContext& context, bool isRead, QWidget* parent = nullptr);
   ~CWRDlg() override;
@@ -70,6 +72,15 @@ class CWRDlg : public QDialog {
   // An error box of textKey's text, or of madeText when given; then the dialog ends.
   void ShowError(const char* textKey, std::string madeText = {});
   void AskAboutOtherModel();
+  // Starts the write itself (after the backup read, in a session of its own).
+  void StartWrite();
+  // The backup read has read the radio: keeps it as a backup, then writes; a backup that
+  // cannot be written ends the dialog with nothing written.
+  void FinishBackup();
+  // After a successful read: keeps what was read as a backup; one message when it cannot.
+  void KeepReadBackup();
+  // The text of the block phase running now.
+  const char* TransferTextKey() const;
   // After a write with "Verify after writing": reads the radio back on the same device.
   void StartVerification();
   // The read-back ended in `state`: a mismatch or a failed read is a failure with its
@@ -94,6 +105,10 @@ class CWRDlg : public QDialog {
   std::shared_ptr<TransferJob> job_;
   bool verifyAfterWrite_ = false;  // this transfer's choice, taken at OK
   bool verifying_ = false;         // job_ is the read-back
+  bool backingUp_ = false;         // job_ is the read of the radio before the write
+  TransferOptions writeOptions_;   // the write's, taken at OK
+  // The radio's configuration as the backup read found it; never the editor's document.
+  std::unique_ptr<CTavroPgmDoc> before_;
   // What the write sent (the radio's own calibration area merged in), once it is done.
   std::array<std::uint8_t, block::kImageSize> written_{};
 };

@@ -22,6 +22,12 @@ WriteVoiceData ReadWriteVoiceData(const std::filesystem::path& programDirectory,
   return {false, FileError{"IDS_ERROR_OPENFILE", file, error}};
 }
 
+std::optional<FileError> WriteVoiceError(const std::filesystem::path& programDirectory, const CVoicePackage* packages,
+                                         bool overwriteVoice) {
+  auto buffer = std::make_unique<std::array<std::uint8_t, radio_memory::kSize>>();
+  return ReadWriteVoiceData(programDirectory, packages, overwriteVoice, *buffer).error;
+}
+
 std::array<std::uint8_t, block::kImageSize> TransferImage(const CTavroPgmDoc& doc) {
   std::array<std::uint8_t, block::kImageSize> image{};
   std::copy(doc.Image().begin(), doc.Image().end(), image.begin());

@@ -39,6 +39,10 @@ struct WriteVoiceData {
 };
 WriteVoiceData ReadWriteVoiceData(const std::filesystem::path& programDirectory, const CVoicePackage* packages,
                                   bool overwriteVoice, std::span<std::uint8_t, radio_memory::kSize> buffer);
+// The file error a write would stop at for its voice data (ReadWriteVoiceData), found before
+// anything else is done with the radio (a backup read); nullopt when the write can start.
+std::optional<FileError> WriteVoiceError(const std::filesystem::path& programDirectory, const CVoicePackage* packages,
+                                         bool overwriteVoice);
 
 // The image a write starts from: the document's, with the transfer flag set.
 std::array<std::uint8_t, block::kImageSize> TransferImage(const CTavroPgmDoc& doc);

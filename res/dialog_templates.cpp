@@ -194,6 +194,7 @@ constexpr std::array kTransferControls{
     ControlTemplate{1227, K::CheckBox, {10, 70, 118, 10}, "Verify after writing", s::kHidden, {}},
     ControlTemplate{1228, K::CheckBox, {10, 82, 232, 10}, "Also write the alignment values and radio password of this file",
                     s::kHidden, {}},
+    ControlTemplate{1229, K::CheckBox, {10, 94, 232, 10}, "Back up the radio before writing", s::kHidden, {}},
     ControlTemplate{kIdOk, K::DefaultButton, {136, 64, 50, 14}, "OK", s::kGroup, {}},
     ControlTemplate{kIdCancel, K::PushButton, {192, 64, 50, 14}, "Cancel", 0, {}},
 };
@@ -318,7 +319,7 @@ constexpr std::array kTemplates{
     DialogTemplate{dialog_id::kCalibration, 282, 166, "Test 2 - Calibration Data", kCalibrationControls},
     DialogTemplate{dialog_id::kTestMode, 186, 76, "Test Mode", kTestModeControls},
     DialogTemplate{dialog_id::kTestFunction, 248, 138, "Test 1 - Alignment", kTestFunctionControls},
-    DialogTemplate{dialog_id::kTransfer, 252, 98, "Read/Write Radio", kTransferControls},
+    DialogTemplate{dialog_id::kTransfer, 252, 110, "Read/Write Radio", kTransferControls},
     DialogTemplate{dialog_id::kScanVoxDtmfPage, 477, 290, "Scan/VOX/DTMF", kScanVoxDtmfPageControls},
     DialogTemplate{dialog_id::kAuthorization, 250, 198, "Authorization", kAuthorizationControls},
 };

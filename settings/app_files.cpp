@@ -60,22 +60,6 @@ std::optional<std::filesystem::path> UserSettingsFolder(const FileSearchStart& s
   return std::nullopt;
 }
 
-// Makes folder and its missing parents, each readable by its owner alone, as the base
-// directory rules ask. On failure returns the folder that could not be made, with errno set.
-std::optional<std::filesystem::path> MakeFolders(const std::filesystem::path& folder) {
-  std::filesystem::path made;
-  for (const std::filesystem::path& part : folder) {
-    made /= part;
-    if (::mkdir(made.c_str(), 0700) == 0) continue;
-    const int error = errno;
-    struct stat existing{};
-    if (error == EEXIST && ::stat(made.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) continue;
-    errno = error == EEXIST ? ENOTDIR : error;
-    return made;
-  }
-  return std::nullopt;
-}
-
 // Why the user's settings cannot be used, in the language of the shipped files when they
 // can say it: what failed (a folder or file) and the system's reason.
 LocatedFiles UserSettingsProblem(const std::filesystem::path& shippedDirectory, const FileSearchStart& start,
@@ -96,7 +80,7 @@ LocatedFiles InOneDirectory(const std::filesystem::path& directory, const FileSe
 LocatedFiles WithUserSettings(const std::filesystem::path& shippedDirectory, const FileSearchStart& start) {
   const std::optional<std::filesystem::path> folder = UserSettingsFolder(start);
   if (!folder) return UserSettingsProblem(shippedDirectory, start, "~/.config/corvane", ENOENT);
-  if (const std::optional<std::filesystem::path> failed = MakeFolders(*folder))
+  if (const std::optional<std::filesystem::path> failed = file_io::MakeFolders(*folder))
     return UserSettingsProblem(shippedDirectory, start, *failed, errno);
 
   const std::filesystem::path settings = *folder / kSettingsFileName;
@@ -142,15 +126,17 @@ std::string AppFiles::ChooseLanguage(std::string_view configured, const char* lc
 
 LocatedFiles AppFiles::Locate() {
   FileSearchStart start{ExecutableDirectory(),  std::getenv("CORVANE_HOME"), std::getenv("XDG_CONFIG_HOME"),
-                        std::getenv("HOME"),    std::getenv("LC_ALL"),       std::getenv("LC_MESSAGES"),
+                        nullptr,                std::getenv("LC_ALL"),       std::getenv("LC_MESSAGES"),
                         std::getenv("LANG")};
-  std::string passwordHome;
-  if (!NonEmpty(start.home)) {
-    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr)
-      passwordHome = user->pw_dir;
-    start.home = passwordHome.c_str();
-  }
+  const std::string home = UserHomeDirectory();
+  start.home = home.c_str();
   return Locate(start);
+}
+
+std::string UserHomeDirectory() {
+  if (const char* home = std::getenv("HOME"); NonEmpty(home)) return home;
+  if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) return user->pw_dir;
+  return {};
 }
 
 LocatedFiles AppFiles::Locate(const FileSearchStart& start) {

@@ -130,6 +130,9 @@ class AppFiles {
   std::filesystem::path languagePath_;
 };
 
+// The user's home folder: $HOME, else the password database's entry; empty when neither says.
+std::string UserHomeDirectory();
+
 // The program's files as found at start, or the message that says why they cannot be used.
 struct LocatedFiles {
   std::optional<AppFiles> files;

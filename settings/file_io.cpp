@@ -149,4 +149,18 @@ bool CreateFileAtomically(const std::filesystem::path& path, std::string_view co
   return ok;
 }
 
+std::optional<std::filesystem::path> MakeFolders(const std::filesystem::path& folder) {
+  std::filesystem::path made;
+  for (const std::filesystem::path& part : folder) {
+    made /= part;
+    if (::mkdir(made.c_str(), 0700) == 0) continue;
+    const int error = errno;
+    struct stat existing{};
+    if (error == EEXIST && ::stat(made.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) continue;
+    errno = error == EEXIST ? ENOTDIR : error;
+    return made;
+  }
+  return std::nullopt;
+}
+
 }  // namespace file_io

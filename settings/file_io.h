@@ -40,4 +40,9 @@ bool ReplaceFileAtomically(const std::filesystem::path& path, std::string_view c
 // file gets mode 0666 less the umask. Returns false, with errno set, on failure.
 bool CreateFileAtomically(const std::filesystem::path& path, std::string_view content);
 
+// Makes folder and its missing parents, each readable by its owner alone, as the XDG base
+// directory rules ask of per-user folders. On failure returns the folder that could not be
+// made, with errno set.
+std::optional<std::filesystem::path> MakeFolders(const std::filesystem::path& folder);
+
 }  // namespace file_io

@@ -30,6 +30,9 @@ check "diff|doctor|dump"                        "d"
 check "--help|--version"                        "--"
 check "--with-calibration"                      write --w
 check "--verify"                                write --device /dev/ttyUSB0 --ver
+check "--backup"                                write --b
+check "backups"                                 b
+check "--help"                                  backups --
 check "--help|--names|--raw"                    dump --
 check "--low-power"                             password --l
 check "off|on"                                  password --low-power o

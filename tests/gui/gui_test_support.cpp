@@ -9,6 +9,7 @@ namespace test {
 
 void UseProgramDirectory(const std::filesystem::path& directory, const QString& userSettings) {
   qputenv("CORVANE_HOME", QByteArray::fromStdString(directory.string()));
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(DataHome(directory).string()));
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, userSettings);
 }
 

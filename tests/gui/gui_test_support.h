@@ -17,8 +17,9 @@ class QString;
 
 namespace test {
 
-// Points the program at `directory` ($CORVANE_HOME) and keeps the per-user settings
-// (recent files) in `userSettings`, away from the user's own.
+// Points the program at `directory` ($CORVANE_HOME), keeps the per-user settings (recent
+// files) in `userSettings` and the per-user data (backups) in DataHome(directory), away
+// from the user's own.
 void UseProgramDirectory(const std::filesystem::path& directory, const QString& userSettings);
 
 // Answers every message box from a queue and records what was shown. When the

@@ -2,7 +2,7 @@
 // The world of a window test that talks to a radio: a program directory, a new document,
 // the program's one port on "com" 1 without a port search, scripted message boxes, and a
 // simulated radio on that port that logs every frame and keeps its memory, and per-user
-// settings of its own.
+// settings and data folder of its own.
 
 #include <QString>
 #include <memory>
@@ -32,6 +32,9 @@ struct RadioBench {
   // The dialogs' context; the image-replaced callback counts its calls.
   TransferContext Context(const CVoicePackage* voices = nullptr);
   QString Text(const char* key) const;
+  // Where the radio backups of this bench go (its own $XDG_DATA_HOME), and those there.
+  std::filesystem::path BackupFolder() const;
+  std::vector<std::filesystem::path> Backups() const;
 
   ProgramDir home;
   TempDir scratch;

@@ -83,6 +83,7 @@ QProgressBar* ProgressBar(const CWRDlg& dialog) { return Control<QProgressBar>(&
 QCheckBox* OverwriteVoice(const CWRDlg& dialog) { return Control<QCheckBox>(&dialog, 1217); }
 QCheckBox* VerifyAfterWriting(const CWRDlg& dialog) { return Control<QCheckBox>(&dialog, CWRDlg::kVerifyId); }
 QCheckBox* WriteCalibration(const CWRDlg& dialog) { return Control<QCheckBox>(&dialog, CWRDlg::kWriteCalibrationId); }
+QCheckBox* BackUpFirst(const CWRDlg& dialog) { return Control<QCheckBox>(&dialog, CWRDlg::kBackupId); }
 
 // 32 distinct bytes from `first` on, for the calibration area.
 void SetCalibration(CTavroPgmDoc& doc, int first) {
@@ -122,6 +123,12 @@ class TransferDialogTest : public QObject {
   void verificationReadsBackAndReportsWhatTheRadioDidNotStore();
   void theNextUseOfThePortWaitsForACancelledWorkerWithoutFreezing_data();
   void theNextUseOfThePortWaitsForACancelledWorkerWithoutFreezing();
+  void aReadKeepsABackupOrSaysWhyNot_data();
+  void aReadKeepsABackupOrSaysWhyNot();
+  void backUpBeforeWritingIsOnByDefaultAndRemembered();
+  void aWriteWithBackupKeepsTheRadiosConfigurationThenWrites();
+  void withoutItsBackupNothingIsWritten_data();
+  void withoutItsBackupNothingIsWritten();
 
  private:
   std::unique_ptr<Bench> bench_;
@@ -369,6 +376,7 @@ void TransferDialogTest::writeOffersTheVoiceOptionAndFillsTheBarAtFullProgress()
   QVERIFY(OverwriteVoice(dialog)->isVisible());
   if (overwriteVoice) QTest::mouseClick(OverwriteVoice(dialog), Qt::LeftButton);
   QCOMPARE(OverwriteVoice(dialog)->isChecked(), overwriteVoice);
+  BackUpFirst(dialog)->setChecked(false);  // the write's session first
   QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
   // The radio takes a second after the last block before it reports done.
   const QString full = b.Text(lastTextKey.toLatin1().constData()) + " 100%";
@@ -524,6 +532,7 @@ void TransferDialogTest::theRadiosCalibrationIsKeptUnlessTheBoxIsTickedThisTime(
   QVERIFY(box->focusPolicy() & Qt::TabFocus);
   QVERIFY(box->geometry().right() < dialog.width());
   VerifyAfterWriting(dialog)->setChecked(true);
+  BackUpFirst(dialog)->setChecked(false);  // the write and its read-back alone
   if (tick) {
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Space);
@@ -565,6 +574,7 @@ void TransferDialogTest::verificationReadsBackAndReportsWhatTheRadioDidNotStore(
   dialog.show();
   if (!verify) QTest::mouseClick(VerifyAfterWriting(dialog), Qt::LeftButton);
   QCOMPARE(VerifyAfterWriting(dialog)->isChecked(), verify);
+  BackUpFirst(dialog)->setChecked(false);  // the write and its read-back alone
   QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
   if (verify) {
     QTRY_VERIFY_WITH_TIMEOUT(ProgressText(dialog)->text().startsWith(b.Text("IDS_PROMPT_VERIFY")) || finished.size() > 0,
@@ -643,6 +653,138 @@ void TransferDialogTest::theNextUseOfThePortWaitsForACancelledWorkerWithoutFreez
     QVERIFY(!Control<QRadioButton>(&port, CPortDlg::kFirstPortButton + 1)->isEnabled());
   }
   QVERIFY(!b.port.IsOpen());
+}
+
+void TransferDialogTest::aReadKeepsABackupOrSaysWhyNot_data() {
+  QTest::addColumn<bool>("folderBlocked");
+  QTest::newRow("kept") << false;
+  QTest::newRow("the backup folder cannot be made") << true;
+}
+
+// A read keeps exactly what Save would store; a backup that cannot be written is said in
+// one message, and the read has succeeded all the same.
+void TransferDialogTest::aReadKeepsABackupOrSaysWhyNot() {
+  QFETCH(bool, folderBlocked);
+  Bench& b = *bench_;
+  if (folderBlocked) b.home.Write("data-home", "a file where the folder belongs");
+  b.StartRadio({"--generation", "2", "--image", b.RadioFile().string()});
+
+  CWRDlg dialog(b.Context(), true);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+
+  QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+  QCOMPARE(ImageOf(b.doc), b.radioImage);
+  QCOMPARE(b.imageReplaced, 1);
+  if (folderBlocked) {
+    QCOMPARE(b.messages.Keys(), std::vector<std::string>{"IDS_BACKUP_FAILED"});
+    const std::string& text = b.messages.Shown()[0].text;
+    QVERIFY2(text.starts_with(b.files.GetText("IDS_BACKUP_FAILED") + " " + b.BackupFolder().string() + " ("),
+             text.c_str());
+    QVERIFY(text.find('\n') == std::string::npos);
+    QVERIFY(b.Backups().empty());
+    return;
+  }
+  QVERIFY(b.messages.Keys().empty());
+  const std::vector<std::filesystem::path> backups = b.Backups();
+  QCOMPARE(backups.size(), std::size_t{1});
+  FileError error;
+  QVERIFY(b.doc.OnSaveDocument(b.scratch / "saved.vxp", error));
+  QCOMPARE(test::ReadAll(backups[0]), test::ReadAll(b.scratch / "saved.vxp"));
+}
+
+// Offered when writing only; ticked until the user unticks it, then unticked in the next
+// write dialog as well.
+void TransferDialogTest::backUpBeforeWritingIsOnByDefaultAndRemembered() {
+  Bench& b = *bench_;
+  {
+    CWRDlg read(b.Context(), true);
+    read.show();
+    QVERIFY(!BackUpFirst(read)->isVisible());
+  }
+  for (const bool ticked : {true, false}) {
+    CWRDlg write(b.Context(), false);
+    write.show();
+    QVERIFY(BackUpFirst(write)->isVisible());
+    QVERIFY(BackUpFirst(write)->geometry().bottom() < write.height());
+    QCOMPARE(BackUpFirst(write)->text(), ToQString(b.files.ResourceText(CWRDlg::kBackupId).value_or("")));
+    QCOMPARE(BackUpFirst(write)->isChecked(), ticked);
+    if (ticked) QTest::mouseClick(BackUpFirst(write), Qt::LeftButton);
+  }
+}
+
+// The radio is read whole in a session of its own and kept; then the write's session puts
+// the document into it. The document is not touched by the backup read.
+void TransferDialogTest::aWriteWithBackupKeepsTheRadiosConfigurationThenWrites() {
+  Bench& b = *bench_;
+  b.StartRadio({"--generation", "2", "--image", b.RadioFile().string()});
+  const std::string before = ImageOf(b.doc);
+
+  CWRDlg dialog(b.Context(), false);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  VerifyAfterWriting(dialog)->setChecked(false);
+  QVERIFY(BackUpFirst(dialog)->isChecked());
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+
+  QCOMPARE(finished.at(0).at(0).toInt(), CWRDlg::kEndCode);
+  QVERIFY(b.messages.Keys().empty());
+  QCOMPARE(ImageOf(b.doc), before);
+  QCOMPARE(b.imageReplaced, 0);
+  const std::vector<std::filesystem::path> backups = b.Backups();
+  QCOMPARE(backups.size(), std::size_t{1});
+  QCOMPARE(test::ReadAll(backups[0]).substr(block::kImage, block::kImageSize), b.radioImage);
+  const auto sessions = b.SessionsSent();
+  QCOMPARE(sessions.size(), std::size_t{2});
+  const auto writes = [](const std::vector<std::string>& session) {
+    return std::count_if(session.begin(), session.end(), [](const std::string& f) { return f.starts_with("77 "); });
+  };
+  QCOMPARE(writes(sessions[0]), 0);
+  QVERIFY(writes(sessions[1]) > 0);
+  std::string written = before;
+  written[image::kKeyAndVox] = char(written[image::kKeyAndVox] | image::key_and_vox::kTransferFlag);
+  written.replace(image::kCalibration, image::kCalibrationSize, CalibrationOf(b.radioImage));
+  QCOMPARE(b.SavedMemory().substr(0, block::kImageSize), written);
+}
+
+void TransferDialogTest::withoutItsBackupNothingIsWritten_data() {
+  QTest::addColumn<QString>("fault");
+  QTest::addColumn<bool>("folderBlocked");
+  QTest::addColumn<QString>("message");  // empty: the dialog stays open saying the read failed
+  QTest::newRow("a reply cut short in the backup read") << "short-reply:3" << false << "";
+  QTest::newRow("a radio that never answers") << "no-handshake" << false << "IDS_ERROR_PORTCONN";
+  QTest::newRow("the backup folder cannot be made") << "" << true << "IDS_BACKUP_NOTKEPT";
+}
+
+void TransferDialogTest::withoutItsBackupNothingIsWritten() {
+  QFETCH(QString, fault);
+  QFETCH(bool, folderBlocked);
+  QFETCH(QString, message);
+  Bench& b = *bench_;
+  if (folderBlocked) b.home.Write("data-home", "a file where the folder belongs");
+  std::vector<std::string> options = {"--generation", "2", "--image", b.RadioFile().string()};
+  if (!fault.isEmpty()) options.insert(options.end(), {"--fault", fault.toStdString()});
+  b.StartRadio(options);
+
+  CWRDlg dialog(b.Context(), false);
+  QSignalSpy finished(&dialog, &QDialog::finished);
+  dialog.show();
+  QTest::mouseClick(OkButton(dialog), Qt::LeftButton);
+  if (message.isEmpty()) {
+    QTRY_VERIFY_WITH_TIMEOUT(OkButton(dialog)->isEnabled(), kTransferTimeoutMs);
+    QCOMPARE(ProgressText(dialog)->text(), b.Text("IDS_PROMPT_READFAIL"));
+    QVERIFY(b.messages.Keys().empty());
+  } else {
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kTransferTimeoutMs);
+    QCOMPARE(b.messages.Keys(), std::vector<std::string>{message.toStdString()});
+  }
+  QVERIFY(!b.port.IsOpen());
+  QVERIFY(b.Backups().empty());
+  QCOMPARE(b.SavedMemory().substr(0, block::kImageSize), b.radioImage);
+  for (const test::LogFrame& frame : b.Frames()) QVERIFY2(!frame.received || !frame.bytes.starts_with("77 "), frame.bytes.c_str());
 }
 
 QTEST_MAIN(TransferDialogTest)

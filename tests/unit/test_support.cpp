@@ -49,9 +49,12 @@ std::string Quote(const std::string& arg) {
 
 }  // namespace
 
+std::filesystem::path DataHome(const std::filesystem::path& home) { return home / "data-home"; }
+
 ProgramRun RunProgram(const std::filesystem::path& program, const std::filesystem::path& home,
                       const std::filesystem::path& scratch, const std::vector<std::string>& args) {
-  std::string command = "CORVANE_HOME=" + Quote(home.string()) + " " + Quote(program.string());
+  std::string command = "CORVANE_HOME=" + Quote(home.string()) + " XDG_DATA_HOME=" + Quote(DataHome(home).string()) +
+                        " " + Quote(program.string());
   for (const std::string& arg : args) command += " " + Quote(arg);
   command += " </dev/null >" + Quote((scratch / "out").string()) + " 2>" + Quote((scratch / "err").string());
   const int raw = std::system(command.c_str());

@@ -50,8 +50,12 @@ class ProgramDir : public TempDir {
 
 std::string ReadAll(const std::filesystem::path& path);
 
-// A command-line program run as a script runs it: with the program directory `home`, no
-// input, its output and messages caught in files of `scratch`.
+// The per-user data folder ($XDG_DATA_HOME) of a program run with the program directory
+// `home`: inside it, never the user's own.
+std::filesystem::path DataHome(const std::filesystem::path& home);
+
+// A command-line program run as a script runs it: with the program directory `home` and its
+// data folder, no input, its output and messages caught in files of `scratch`.
 struct ProgramRun {
   int status = -1;  // the exit status; -1 when it did not exit
   std::string out;
