@@ -30,12 +30,14 @@
 #include <QUrl>
 
 #include "app/tavro_pgm_app.h"
+#include "dialogs/backups_dlg.h"
 #include "dialogs/compare_dlg.h"
 #include "dialogs/dlg_authorization.h"
 #include "dialogs/test_dlg.h"
 #include "dialogs/wr_dlg.h"
 #include "link/voice_package.h"
 #include "pages/tavro_pgm_view.h"
+#include "radio/backups.h"
 #include "radio/channel_csv.h"
 #include "radio/edit_history.h"
 #include "res/main_resources.h"
@@ -254,6 +256,7 @@ void CMainFrame::OnCommand(int commandId) {
     case command::kFilePrintSetup: OnFilePrintSetup(); break;
     case command::kFileExportPdf: OnFileExportPdf(); break;
     case command::kFileCompare: OnFileCompare(); break;
+    case command::kFileBackups: OnFileBackups(); break;
     case command::kFileImportCsv: OnFileImportCsv(); break;
     case command::kFileExportCsv: OnFileExportCsv(); break;
     case command::kEditUndo: OnEditUndo(); break;
@@ -463,6 +466,11 @@ void CMainFrame::OnFileCompare() {
   }
   CCompareDlg dialog(files, differences, path->filename().string(), this);
   dialog.exec();
+}
+
+void CMainFrame::OnFileBackups() {
+  CBackupsDlg dialog(app_.Files(), app_.Voices(), backup::UserFolder(), this);
+  if (dialog.exec() == QDialog::Accepted) app_.OpenAsUntitled(dialog.ChosenPath());
 }
 
 bool CMainFrame::ExportPdf(const std::filesystem::path& path) {

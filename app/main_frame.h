@@ -73,6 +73,7 @@ class CMainFrame : public QMainWindow {
   void OnFilePrintSetup();
   void OnFileExportPdf();
   void OnFileCompare();
+  void OnFileBackups();
   // The printout as a PDF file, on the session's paper; false, after a message, when the
   // file cannot be written.
   bool ExportPdf(const std::filesystem::path& path);

@@ -105,7 +105,11 @@ std::filesystem::path FullPath(const std::filesystem::path& path) {
 
 }  // namespace
 
-bool CTavroPgmApp::OpenDocumentFile(const std::filesystem::path& named) {
+bool CTavroPgmApp::OpenDocumentFile(const std::filesystem::path& named) { return OpenConfiguration(named, false); }
+
+bool CTavroPgmApp::OpenAsUntitled(const std::filesystem::path& named) { return OpenConfiguration(named, true); }
+
+bool CTavroPgmApp::OpenConfiguration(const std::filesystem::path& named, bool untitled) {
   const std::filesystem::path path = FullPath(named);
   if (!SaveModified()) return false;
   // Read whole before the document is touched: a file that cannot be read (a directory
@@ -119,7 +123,11 @@ bool CTavroPgmApp::OpenDocumentFile(const std::filesystem::path& named) {
   suppressClearPrompt_ = true;
   doc_.OnNewDocument(questions_, suppressClearPrompt_);
   doc_.OpenDataFile(path, *file, questions_);
-  AddToRecentFiles(path);
+  if (untitled) {
+    doc_.SetPathName({});
+  } else {
+    AddToRecentFiles(path);
+  }
   DocumentReplaced();
   return true;
 }

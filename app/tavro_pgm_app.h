@@ -56,6 +56,9 @@ class CTavroPgmApp {
   void OnFileNew();
   void OnFileOpen();
   bool OpenDocumentFile(const std::filesystem::path& path);
+  // Opens a data file as a new, untitled configuration (a backup): Save asks for a name, so
+  // the file is never changed in place, and it does not join the recent files.
+  bool OpenAsUntitled(const std::filesystem::path& path);
   void OnFileSave();
   void OnFileSaveAs();
   // The question about unsaved changes; false when the user cancelled (or saving failed).
@@ -73,6 +76,8 @@ class CTavroPgmApp {
   explicit CTavroPgmApp(AppFiles files);
   // Opens the data file and writes its printout; false after a message.
   bool WritePrintout(const std::filesystem::path& dataFile, const std::filesystem::path& pdfFile);
+  // The open of a data file, under its name or untitled; false after a message or a cancel.
+  bool OpenConfiguration(const std::filesystem::path& path, bool untitled);
   // Save with the Save As dialog when there is no usable file; false when not saved.
   bool DoSave(const std::filesystem::path& path);
   // The document has a new state as a whole: title and every page.

@@ -309,6 +309,15 @@ constexpr std::array kAuthorizationControls{
     ControlTemplate{kIdCancel, K::PushButton, {193, 177, 50, 14}, "Cancel", 0, {}},
 };
 
+constexpr std::array kBackupsControls{
+    ControlTemplate{1400, K::Static, {9, 8, 300, 8}, "Radio backups, newest first", 0, {}},
+    ControlTemplate{1401, K::ListView, {7, 18, 386, 170}, "", 0, {}},
+    ControlTemplate{1402, K::Static, {9, 194, 384, 16}, "", 0, {}},
+    ControlTemplate{1403, K::PushButton, {7, 216, 90, 14}, "Open Folder", 0, {}},
+    ControlTemplate{kIdOk, K::DefaultButton, {287, 216, 50, 14}, "Open", s::kGroup, {}},
+    ControlTemplate{kIdCancel, K::PushButton, {343, 216, 50, 14}, "Close", 0, {}},
+};
+
 constexpr std::array kTemplates{
     DialogTemplate{dialog_id::kAbout, 232, 76, "About Corvane", kAboutControls},
     DialogTemplate{dialog_id::kMainForm, 488, 328, "", kMainFormControls},
@@ -322,6 +331,7 @@ constexpr std::array kTemplates{
     DialogTemplate{dialog_id::kTransfer, 252, 110, "Read/Write Radio", kTransferControls},
     DialogTemplate{dialog_id::kScanVoxDtmfPage, 477, 290, "Scan/VOX/DTMF", kScanVoxDtmfPageControls},
     DialogTemplate{dialog_id::kAuthorization, 250, 198, "Authorization", kAuthorizationControls},
+    DialogTemplate{dialog_id::kBackups, 400, 238, "Radio Backups", kBackupsControls},
 };
 
 }  // namespace

@@ -80,6 +80,7 @@ inline constexpr int kTestFunction = 157;
 inline constexpr int kTransfer = 158;
 inline constexpr int kScanVoxDtmfPage = 159;
 inline constexpr int kAuthorization = 161;
+inline constexpr int kBackups = 162;
 }  // namespace dialog_id
 
 // nullptr for an id no template has.

@@ -12,6 +12,7 @@ constexpr std::array kFileItems{
     MenuItem{kFileSave, "&Save\tCtrl+S", "MENU_FILE_SAVE"},
     MenuItem{kFileSaveAs, "Save &As...", "MENU_FILE_SAVE_AS"},
     MenuItem{kFileCompare, "Co&mpare With...", "MENU_FILE_COMPARE"},
+    MenuItem{kFileBackups, "Radio &Backups...", "MENU_FILE_BACKUPS"},
     MenuItem{},
     MenuItem{kFilePrint, "&Print...\tCtrl+P", "MENU_FILE_PRINT"},
     MenuItem{kFilePrintPreview, "Print Pre&view\tCtrl+V", "MENU_FILE_PRINT_PREVIEW"},

@@ -31,6 +31,8 @@ inline constexpr int kFileCompare = 32781;
 // Not in the accelerator table: the channel table from and to a CSV file.
 inline constexpr int kFileImportCsv = 32782;
 inline constexpr int kFileExportCsv = 32783;
+// The radio backups, to open one.
+inline constexpr int kFileBackups = 32784;
 // Undo and redo of the changes made to the configuration.
 inline constexpr int kEditUndo = 57643;
 inline constexpr int kEditRedo = 57644;
