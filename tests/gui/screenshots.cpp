@@ -11,6 +11,7 @@
 #include "app/main_frame.h"
 #include "app/tavro_pgm_app.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/backups_dlg.h"
 #include "dialogs/compare_dlg.h"
 #include "dialogs/dlg_test_rw.h"
 #include "dialogs/dlg_authorization.h"
@@ -19,6 +20,7 @@
 #include "dialogs/test_function.h"
 #include "dialogs/wr_dlg.h"
 #include "pages/tavro_pgm_view.h"
+#include "radio/backups.h"
 #include "settings/profile.h"
 #include "tests/gui/gui_test_support.h"
 #include "tests/unit/fake_system.h"
@@ -83,6 +85,14 @@ void ShootLanguage(const QString& language, const QString& outDir) {
       {"151.1240", "3", "5"}, {"150.3.1", "446.006250", "446.018750"}, {"150.3.3", "None", "3"}, {"raw.0x3F0", "FF", "12"}};
   CCompareDlg compare(app->Files(), differences, "other-radio.vxp", &frame);
   SaveDialog(compare, prefix + QStringLiteral("compare.png"));
+  // Three backups of the demo radio: two reads a day apart and one before a write.
+  const std::filesystem::path backups = test::DataHome(home.Path()) / "corvane" / "backups";
+  const auto demo = backup::DataFileBytes(app->Document());
+  const std::time_t now = std::time(nullptr);
+  for (const std::time_t when : {now - 86400 - 3600, now - 600, now})
+    backup::Write(backups, demo, backup::ModelName(app->Document()), when, 0);
+  CBackupsDlg backupList(app->Files(), app->Voices(), backups, &frame);
+  SaveDialog(backupList, prefix + QStringLiteral("backups.png"));
   app->Document().SetModifiedFlag(false);
 }
 
