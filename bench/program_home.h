@@ -1,6 +1,6 @@
 #pragma once
 // A throw-away program directory holding the shipped data files, where the program
-// started by a benchmark finds them ($CORVANE_HOME) and keeps its per-user settings.
+// started by a benchmark finds them ($CORVANE_HOME) and keeps its per-user settings and data.
 
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -15,6 +15,7 @@ class ProgramHome {
     }
     setenv("CORVANE_HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
   }
 
  private:
