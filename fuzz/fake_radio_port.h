@@ -5,6 +5,10 @@
 // when that runs out the line is silent at once, so no exchange waits out a real
 // time-out, and the fixed pauses take no time.
 //
+// Once the script has run out, a port opened anew has no device behind it: a port search
+// over the remaining numbers then costs nothing, where a silent radio on every one of them
+// would only repeat the silence the script already gave.
+//
 // The line also keeps a log of the exchange, one entry per read: the bytes written
 // since the previous read and the bytes this read got, from which the fuzz target
 // tells what the radio's replies carried.
@@ -12,7 +16,6 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <vector>
 
@@ -20,10 +23,11 @@
 
 using Bytes = std::vector<std::uint8_t>;
 
-// One read of the program: what it had written since the read before, what it got.
+// One read of the program: what it had written since the read before, what it got. Views
+// into the line's own record, valid until the line is used again.
 struct LineRead {
-  Bytes sent;
-  Bytes got;
+  std::span<const std::uint8_t> sent;
+  std::span<const std::uint8_t> got;
 };
 
 class FakeRadioPort final : public SerialPort {
@@ -35,7 +39,7 @@ class FakeRadioPort final : public SerialPort {
   bool Open(int port) override;
   void Close() override;
   bool IsOpen() const override { return open_; }
-  PortOpenFailure LastOpenFailure() const override { return opensOk_ ? PortOpenFailure{} : PortOpenFailure{0, "", ENOENT}; }
+  PortOpenFailure LastOpenFailure() const override { return openFailed_ ? PortOpenFailure{0, "", ENOENT} : PortOpenFailure{}; }
   int BaudRate() const override { return baud_; }
   void SetBaudRate(int baud) override;
   int Write(const std::uint8_t* bytes, std::size_t count) override;
@@ -44,23 +48,34 @@ class FakeRadioPort final : public SerialPort {
   int ReadBlock(std::uint8_t* buffer, std::size_t count) override;
   void Pause(int) override {}
 
-  const std::vector<LineRead>& Log() const { return log_; }
+  const std::vector<LineRead>& Log() const;
   // Every byte written, in order.
   const Bytes& Written() const { return written_; }
   int Opens() const { return opens_; }
 
  private:
+  // Where one read's bytes lie in written_ and received_: the record grows without an
+  // allocation per read.
+  struct ReadRecord {
+    std::size_t sentFrom, sentTo, gotFrom, gotTo;
+  };
+
   std::size_t Read(std::uint8_t* buffer, std::size_t count);
   void NextReply();
 
   std::span<const std::uint8_t> replies_;
   bool opensOk_;
+  bool openFailed_ = false;
   bool open_;
   int baud_;
   int opens_ = 0;
   bool spoken_ = true;  // nothing written since the radio's last reply
-  std::deque<std::uint8_t> arrived_;
-  Bytes sentSinceRead_;
+  // What has arrived and not been read: arrived_ from arrivedRead_ on.
+  Bytes arrived_;
+  std::size_t arrivedRead_ = 0;
+  std::size_t sentSinceRead_ = 0;  // where in written_ the bytes since the last read start
   Bytes written_;
-  std::vector<LineRead> log_;
+  Bytes received_;  // every byte read, in order
+  std::vector<ReadRecord> reads_;
+  mutable std::vector<LineRead> log_;  // the views of reads_, made when asked for
 };

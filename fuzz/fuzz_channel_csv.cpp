@@ -24,10 +24,16 @@ const AppFiles& Files() {
   return files;
 }
 
+// A new configuration: the state OnNewDocument leaves, made once and given to every document.
 void NewConfiguration(CTavroPgmDoc& doc) {
-  NeverAsked prompter;
-  bool suppress = true;
-  doc.OnNewDocument(prompter, suppress);
+  static const CTavroPgmDoc::State blank = [] {
+    CTavroPgmDoc made(Files());
+    NeverAsked prompter;
+    bool suppress = true;
+    made.OnNewDocument(prompter, suppress);
+    return made.CurrentState();
+  }();
+  doc.RestoreState(blank);
 }
 
 }  // namespace

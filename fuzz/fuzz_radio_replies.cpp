@@ -1,5 +1,5 @@
 // Plays the radio's side of the transfer (read and write), the password and the
-// calibration exchanges from fuzzed replies on a fake line. No reply may crash an
+// calibration exchanges from fuzzed replies on a fake line, all on this thread. No reply may crash an
 // exchange or leave it waiting, and the document and the transfer buffer change only
 // on a complete, well-formed exchange: after a failure they are as they were, after a
 // success they hold exactly what the radio's replies carried.
@@ -19,9 +19,9 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 #include "fuzz/fake_radio_port.h"
+#include "fuzz/scratch_directory.h"
 #include "link/protocol.h"
 #include "link/radio_password.h"
 #include "link/test_functions.h"
@@ -78,11 +78,25 @@ void Check(bool holds, const char* what) {
 
 // ---------------------------------------------------------------- program directories
 
+class AlwaysOk : public Prompter {
+ public:
+  PromptAnswer Ask(const PromptRequest&) override { return PromptAnswer::Ok; }
+};
+
 // A program directory of its own (the exchanges write the port they found into
 // setting.ini), with the shipped settings and one voice package.
 struct Scene {
   Scene(const std::filesystem::path& dir, bool portSearch)
-      : directory(Prepare(dir, portSearch)), files(directory, "lang_en"), voices(directory) {}
+      : directory(Prepare(dir, portSearch)), files(directory, "lang_en"), voices(directory), blank(NewDocument(files)) {}
+
+  // A new document's state; every input starts from it.
+  static CTavroPgmDoc::State NewDocument(const AppFiles& files) {
+    CTavroPgmDoc doc(files);
+    AlwaysOk prompter;
+    bool suppressClearPrompt = true;
+    doc.OnNewDocument(prompter, suppressClearPrompt);
+    return doc.CurrentState();
+  }
 
   static std::filesystem::path Prepare(const std::filesystem::path& dir, bool portSearch) {
     const std::filesystem::path data = std::filesystem::path(CORVANE_SOURCE_DIR) / "data";
@@ -114,43 +128,25 @@ struct Scene {
   std::filesystem::path directory;
   AppFiles files;
   CVoicePackage voices;
+  CTavroPgmDoc::State blank;
 };
 
-const std::filesystem::path& ScratchRoot() {
-  static const std::filesystem::path root =
-      std::filesystem::temp_directory_path() / ("corvane-fuzz-radio-" + std::to_string(::getpid()));
-  return root;
-}
-
 const Scene& SceneFor(bool portSearch) {
-  static const Scene fixed(ScratchRoot() / "fixed", false);
-  static const Scene search(ScratchRoot() / "search", true);
-  static const bool cleanup = [] {
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(ScratchRoot(), ignored);
-    });
-    return true;
-  }();
-  (void)cleanup;
+  static const Scene fixed(ScratchDirectory() / "fixed", false);
+  static const Scene search(ScratchDirectory() / "search", true);
   return portSearch ? search : fixed;
 }
 
-class AlwaysOk : public Prompter {
- public:
-  PromptAnswer Ask(const PromptRequest&) override { return PromptAnswer::Ok; }
-};
-
 // ---------------------------------------------------------------- reading the line's log
 
-bool IsFrame(const Bytes& sent, std::uint8_t command, std::size_t address, std::size_t length) {
+bool IsFrame(std::span<const std::uint8_t> sent, std::uint8_t command, std::size_t address, std::size_t length) {
   return sent.size() >= kFrameHeader && sent[0] == command && sent[1] == (address >> 8) &&
          sent[2] == (address & 0xFF) && sent[3] == length;
 }
 bool IsRequest(const LineRead& read, std::size_t address, std::size_t length) {
   return read.sent.size() == kFrameHeader && IsFrame(read.sent, kReadRequest, address, length);
 }
-std::size_t AddressOf(const Bytes& frame) { return static_cast<std::size_t>(frame[1]) << 8 | frame[2]; }
+std::size_t AddressOf(std::span<const std::uint8_t> frame) { return static_cast<std::size_t>(frame[1]) << 8 | frame[2]; }
 // A complete data reply to a read request, with its command and the address echoed.
 bool WellFormedReply(const LineRead& read) {
   const std::size_t length = read.sent[3];
@@ -206,7 +202,7 @@ void RunTransferExchange(CTavroPgmDoc& doc, FakeRadioPort& port, const Scene& sc
     std::copy(Scene::VoicePackageFile().begin() + CVoicePackage::kVoiceData, Scene::VoicePackageFile().end(),
               initial.begin() + CVoicePackage::kVoiceData);
 
-  const std::shared_ptr<TransferJob> job = TransferJob::Start(doc, port, transfer, withVoice ? &scene.voices : nullptr);
+  const std::shared_ptr<TransferJob> job = TransferJob::Prepare(doc, port, transfer, withVoice ? &scene.voices : nullptr);
   if (job == nullptr) {
     // Only a write asked to send voice data with no package to send may refuse to start.
     Check(!isRead && transfer.overwriteVoice && !withVoice, "a transfer did not start");
@@ -214,15 +210,10 @@ void RunTransferExchange(CTavroPgmDoc& doc, FakeRadioPort& port, const Scene& sc
     Check(SameBytes(doc.Block(), before), "a transfer that did not start changed the document");
     return;
   }
-  // Follow the worker as the dialog does, answering the model question at once.
-  for (TransferState state = job->State(); !IsFinal(state); state = job->State()) {
-    if (state == TransferState::ConfirmType) {
-      AnswerTypeQuestion(job->Params(), (options & option::kConfirmOtherModel) != 0);
-      continue;
-    }
-    job->Params().state.wait(state);
-  }
-  job->Wait();
+  // The same exchange the worker runs, here on this thread, with the answer to the model
+  // question given beforehand.
+  job->Params().presetTypeAnswer = (options & option::kConfirmOtherModel) != 0;
+  job->Run();
   const TransferState final = job->State();
   Check(IsFinal(final), "the transfer ended without a final state");
   const bool handedOver = job->HandOver(doc);
@@ -442,9 +433,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Scene& scene = SceneFor((options & option::kPortSearch) != 0);
 
   CTavroPgmDoc doc(scene.files);
-  AlwaysOk prompter;
-  bool suppressClearPrompt = true;
-  doc.OnNewDocument(prompter, suppressClearPrompt);
+  doc.RestoreState(scene.blank);
 
   FakeRadioPort port(std::span(data + 3, size - 3), (options & option::kPortDoesNotOpen) == 0,
                      (options & option::kOpenAtStart) != 0,

@@ -42,16 +42,11 @@ std::optional<std::string> ReadFile(const fs::path& path, std::size_t maxBytes) 
   return text;
 }
 
-// A one-line sysfs or /proc attribute without its line end; nullopt when absent. Control
-// bytes become '?': these strings end up in messages and listings.
+// A one-line sysfs or /proc attribute as AttributeText gives it; nullopt when absent.
 std::optional<std::string> ReadAttributeIfPresent(const fs::path& path) {
   std::optional<std::string> read = ReadFile(path, kSmallFileBytes);
   if (!read) return std::nullopt;
-  std::string& text = *read;
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
-  for (char& c : text)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  return read;
+  return AttributeText(std::move(*read));
 }
 
 std::string ReadAttribute(const fs::path& path) { return ReadAttributeIfPresent(path).value_or(""); }
@@ -148,7 +143,7 @@ std::optional<UsbAncestry> FindUsbAncestry(const fs::path& start, const fs::path
 std::string LinkName(const fs::path& link) {
   std::error_code error;
   const fs::path target = fs::read_symlink(link, error);
-  return error ? std::string() : target.filename().string();
+  return error ? std::string() : LinkTargetName(target.native());
 }
 
 std::vector<fs::path> DirectoryEntries(const fs::path& directory) {
@@ -201,6 +196,20 @@ std::string DescribeCable(std::string_view vendorId, std::string_view productId,
 }
 
 }  // namespace
+
+std::string AttributeText(std::string read) {
+  while (!read.empty() && (read.back() == '\n' || read.back() == '\r' || read.back() == ' ')) read.pop_back();
+  for (char& c : read)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return read;
+}
+
+std::string LinkTargetName(std::string_view target) {
+  const std::size_t slash = target.rfind('/');
+  return AttributeText(std::string(slash == std::string_view::npos ? target : target.substr(slash + 1)));
+}
+
+std::optional<pid_t> ProcessId(std::string_view entryName) { return ParseNumber<pid_t>(entryName); }
 
 fs::path BelowRoot(const fs::path& root, const fs::path& systemPath) {
   return root / systemPath.relative_path();
@@ -284,7 +293,7 @@ std::vector<CableWithoutPort> CablesWithoutPort(const fs::path& root) {
 std::vector<Process> RunningProcesses(const fs::path& root) {
   std::vector<Process> processes;
   for (const fs::path& entry : DirectoryEntries(BelowRoot(root, "/proc"))) {
-    const std::optional<pid_t> pid = ParseNumber<pid_t>(entry.filename().string());
+    const std::optional<pid_t> pid = ProcessId(entry.filename().native());
     if (!pid) continue;
     std::optional<std::string> program = ReadAttributeIfPresent(entry / "comm");
     if (!program) continue;  // gone meanwhile

@@ -34,6 +34,17 @@ struct UsbCable {
 // root is "/" in the program and a fake tree in tests; every file read is root / <absolute path>.
 std::vector<UsbCable> UsbCables(const std::filesystem::path& root = "/");
 
+// The text handling of the readers below, each a function over what was read.
+// A one-line sysfs or /proc attribute (a USB string, /proc/PID/comm) as it is shown: without
+// its line end and trailing blanks, control bytes as '?' (these strings end up in messages
+// and tab-separated listings).
+std::string AttributeText(std::string read);
+// The last component of a symbolic link's target ("../../bus/usb-serial/drivers/ch341-uart":
+// "ch341-uart"), shown as an attribute is.
+std::string LinkTargetName(std::string_view target);
+// The process id an entry of /proc names; nullopt for the entries that are no process.
+std::optional<pid_t> ProcessId(std::string_view entryName);
+
 // The file the system calls `systemPath` ("/dev/ttyUSB0"), below root.
 std::filesystem::path BelowRoot(const std::filesystem::path& root, const std::filesystem::path& systemPath);
 

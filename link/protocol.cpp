@@ -110,9 +110,11 @@ bool SameModel(SerialPort& port, const std::uint8_t* image, const std::uint8_t* 
   return std::equal(reply + kFrameHeader, reply + sizeof reply, image + image::kBandData);
 }
 
-// Waits up to 30001 ms for the user's answer to the type question; true when confirmed.
+// Waits up to 30001 ms for the user's answer to the type question (none when it was given
+// beforehand); true when confirmed.
 bool UserConfirmedType(TransferParams& params) {
   SetState(params, TransferState::ConfirmType);
+  if (params.presetTypeAnswer) AnswerTypeQuestion(params, *params.presetTypeAnswer);
   for (int poll = 0; poll < kConfirmPolls && params.state.load() == TransferState::ConfirmType; ++poll) Pause(1);
   return params.state.load() == TransferState::Idle;
 }

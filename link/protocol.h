@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 
 #include "link/serial.h"
@@ -61,6 +62,10 @@ struct TransferParams {
   // False when no voice package is at hand: a write then sends the configuration only
   // and leaves the radio's voice data alone.
   bool voiceDataPresent = true;
+  // The answer to the model question when it is given beforehand: a transfer run on the
+  // caller's own thread has nobody to answer while it runs. Unset: AnswerTypeQuestion from
+  // another thread answers.
+  std::optional<bool> presetTypeAnswer;
   std::atomic<int> foundPort{-1};
   // NoLink because the one port to try could not be opened (no search ran): why. Written
   // by the worker before it sets the final state.

@@ -46,6 +46,14 @@ std::array<std::uint8_t, block::kImageSize> ImageAfterWrite(const CTavroPgmDoc& 
 
 std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, SerialPort& port, const TransferOptions& options,
                                                 const CVoicePackage* packages, FileError* voiceError) {
+  std::shared_ptr<TransferJob> job = Prepare(doc, port, options, packages, voiceError);
+  // The worker holds the job, so buffer and parameters outlive an early-closed caller.
+  if (job != nullptr) job->worker_ = std::thread([job] { job->Run(); });
+  return job;
+}
+
+std::shared_ptr<TransferJob> TransferJob::Prepare(CTavroPgmDoc& doc, SerialPort& port, const TransferOptions& options,
+                                                  const CVoicePackage* packages, FileError* voiceError) {
   const bool isRead = options.isRead;
   std::shared_ptr<TransferJob> job(new TransferJob());
   std::fill(job->buffer_.begin(), job->buffer_.end(), 0xFF);
@@ -75,8 +83,6 @@ std::shared_ptr<TransferJob> TransferJob::Start(CTavroPgmDoc& doc, SerialPort& p
   params.configuredPort = options.configuredPort;
   params.allowPortSearch = options.allowPortSearch;
   params.voiceDataPresent = voice.present;
-  // The worker holds the job, so buffer and parameters outlive an early-closed caller.
-  job->worker_ = std::thread([job] { RunTransfer(job->params_); });
   return job;
 }
 

@@ -61,6 +61,13 @@ class TransferJob {
   // starts: the result is null and `voiceError`, when given, says why.
   static std::shared_ptr<TransferJob> Start(CTavroPgmDoc& doc, SerialPort& port, const TransferOptions& options,
                                             const CVoicePackage* packages, FileError* voiceError = nullptr);
+  // The same job without the worker: Run() then runs the transfer on the calling thread.
+  static std::shared_ptr<TransferJob> Prepare(CTavroPgmDoc& doc, SerialPort& port, const TransferOptions& options,
+                                              const CVoicePackage* packages, FileError* voiceError = nullptr);
+  // The transfer itself (the worker runs this); returns at a final state or a cancel. Run on
+  // the caller's thread, the model question needs Params().presetTypeAnswer, as nobody can
+  // answer it meanwhile.
+  void Run() { RunTransfer(params_); }
   ~TransferJob();
 
   TransferParams& Params() { return params_; }

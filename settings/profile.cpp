@@ -184,17 +184,9 @@ class KeptFiles {
 
 std::optional<std::string> FindInText(std::string_view text, std::string_view section,
                                       std::string_view key) {
-  bool inSection = false;
-  for (std::string_view raw : SplitKeepingEndings(WithoutByteOrderMark(text))) {
-    const Line line = Parse(raw);
-    if (line.kind == Line::kSection) {
-      if (inSection) break;  // only the first section of that name counts
-      inSection = ascii::EqualIgnoringCase(line.name, section);
-    } else if (inSection && line.kind == Line::kEntry && ascii::EqualIgnoringCase(line.name, key)) {
-      return std::string(Unquote(line.value));
-    }
-  }
-  return std::nullopt;
+  const IniFile file(text);
+  const std::string* value = file.Find(section, key);
+  return value != nullptr ? std::optional<std::string>(*value) : std::nullopt;
 }
 
 IniFile::IniFile(std::string_view text) {
@@ -260,16 +252,10 @@ int GetInt(const std::filesystem::path& file, std::string_view section, std::str
   return LeadingNumber(*value);
 }
 
-bool WriteString(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                 std::string_view value) {
-  std::string text;
-  if (const std::optional<std::string> old = file_io::ReadFile(file)) {
-    text = *old;
-  } else if (errno != ENOENT) {
-    return false;
-  }
+std::string WithEntry(std::string_view text, std::string_view section, std::string_view key,
+                      std::string_view value) {
   const std::vector<std::string_view> lines = SplitKeepingEndings(text);
-  const std::string newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+  const std::string newline = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
   const std::string entry = std::string(key) + "=" + StripLineBreaks(value);
 
   // Find the key in its section, or the place after the section's last entry.
@@ -312,7 +298,18 @@ bool WriteString(const std::filesystem::path& file, std::string_view section, st
     if (!sectionFound) appendLine("[" + std::string(section) + "]");
     if (!sectionFound || insertAt == lines.size()) appendLine(entry);
   }
-  const bool written = file_io::ReplaceFileAtomically(file, result);
+  return result;
+}
+
+bool WriteString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                 std::string_view value) {
+  std::string text;
+  if (const std::optional<std::string> old = file_io::ReadFile(file)) {
+    text = *old;
+  } else if (errno != ENOENT) {
+    return false;
+  }
+  const bool written = file_io::ReplaceFileAtomically(file, WithEntry(text, section, key, value));
   const int writeError = errno;
   KeptFiles::Instance().Forget(file);
   errno = writeError;

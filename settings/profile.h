@@ -19,7 +19,8 @@
 
 namespace profile {
 
-// Looks a key up in INI text already in memory; nullopt when the section or key is absent.
+// Looks a key up in INI text already in memory, as a lookup in a file holding that text
+// does; nullopt when the section or key is absent.
 std::optional<std::string> FindInText(std::string_view text, std::string_view section,
                                       std::string_view key);
 
@@ -61,6 +62,11 @@ int GetInt(const std::filesystem::path& file, std::string_view section, std::str
 // Returns false, with errno describing the failure, when the file could not be written.
 bool WriteString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                  std::string_view value);
+
+// The text with key=value set in section, keeping every other line and comment: what
+// WriteString puts in place of a file holding `text`.
+std::string WithEntry(std::string_view text, std::string_view section, std::string_view key,
+                      std::string_view value);
 
 // Cuts text to at most maxBytes bytes without splitting a UTF-8 sequence.
 std::string TruncateUtf8(std::string_view text, std::size_t maxBytes);

@@ -419,6 +419,29 @@ TEST_F(TransferTest, AnotherModelIsOverwrittenOnlyWhenTheUserAgrees) {
   }
 }
 
+// Run on the caller's own thread (no worker), the transfer takes the answer to the model
+// question given beforehand and ends as the worker would.
+TEST_F(TransferTest, ATransferRunOnTheCallersThreadTakesTheAnswerGivenBeforehand) {
+  FillChannels(doc_);
+  for (const bool agree : {false, true}) {
+    SCOPED_TRACE(agree);
+    StartRadio({"--generation", "1", "--model-id", "0102030405060708", "--band", kModel2Band});
+    TransferOptions options;
+    options.isRead = false;
+    const std::shared_ptr<TransferJob> job = TransferJob::Prepare(doc_, port_, options, nullptr);
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->State(), TransferState::Idle);  // nothing runs before Run()
+    job->Params().presetTypeAnswer = agree;
+    job->Run();
+    const TransferState final = Finish(*job, doc_);
+    const std::string memory = SavedMemory();
+    EXPECT_EQ(final, agree ? TransferState::WriteDone : TransferState::NoLink);
+    EXPECT_EQ(memory.substr(image::ChannelOffset(1), 4),
+              agree ? std::string("\x25\x06\x60\x44", 4) : std::string(4, '\xFF'));
+    port_.Close();
+  }
+}
+
 TEST_F(TransferTest, AnUnansweredTypeQuestionEndsTheTransfer) {
   FillChannels(doc_);
   StartRadio({"--generation", "1", "--model-id", "0102030405060708", "--band", kModel2Band});

@@ -61,6 +61,22 @@ TEST(PortSurveyTest, UsbCablesComeFromSysfsWithTheirStableNames) {
   EXPECT_TRUE(UsbCables(system / "nothing-here").empty());
 }
 
+TEST(PortSurveyTest, StringsFromTheSystemAreShownWithoutControlBytes) {
+  // The cable list is tab-separated and the names go into messages: a tab, an escape or a
+  // line break inside a name would cut or colour them.
+  test::FakeSystem system;
+  system.AddCable({"ttyUSB0", "1-1", "1a86", "7523", "ch341\tuart", "", "Maker\x1b[31m", "USB\tSerial \r", ""});
+  system.AddProcess(4242, "modem\nmanager");
+  const std::vector<UsbCable> cables = UsbCables(system.Path());
+  ASSERT_EQ(cables.size(), 1u);
+  EXPECT_EQ(cables[0].driver, "ch341?uart");
+  EXPECT_EQ(cables[0].manufacturer, "Maker?[31m");
+  EXPECT_EQ(cables[0].product, "USB?Serial");
+  const std::vector<Process> processes = RunningProcesses(system.Path());
+  ASSERT_EQ(processes.size(), 1u);
+  EXPECT_EQ(processes[0].program, "modem?manager");
+}
+
 TEST(PortSurveyTest, ProgrammingCablesWithoutAPortAreFound) {
   test::FakeSystem system;
   system.AddCable(kCh340);                        // has its port
